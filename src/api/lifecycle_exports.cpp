@@ -1,0 +1,46 @@
+// Creating and releasing cameras, their error history and the version.
+#include "api/export_call.h"
+
+using kvx::CKolvex;
+
+namespace {
+constexpr int kDllVersion = 0x01B2051F;
+}
+
+extern "C" {
+
+KOLVEX_API int KOLVEX_CALL Kolvex_GetDllVersion(void) { return kDllVersion; }
+
+KOLVEX_API int KOLVEX_CALL Kolvex_Initialize(KolvexWindow applicationWindow) {
+    std::shared_ptr<CKolvex> camera;
+    int handle = kvx::SdkChain().CreateEntry(&camera);
+    if (handle == 0) return 0;
+    try {
+        camera->Initialize(applicationWindow);
+    } catch (...) {
+        // The handle stays valid with the failure recorded; releasing it
+        // frees whatever was made.
+        camera->RecordError(KOLVEX_ERR_RESOURCE);
+    }
+    return handle;
+}
+
+KOLVEX_API int KOLVEX_CALL Kolvex_Release(int handle) {
+    std::shared_ptr<CKolvex> camera;
+    if (!kvx::SdkChain().Take(handle, &camera)) return 0;
+    // Dropping the reference runs the teardown here, unless another thread
+    // is still inside a call on this camera: then it runs when that call
+    // returns.
+    camera.reset();
+    return 1;
+}
+
+KOLVEX_API int KOLVEX_CALL Kolvex_GetLastError(int handle) {
+    return kvx::CallCamera(handle, 0, [](CKolvex& c) { return c.TakeLastError(); });
+}
+
+KOLVEX_API int KOLVEX_CALL Kolvex_GetStatus(int handle, int reserved) {
+    return kvx::CallCamera(handle, 0, [&](CKolvex& c) { return c.GetStatus(reserved); });
+}
+
+}  // extern "C"

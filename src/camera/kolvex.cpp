@@ -1,0 +1,31 @@
+#include "camera/kolvex.h"
+
+#include "platform/clock.h"
+
+namespace kvx {
+
+CKolvex::CKolvex() {
+    frameInfo_.size = static_cast<int>(sizeof(KolvexFrameInfo));
+    windowStart_ = platform::MultimediaTime();
+}
+
+CKolvex::~CKolvex() = default;
+
+int CKolvex::Initialize(WindowHandle applicationWindow) {
+    applicationWindow_ = applicationWindow;
+    return 1;
+}
+
+int CKolvex::RecordError(int code) {
+    errors_.Push(code);
+    if (applicationWindow_) platform::PostWindowMessage(applicationWindow_, KOLVEX_WM_ERROR, 0, code);
+    return 1;
+}
+
+void CKolvex::PostError(int code) { platform::PostWindowMessage(applicationWindow_, KOLVEX_WM_ERROR, 0, code); }
+
+int CKolvex::TakeLastError() { return errors_.Take(); }
+
+int CKolvex::GetStatus(int) const { return 0; }
+
+}  // namespace kvx

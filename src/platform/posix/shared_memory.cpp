@@ -1,0 +1,131 @@
+// Named shared memory on POSIX with the lifetime of a Windows named mapping:
+// the block exists while some process has it mapped and disappears with the
+// last one, even when that process crashed.
+//
+// Every attached object holds a shared flock on "<name>.users"; whoever can
+// turn that into an exclusive lock is the only user left. Attaching and
+// detaching run under an exclusive flock on "<name>.guard", so a block is
+// never removed while another process is halfway through mapping it.
+#include "platform/shared_memory.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace kvx::platform {
+
+namespace {
+
+std::string LockPath(const std::string& name, const char* suffix) {
+    struct stat st;
+    const char* dir = ::stat("/dev/shm", &st) == 0 ? "/dev/shm/" : "/tmp/";
+    return std::string(dir) + name + suffix;
+}
+
+int LockFile(const std::string& path, int operation) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return -1;
+    while (::flock(fd, operation) != 0) {
+        if (errno != EINTR) {
+            ::close(fd);
+            return -1;
+        }
+    }
+    return fd;
+}
+
+void Unlock(int fd) {
+    if (fd < 0) return;
+    ::flock(fd, LOCK_UN);
+    ::close(fd);
+}
+
+// A valid shm_open name: one leading slash, none inside.
+std::string ShmName(const std::string& name) { return "/" + name; }
+
+bool ValidName(const std::string& name) { return !name.empty() && name.find('/') == std::string::npos; }
+
+}  // namespace
+
+SharedMemory::~SharedMemory() { Close(); }
+
+bool SharedMemory::Open(const std::string& name) { return OpenOrCreateImpl(name, 0, nullptr); }
+
+bool SharedMemory::OpenOrCreate(const std::string& name, size_t size, bool* created) {
+    if (size == 0) return false;
+    return OpenOrCreateImpl(name, size, created);
+}
+
+bool SharedMemory::OpenOrCreateImpl(const std::string& name, size_t createSize, bool* created) {
+    if (created) *created = false;
+    Close();
+    if (!ValidName(name)) return false;
+
+    int guard = LockFile(LockPath(name, ".guard"), LOCK_EX);
+    if (guard < 0) return false;
+    int users = ::open(LockPath(name, ".users").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (users < 0) {
+        Unlock(guard);
+        return false;
+    }
+    // Nobody attached: whatever block is left belonged to processes that
+    // ended without detaching, and goes as it would have with them.
+    if (::flock(users, LOCK_EX | LOCK_NB) == 0) ::shm_unlink(ShmName(name).c_str());
+
+    bool made = false;
+    int fd = ::shm_open(ShmName(name).c_str(), O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0 && createSize > 0) {
+        fd = ::shm_open(ShmName(name).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0 && ::ftruncate(fd, static_cast<off_t>(createSize)) != 0) {
+            ::close(fd);
+            ::shm_unlink(ShmName(name).c_str());
+            fd = -1;
+        }
+        made = fd >= 0;
+    }
+
+    bool ok = false;
+    struct stat st;
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_size > 0) {
+        void* view = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        if (view != MAP_FAILED && ::flock(users, LOCK_SH) == 0) {
+            view_ = view;
+            size_ = static_cast<size_t>(st.st_size);
+            mapping_ = fd;
+            lock_ = users;
+            name_ = name;
+            ok = true;
+        } else if (view != MAP_FAILED) {
+            ::munmap(view, static_cast<size_t>(st.st_size));
+        }
+    }
+    if (!ok) {
+        if (fd >= 0) ::close(fd);
+        if (made) ::shm_unlink(ShmName(name).c_str());
+        ::close(users);
+    }
+    Unlock(guard);
+    if (ok && created) *created = made;
+    return ok;
+}
+
+void SharedMemory::Close() {
+    if (!view_) return;
+    int guard = LockFile(LockPath(name_, ".guard"), LOCK_EX);
+    ::munmap(view_, size_);
+    ::close(static_cast<int>(mapping_));
+    if (::flock(static_cast<int>(lock_), LOCK_EX | LOCK_NB) == 0) ::shm_unlink(ShmName(name_).c_str());
+    ::close(static_cast<int>(lock_));
+    Unlock(guard);
+    view_ = nullptr;
+    size_ = 0;
+    mapping_ = -1;
+    lock_ = -1;
+    name_.clear();
+}
+
+}  // namespace kvx::platform

@@ -1,0 +1,50 @@
+// The per-user settings store: the registry under HKEY_CURRENT_USER on
+// Windows, a file in the user's configuration directory elsewhere.
+//
+// Keys are named by backslash-separated paths below the user's root and, as
+// in the registry, compared without regard to ASCII case. Every write is
+// visible to the next read in any process.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace kvx::platform {
+
+class SettingsKey {
+public:
+    enum class Access {
+        Read,   // every key on the path must already exist
+        Write,  // keys missing on the path are created
+    };
+
+    // Opens a key below the user's root; null when it cannot be opened.
+    static std::unique_ptr<SettingsKey> Open(const std::string& path, Access access);
+    // Opens a key below this one; null when it cannot be opened.
+    std::unique_ptr<SettingsKey> OpenSubKey(const std::string& path, Access access) const;
+
+    // Removes a key with everything below it. True when it is gone.
+    static bool DeleteTree(const std::string& path);
+
+    ~SettingsKey();
+    SettingsKey(const SettingsKey&) = delete;
+    SettingsKey& operator=(const SettingsKey&) = delete;
+
+    // A 4-byte number. False, leaving *value alone, when the value is
+    // missing or stored with another type or size.
+    bool ReadDword(const std::string& name, uint32_t* value) const;
+    bool WriteDword(const std::string& name, uint32_t value);
+    // Text values exist so that a value of the wrong type can be stored.
+    bool WriteString(const std::string& name, const std::string& value);
+
+    const std::string& path() const { return path_; }
+
+private:
+    explicit SettingsKey(std::string path) : path_(std::move(path)) {}
+
+    std::string path_;
+    void* native_ = nullptr;  // the HKEY on Windows; unused elsewhere
+};
+
+}  // namespace kvx::platform

@@ -1,0 +1,15 @@
+// Facts about the system and the running program.
+#pragma once
+
+#include <cstdint>
+
+namespace kvx::platform {
+
+// The system default language identifier (0x411 Japanese, 0x409 English...).
+uint16_t SystemLanguageId();
+
+// A value identifying the running program's executable module
+// (GetModuleHandleA(NULL) on Windows), truncated to 32 bits.
+uint32_t ProgramModuleId();
+
+}  // namespace kvx::platform

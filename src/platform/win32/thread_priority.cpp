@@ -1,0 +1,14 @@
+#include "platform/thread_priority.h"
+
+#include <windows.h>
+
+namespace kvx::platform {
+
+bool SetCurrentThreadPriority(ThreadPriority priority) {
+    int level = THREAD_PRIORITY_NORMAL;
+    if (priority == ThreadPriority::Highest) level = THREAD_PRIORITY_HIGHEST;
+    if (priority == ThreadPriority::TimeCritical) level = THREAD_PRIORITY_TIME_CRITICAL;
+    return SetThreadPriority(GetCurrentThread(), level) != 0;
+}
+
+}  // namespace kvx::platform
