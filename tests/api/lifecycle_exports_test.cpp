@@ -132,7 +132,9 @@ TEST_F(Camera, EachThreadsCodesKeepTheirOrder) {
         ASSERT_TRUE((code >= 1 && code <= 3) || (code >= 5 && code <= 7)) << code;
         int& last = code <= 3 ? lastA : lastB;
         int base = code <= 3 ? 1 : 5;
-        if (last >= 0) EXPECT_EQ(code - base, (last - base + 2) % 3) << "newest first, stepping back";
+        if (last >= 0) {
+            EXPECT_EQ(code - base, (last - base + 2) % 3) << "newest first, stepping back";
+        }
         last = code;
     }
 }
