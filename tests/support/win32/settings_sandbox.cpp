@@ -1,0 +1,23 @@
+#include <windows.h>
+
+#include "settings_sandbox.h"
+#include "unique_name.h"
+
+namespace kvx::test {
+
+SettingsSandbox::SettingsSandbox() {
+    location_ = "Software\\KolvexTests\\" + UniqueName("sandbox");
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, location_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        RegOverridePredefKey(HKEY_CURRENT_USER, key);
+        RegCloseKey(key);
+    }
+}
+
+SettingsSandbox::~SettingsSandbox() {
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegDeleteTreeA(HKEY_CURRENT_USER, location_.c_str());
+}
+
+}  // namespace kvx::test
