@@ -8,40 +8,12 @@
 
 #include "KolvexSdk.h"
 #include "camera/error_history.h"
+#include "imaging/filter_index.h"
 #include "platform/window_message.h"
 
 namespace kvx {
 
 using platform::WindowHandle;
-
-// Where each setting lives in the filter block.
-enum FilterIndex : int {
-    kBrightness = 0,
-    kContrast = 1,
-    kHue = 2,
-    kSaturation = 3,
-    kSharpness = 4,
-    kBayerGainRed = 5,
-    kBayerGainGreen = 6,
-    kBayerGainBlue = 7,
-    kGamma = 8,
-    kBayerMode = 9,
-    kFilterSpare = 10,  // stored with the block, never interpreted
-    kGrayMode = 11,
-    kGrayGainR = 12,
-    kGrayGainG1 = 13,
-    kGrayGainG2 = 14,
-    kGrayGainB = 15,
-    kGrayOffsetR = 16,
-    kGrayOffsetG1 = 17,
-    kGrayOffsetG2 = 18,
-    kGrayOffsetB = 19,
-    kAutoWhiteBalance = 25,   // Bayer gain auto
-    kWhiteBalanceOnce1 = 26,  // single-shot white balance requests
-    kWhiteBalanceOnce2 = 27,
-    kAutoGrayGain = 29,       // 0 off, 1 once, -1 every frame
-    kFilterBlockSize = 30,
-};
 
 // The sensor settings as stored under "Gain", in that order.
 struct AnalogSettings {

@@ -1,0 +1,39 @@
+// Which instruction set the kernels use. Chosen once, on first use, from
+// what the processor supports; KOLVEX_SIMD=scalar|sse2|avx2 in the
+// environment caps it, so the same exactness tests can run once per path.
+#pragma once
+
+namespace kvx {
+
+enum class SimdLevel : int { Scalar = 0, Sse2 = 1, Avx2 = 2 };
+
+// The level every dispatched kernel uses.
+SimdLevel ActiveSimdLevel();
+
+// Whether this processor and build can run `level`.
+bool SimdLevelSupported(SimdLevel level);
+
+// Switches the active level (clamped to what is supported) and returns the
+// previous one. For tests and benchmarks that compare paths; not meant to be
+// flipped while conversions run on other threads.
+SimdLevel SetSimdLevel(SimdLevel level);
+
+const char* SimdLevelName(SimdLevel level);
+
+}  // namespace kvx
+
+// Function attributes for the SIMD translation units. The 32-bit Windows ABI
+// only promises 4-byte stack alignment, so entry points realign their frame
+// before spilling vector registers.
+#if defined(__x86_64__) || defined(__i386__)
+#define KVX_SIMD_X86 1
+#if defined(__i386__)
+#define KVX_TARGET_SSE2 __attribute__((target("sse2"), force_align_arg_pointer))
+#define KVX_TARGET_AVX2 __attribute__((target("avx2"), force_align_arg_pointer))
+#else
+#define KVX_TARGET_SSE2 __attribute__((target("sse2")))
+#define KVX_TARGET_AVX2 __attribute__((target("avx2")))
+#endif
+#else
+#define KVX_SIMD_X86 0
+#endif
