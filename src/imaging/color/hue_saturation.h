@@ -1,0 +1,34 @@
+// Hue rotation and saturation change in a hexcone (lightness, chroma, hue
+// sector) model, in integer arithmetic on 8-bit channel values. Deep images
+// (16-bit words) are taken down to 8 bits for the transform and shifted
+// back, so their low bits become 0.
+#pragma once
+
+#include <cstdint>
+
+#include "imaging/pixel_kernel.h"
+
+namespace kvx {
+
+struct HueSaturationParams {
+    int32_t hue;         // degrees, -360..360
+    int32_t lightness;   // always 0
+    int32_t saturation;  // -255..255
+    int32_t bitDepth;    // significant bits of 16-bit words (12)
+};
+
+// Colour mode 2 (B, G, R bytes) and 3 (B, G, R, 0: the fourth byte is written 0).
+int HueSaturation24(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+int HueSaturation32(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+// Colour mode 4 (B, G, R words) and 5 (B, G, R, 0 words: the fourth word is written 0).
+int HueSaturation48(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+int HueSaturation64(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+
+// Indexed by colour mode 0..5; null for the monochrome modes 0 and 1.
+extern const PixelKernel kHueSaturationKernels[6];
+
+}  // namespace kvx
