@@ -27,4 +27,10 @@ using PixelKernel = int (*)(uint8_t* dst, const uint8_t* src, KernelRect srcRect
                             int dstBytesPerPixel, int srcBytesPerPixel, int dstStride, int srcStride,
                             void* argument, int extra);
 
+// The scaling kernels' signature: no clipping, both rectangles in memory
+// rows, and the whole sizes of both bitmaps.
+using ScaledPixelKernel = int (*)(uint8_t* dst, const uint8_t* src, KernelRect dstRect, KernelRect srcRect,
+                                  int dstWidth, int dstHeight, int srcWidth, int srcHeight, int dstBytesPerPixel,
+                                  int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+
 }  // namespace kvx

@@ -1,0 +1,159 @@
+#include "imaging/demosaic.h"
+
+#include <algorithm>
+
+#include "imaging/bayer.h"
+#include "imaging/demosaic_detail.h"
+#include "imaging/simd_dispatch.h"
+
+namespace kvx {
+
+using demosaic_detail::FoldIndex;
+using demosaic_detail::RowJob;
+
+int DemosaicFixedGain(int percent) {
+    const int held = std::clamp(percent, 0, 400);
+    return static_cast<int>(held * 1.28);
+}
+
+namespace {
+
+using RowPath = int (*)(const RowJob&);
+
+template <typename Sample>
+RowPath SimdRowPath() {
+#if KVX_SIMD_X86
+    constexpr bool wide = sizeof(Sample) == 2;
+    switch (ActiveSimdLevel()) {
+        case SimdLevel::Avx2: return wide ? demosaic_detail::RowAvx2_16 : demosaic_detail::RowAvx2_8;
+        case SimdLevel::Sse2: return wide ? demosaic_detail::RowSse2_16 : demosaic_detail::RowSse2_8;
+        case SimdLevel::Scalar: break;
+    }
+#endif
+    return nullptr;
+}
+
+template <typename Sample>
+struct Frame {
+    const uint8_t* src;
+    int srcStride;
+    int left, top, width, height;
+    uint8_t* dst;
+    int dstStride, dstX, dstY, dstBytesPerPixel;
+    int phase;
+    uint32_t gainRed, gainBlue, clip;
+
+    const Sample* Row(int y) const {
+        return reinterpret_cast<const Sample*>(src + static_cast<intptr_t>(top + y) * srcStride) + left;
+    }
+    uint8_t* OutRow(int y) const {
+        return dst + static_cast<intptr_t>(dstY + y) * dstStride + static_cast<intptr_t>(dstX) * dstBytesPerPixel;
+    }
+    void Store(uint8_t* pixel, const uint32_t bgr[3]) const {
+        if (sizeof(Sample) == 1) {
+            pixel[0] = static_cast<uint8_t>(bgr[0]);
+            pixel[1] = static_cast<uint8_t>(bgr[1]);
+            pixel[2] = static_cast<uint8_t>(bgr[2]);
+        } else {
+            auto* words = reinterpret_cast<uint16_t*>(pixel);
+            words[0] = static_cast<uint16_t>(bgr[0]);
+            words[1] = static_cast<uint16_t>(bgr[1]);
+            words[2] = static_cast<uint16_t>(bgr[2]);
+        }
+    }
+    // Columns [x0, x1) of row y with neighbours folded inward.
+    void ScalarRow(int y, int x0, int x1, bool fold) const {
+        const Sample* rows[4];
+        for (int k = 0; k < 4; ++k) rows[k] = Row(fold ? FoldIndex(y - 2 + k, height) : y - 2 + k);
+        uint8_t* out = OutRow(y);
+        const int rowState = RowState(phase, y);
+        for (int x = x0; x < x1; ++x) {
+            int cols[4];
+            for (int k = 0; k < 4; ++k) cols[k] = fold ? FoldIndex(x - 2 + k, width) : x - 2 + k;
+            uint32_t bgr[3];
+            demosaic_detail::Pixel(rows, cols, ColumnState(phase, x), rowState, gainRed, gainBlue, clip, bgr);
+            Store(out + static_cast<intptr_t>(x) * dstBytesPerPixel, bgr);
+        }
+    }
+};
+
+template <typename Sample>
+bool MakeFrame(Frame<Sample>& f, uint8_t* dst, const uint8_t* src, KernelRect rect, int dstX, int dstY,
+               int dstBytesPerPixel, int dstStride, int srcStride, const void* argument) {
+    if (dst == nullptr || src == nullptr || argument == nullptr) return false;
+    if (dstBytesPerPixel < 3 * static_cast<int>(sizeof(Sample))) return false;
+    const auto* params = static_cast<const DemosaicParams*>(argument);
+    f = Frame<Sample>{src,       srcStride, rect.left,        rect.top,
+                      rect.right - rect.left, rect.bottom - rect.top, dst, dstStride, dstX, dstY, dstBytesPerPixel,
+                      params->phase & 3,
+                      static_cast<uint32_t>(DemosaicFixedGain(params->gainRed)),
+                      static_cast<uint32_t>(DemosaicFixedGain(params->gainBlue)),
+                      sizeof(Sample) == 1 ? 255u : 4095u};
+    return f.width > 0 && f.height > 0;
+}
+
+template <typename Sample>
+int Interior(uint8_t* dst, const uint8_t* src, KernelRect rect, int dstX, int dstY, int dstBytesPerPixel,
+             int dstStride, int srcStride, void* argument) {
+    Frame<Sample> f;
+    if (!MakeFrame(f, dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument)) return 1;
+    const RowPath simd = SimdRowPath<Sample>();
+    for (int y = 2; y < f.height - 2; ++y) {
+        int x = 2;
+        if (simd != nullptr && f.width - 2 > x) {
+            RowJob job{{f.Row(y - 2), f.Row(y - 1), f.Row(y), f.Row(y + 1)},
+                       f.OutRow(y),
+                       x,
+                       f.width - 2,
+                       ColumnState(f.phase, x),
+                       RowState(f.phase, y),
+                       f.gainRed,
+                       f.gainBlue,
+                       f.dstBytesPerPixel};
+            x += simd(job);
+        }
+        f.ScalarRow(y, x, f.width - 2, false);
+    }
+    return 1;
+}
+
+template <typename Sample>
+int Border(uint8_t* dst, const uint8_t* src, KernelRect rect, int dstX, int dstY, int dstBytesPerPixel,
+           int dstStride, int srcStride, void* argument) {
+    Frame<Sample> f;
+    if (!MakeFrame(f, dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument)) return 1;
+    for (int y = 0; y < f.height; ++y) {
+        if (y < 2 || y >= f.height - 2) {
+            f.ScalarRow(y, 0, f.width, true);
+        } else {
+            const int leftEnd = std::min(2, f.width);
+            f.ScalarRow(y, 0, leftEnd, true);
+            f.ScalarRow(y, std::max(leftEnd, f.width - 2), f.width, true);
+        }
+    }
+    return 1;
+}
+
+}  // namespace
+
+int DemosaicInterior8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                      int, int dstStride, int srcStride, void* argument, int) {
+    return Interior<uint8_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument);
+}
+
+int DemosaicBorder8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                    int, int dstStride, int srcStride, void* argument, int) {
+    return Border<uint8_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument);
+}
+
+int DemosaicInterior16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY,
+                       int dstBytesPerPixel, int, int dstStride, int srcStride, void* argument, int) {
+    return Interior<uint16_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument);
+}
+
+int DemosaicBorder16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                     int, int dstStride, int srcStride, void* argument, int) {
+    return Border<uint16_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument);
+}
+
+}  // namespace kvx

@@ -1,0 +1,28 @@
+// Deep and wide images reduced to what the system can draw (8-bit gray with
+// a palette, or 24-bit B, G, R), and the luminance that gray mode 2 makes
+// from a demosaiced image. Channel words carry 12 significant bits; the
+// reductions keep bits 4..11.
+#pragma once
+
+#include <cstdint>
+
+#include "imaging/pixel_kernel.h"
+
+namespace kvx {
+
+// 16 bpp gray -> 8 bpp: (v >> 4) & 0xFF.
+int ReduceGray16To8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+// 32 bpp -> 24 bpp: B, G, R copied.
+int ReduceColor32To24(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY,
+                      int dstBytesPerPixel, int srcBytesPerPixel, int dstStride, int srcStride, void* argument,
+                      int extra);
+// 48 or 64 bpp -> 24 bpp: each of B, G, R (v >> 4) & 0xFF.
+int ReduceColor48To24(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY,
+                      int dstBytesPerPixel, int srcBytesPerPixel, int dstStride, int srcStride, void* argument,
+                      int extra);
+// 24 (or 32) bpp -> 8 bpp: (59 G + 30 R + 11 B) / 100.
+int Luminance24To8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                   int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+
+}  // namespace kvx

@@ -1,0 +1,33 @@
+// Automatic white balance: the mean of each colour's sites over the raw
+// mosaic decides the red and blue gains that bring both to green's level
+// (a gray card gives 100 and 100).
+#pragma once
+
+#include <cstdint>
+
+#include "imaging/pixel_kernel.h"
+
+namespace kvx {
+
+// Gains in percent. The phase is read; the gains are written only when every
+// colour has a non-zero mean, so a black or single-colour frame leaves the
+// gains the caller put in.
+struct WhiteBalanceResult {
+    int32_t gainBlue;
+    int32_t gainGreen;
+    int32_t gainRed;
+    int32_t phase;
+};
+
+// `argument` is a WhiteBalanceResult. Returns 1 when the gains were written,
+// 0 when the frame gave no measurement. Nothing is written to `dst`.
+int WhiteBalance8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                  int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+int WhiteBalance16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                   int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+
+// The gain for one colour from the three means, trunc(((S / mean) / 3 x 100)
+// / ((S / green) / 3)) with S the sum of the means, held to 0..400.
+int WhiteBalanceGain(double meanGreen, double meanRed, double meanBlue, double meanOfColor);
+
+}  // namespace kvx
