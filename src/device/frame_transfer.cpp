@@ -1,0 +1,255 @@
+// CKVXSdkLib: the frame ring, the transfer thread and the single-frame read.
+#include <cstdlib>
+#include <cstring>
+
+#include "device/driver_protocol.h"
+#include "device/kvx_sdk_lib.h"
+#include "platform/clock.h"
+#include "platform/thread_priority.h"
+
+namespace kvx {
+
+namespace {
+
+int32_t RoundUpTo1024(int64_t pixels) { return static_cast<int32_t>((pixels + 1023) / 1024 * 1024); }
+
+int32_t Next(int32_t index, int32_t count) { return index + 1 >= count ? 0 : index + 1; }
+
+// Requests frames one after another into the ring until asked to stop or
+// until the camera fails. Runs at the highest priority so that the camera's
+// buffer never overflows while the application is busy.
+void TransferThread(TransferBlock* block) {
+    platform::SetCurrentThreadPriority(platform::ThreadPriority::Highest);
+    int32_t status = 0;
+    DeviceHandle handle = OpenDevice(block->devicePath);
+    if (!handle) {
+        status = 10;
+        block->frames = 0;
+        block->elapsed = 0;
+    } else {
+        const uint32_t start = platform::TickCount();
+        // The first frame of a run may be cut short while the camera settles
+        // to a new geometry; one short read per run is let go.
+        bool forgiven = true;
+        const uint32_t bytes = static_cast<uint32_t>(block->transferBytes);
+        const uint32_t imageCode = block->largeFlag ? driver::kLargeSendCode : driver::kSendCode;
+        while (block->stopFlag.load() != 1 && status != 19) {
+            uint8_t* slot = block->ring[block->writeIndex.load()];
+            driver::CommandBlock request(driver::kRequestFrame);
+            uint32_t returned = 0;
+            PipeTransfer(handle, driver::kCommandPipe, driver::kBlockSize, request.bytes, &returned, driver::kReadCode);
+            int read = PipeTransfer(handle, driver::kImagePipe, bytes, slot, &returned, imageCode);
+            if (read == 0 && returned != bytes && forgiven) {
+                forgiven = false;
+                continue;  // the slot is filled again by the next frame
+            }
+            if (read != 0 || returned != bytes) {
+                // A broken frame is never published: the reader learns of the
+                // failure from the error flag instead.
+                status = 19;
+                break;
+            }
+            {
+                std::lock_guard<std::mutex> hold(block->slotLock);
+                int32_t next = Next(block->writeIndex.load(), block->ringCount);
+                // Never fill the slot the reader is copying from next.
+                if (next == block->readIndex.load()) next = Next(next, block->ringCount);
+                block->writeIndex = next;
+            }
+            block->frames.fetch_add(1);
+            block->frameEvent->Set();
+        }
+        block->elapsed = static_cast<int32_t>(platform::TickCount() - start);
+        CloseDevice(&handle);
+    }
+    block->status = status;
+    // A run that could not even open the device failed as much as one that
+    // broke off: the reader must hear of it rather than wait on a silent ring.
+    block->errorFlag = status != 0 ? 1 : 0;
+    block->stopFlag = 1;
+    block->frameEvent->Set();  // wakes a reader waiting for a frame
+    block->endedEvent->Set();
+}
+
+}  // namespace
+
+int32_t CKVXSdkLib::UpdateTransferBytes() {
+    int32_t bytes = transferSize_ * (sixteenBit_ ? 2 : 1);
+    largeTransfer_ = bytes >= driver::kLargeTransferBytes ? 1 : 0;
+    block_.largeFlag = largeTransfer_;
+    block_.transferBytes = bytes;
+    return bytes;
+}
+
+int CKVXSdkLib::SetupBuffers(int pitch, int xOffset, int width, int rows, int yOffset, int height, int ringCount) {
+    if (pitch <= 0 || width <= 0 || xOffset < 0 || pitch < width || xOffset > pitch - width) return 3;
+    if (rows <= 0 || height <= 0 || yOffset < 0 || rows < yOffset + height) return 4;
+    if (ringCount < 2) return 1;
+    // The running thread writes into the ring; it must not be pulled away.
+    if (block_.stopFlag.load() == 0) return 21;
+
+    FreeBuffers();
+    pitch_ = pitch;
+    xOffset_ = xOffset;
+    width_ = width;
+    rows_ = rows;
+    yOffset_ = yOffset;
+    height_ = height;
+    transferSize_ = RoundUpTo1024(static_cast<int64_t>(pitch) * (height + yOffset));
+
+    const size_t bufferBytes = 2 * static_cast<size_t>(transferSize_);
+    singleBuffer_ = static_cast<uint8_t*>(std::calloc(bufferBytes, 1));
+    if (!singleBuffer_) return 7;
+    ring_ = static_cast<uint8_t**>(std::calloc(static_cast<size_t>(ringCount), sizeof(uint8_t*)));
+    if (!ring_) {
+        FreeBuffers();
+        return 7;
+    }
+    ringCount_ = ringCount;
+    ringBufferSize_ = static_cast<int32_t>(bufferBytes);
+    for (int i = 0; i < ringCount; ++i) {
+        ring_[i] = static_cast<uint8_t*>(std::calloc(bufferBytes, 1));
+        if (!ring_[i]) {
+            FreeBuffers();
+            return 7;
+        }
+    }
+    SendTransferSize();
+    return 0;
+}
+
+void CKVXSdkLib::FreeBuffers() {
+    std::free(singleBuffer_);
+    singleBuffer_ = nullptr;
+    if (ring_) {
+        for (int i = 0; i < ringCount_; ++i) std::free(ring_[i]);
+        std::free(ring_);
+    }
+    ring_ = nullptr;
+    ringCount_ = 0;
+    ringBufferSize_ = 0;
+}
+
+bool CKVXSdkLib::SendTransferSize() {
+    driver::CommandBlock block(driver::kTransferSize);
+    const uint32_t size = static_cast<uint32_t>(transferSize_);
+    for (int i = 0; i < 4; ++i) block.bytes[1 + i] = static_cast<uint8_t>(size >> (8 * i));
+    return SendCommand(block.bytes);
+}
+
+int CKVXSdkLib::StartTransfer() {
+    if (block_.stopFlag.load() == 0) return 21;
+    if (!ring_) return 7;
+    // A run that ended by itself leaves its thread to be collected.
+    if (thread_.joinable()) thread_.join();
+    UpdateTransferBytes();
+
+    driver::CommandBlock arm(driver::kArm);
+    SendCommand(arm.bytes);
+
+    endedEvent_.Clear();
+    frameEvent_.Clear();
+    block_.status = 0;
+    block_.frames = 0;
+    block_.elapsed = 0;
+    block_.errorFlag = 0;
+    block_.writeIndex = 0;
+    block_.readIndex = 0;
+    block_.ringCount = ringCount_;
+    block_.ring = ring_;
+    block_.devicePath = devicePath_;
+    block_.stopFlag = 0;
+    try {
+        thread_ = std::thread(TransferThread, &block_);
+    } catch (...) {
+        block_.stopFlag = 1;
+        return 3;
+    }
+    return 0;
+}
+
+int CKVXSdkLib::StopTransfer() {
+    if (block_.stopFlag.load() == 1 && block_.errorFlag.load() == 0) {
+        if (thread_.joinable()) thread_.join();
+        return 0;
+    }
+    if (block_.stopFlag.load() == 0) {
+        // The thread looks at the flag between frames, so this waits for the
+        // image read in progress.
+        block_.stopFlag = 1;
+        endedEvent_.Wait();
+    }
+    if (thread_.joinable()) thread_.join();
+    const int status = block_.status.load();
+    lastElapsedMs_ = block_.elapsed.load();
+    block_.stopFlag = 1;
+    block_.errorFlag = 0;
+    return status;
+}
+
+int CKVXSdkLib::WaitFrame() {
+    if (block_.errorFlag.load() == 1) return 1;
+    if (block_.stopFlag.load() == 1) return 0;
+    {
+        std::lock_guard<std::mutex> hold(block_.slotLock);
+        int32_t w = block_.writeIndex.load();
+        const int32_t r = block_.readIndex.load();
+        if (w < r) w += block_.ringCount;
+        if (w - r >= 1) {
+            // Only the newest finished frame is taken: a slow reader drops
+            // frames instead of making the transfer thread wait.
+            int32_t newest = w - 1;
+            if (newest < 0) newest = block_.ringCount - 1;
+            else if (newest >= block_.ringCount) newest -= block_.ringCount;
+            block_.readIndex = newest;
+            return 3;
+        }
+    }
+    if (!frameEvent_.Wait(frameTimeoutMs_)) return 1;
+    return 2;
+}
+
+int CKVXSdkLib::ReadFrame(void* dst) {
+    if (!dst) return 14;
+    if (!ring_) return 7;
+    CopyRawRegion(dst, ring_[block_.readIndex.load()]);
+    std::lock_guard<std::mutex> hold(block_.slotLock);
+    block_.readIndex = Next(block_.readIndex.load(), ringCount_);
+    return 0;
+}
+
+int CKVXSdkLib::ReadSingleFrame() {
+    const uint32_t bytes = static_cast<uint32_t>(UpdateTransferBytes());
+    if (!singleBuffer_) return 7;
+    if (!singleHandle_) {
+        singleHandle_ = OpenDevice(devicePath_);
+        if (!singleHandle_) {
+            CloseSingleFrame();
+            lastSingleStatus_ = 19;
+            return 10;
+        }
+    }
+    driver::CommandBlock arm(driver::kArm);
+    SendCommand(arm.bytes);
+    driver::CommandBlock request(driver::kRequestFrame);
+    uint32_t returned = 0;
+    PipeTransfer(singleHandle_, driver::kCommandPipe, driver::kBlockSize, request.bytes, &returned, driver::kSendCode);
+    const uint32_t imageCode = largeTransfer_ ? driver::kLargeSendCode : driver::kSendCode;
+    if (PipeTransfer(singleHandle_, driver::kImagePipe, bytes, singleBuffer_, &returned, imageCode) == 0 &&
+        returned == bytes)
+        return 0;
+    lastSingleStatus_ = 19;
+    CloseSingleFrame();
+    return 19;
+}
+
+int CKVXSdkLib::CopySingleFrame(void* dst) {
+    if (!dst) return 14;
+    if (!singleBuffer_) return 7;
+    CopyRawRegion(dst, singleBuffer_);
+    return 0;
+}
+
+void CKVXSdkLib::CloseSingleFrame() { CloseDevice(&singleHandle_); }
+
+}  // namespace kvx

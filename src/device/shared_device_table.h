@@ -1,0 +1,68 @@
+// The device table that every process using this library shares, in which a
+// camera object notes the device number it streams from so that no other
+// camera object, here or in another process, opens it meanwhile.
+//
+// Layout (fixed: other processes and other builds read it):
+//
+//   byte 1,944,320 + 140 n: entry of device n (0..31)
+//     0   owner window   uint32   0 when free
+//     4   owner module   uint32   executable module of the owning process
+//     8   reserved       uint32   always 0; an entry with non-zero here is never released
+//     12  owner name     char[128], NUL-terminated; empty when free
+//
+// Readers look only at the string in the owner name, so the bytes after its
+// terminator carry an owner stamp (a tag and the owner's process id) by which
+// an entry left behind by a crashed process is recognised.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/shared_memory.h"
+#include "platform/window_message.h"
+
+namespace kvx {
+
+class SharedDeviceTable {
+public:
+    static constexpr char kName[] = "BENMOR_USBCAMERA";
+    static constexpr size_t kSize = 0x460000;
+    static constexpr size_t kClearedOnCreate = 32768;
+    static constexpr size_t kEntrySize = 140;
+    static constexpr size_t kFirstEntry = 13888 * kEntrySize;
+    static constexpr int kEntries = 32;
+    static constexpr char kOwnerName[] = "KolvexSdk_410QFX_ZQP.dll";
+
+    SharedDeviceTable();
+    ~SharedDeviceTable();
+    SharedDeviceTable(const SharedDeviceTable&) = delete;
+    SharedDeviceTable& operator=(const SharedDeviceTable&) = delete;
+
+    // Joins the table: maps it, or creates it and clears its start. False
+    // when there is no view afterwards.
+    bool Attach(const std::string& name = kName);
+    bool OpenShared(const std::string& name);
+    bool CreateShared(const std::string& name, size_t size);
+    int CloseShared();
+
+    // Both return 0 without a view, else 1.
+    int ClaimDevice(int n, platform::WindowHandle ownerWindow, uint32_t ownerModule,
+                    const char* ownerName = kOwnerName);
+    int ReleaseDevice(int n, platform::WindowHandle ownerWindow, uint32_t ownerModule);
+    bool IsDeviceBusy(int n) const;
+
+    void* view() const { return memory_.view(); }
+
+private:
+    uint8_t* Entry(int n) const;
+    // The value written as owner window: the window, or a stand-in for a
+    // camera object that has none, since 0 would read as "free".
+    uint32_t OwnerValue(platform::WindowHandle window) const;
+
+    platform::SharedMemory memory_;
+    const uint32_t windowlessOwner_;
+    uint32_t claimedByThis_ = 0;  // bit n: this object claimed device n
+};
+
+}  // namespace kvx

@@ -1,0 +1,29 @@
+#include "sim/trigger_line.h"
+
+namespace kvx::sim {
+
+namespace {
+constexpr size_t kBlockSize = 4096;
+constexpr int kLines = 32;
+
+uint32_t* Counter(void* view, int deviceNumber) { return static_cast<uint32_t*>(view) + deviceNumber; }
+}  // namespace
+
+TriggerLine::TriggerLine(const std::string& blockName, int deviceNumber) : deviceNumber_(deviceNumber) {
+    block_.OpenOrCreate(blockName, kBlockSize);
+}
+
+uint32_t TriggerLine::Pulses() const {
+    if (!block_.view() || deviceNumber_ < 0 || deviceNumber_ >= kLines) return 0;
+    return __atomic_load_n(Counter(block_.view(), deviceNumber_), __ATOMIC_ACQUIRE);
+}
+
+bool TriggerLine::Fire(const std::string& blockName, int deviceNumber) {
+    if (deviceNumber < 0 || deviceNumber >= kLines) return false;
+    platform::SharedMemory block;
+    if (!block.Open(blockName) || block.size() < kLines * sizeof(uint32_t)) return false;
+    __atomic_fetch_add(Counter(block.view(), deviceNumber), 1u, __ATOMIC_ACQ_REL);
+    return true;
+}
+
+}  // namespace kvx::sim

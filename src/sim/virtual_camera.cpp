@@ -1,0 +1,408 @@
+#include "sim/virtual_camera.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "sim/driver_protocol.h"
+#include "sim/scene.h"
+
+namespace kvx::sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+uint32_t LittleEndian32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
+
+// Exposure and gain scale the scene so that 1500 lines at gain 0 give the
+// scene's own values, which keeps pixel checks in tests exact.
+constexpr uint64_t kUnityExposure = 1500u * 64u;
+
+}  // namespace
+
+VirtualCamera::VirtualCamera(int deviceNumber, CameraOptions options)
+    : deviceNumber_(deviceNumber),
+      options_(std::move(options)),
+      triggerLine_(options_.triggerBlock, deviceNumber),
+      rom_(0x10000, 0xFF),
+      fast_(options_.fastFrames),
+      frameCounter_(options_.firstFrameCounter) {
+    char id[32];
+    std::snprintf(id, sizeof id, "KVX410QFXZQP SN%06d", 1000 + deviceNumber);
+    std::memcpy(rom_.data() + 0x1800, id, std::strlen(id) + 1);
+    rom_[0x1EB0] = options_.variant;
+    sharedTriggersSeen_ = triggerLine_.Pulses();
+}
+
+VirtualCamera::~VirtualCamera() = default;
+
+bool VirtualCamera::Open() {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (unplugged_) return false;
+    ++openHandles_;
+    return true;
+}
+
+void VirtualCamera::Close() {
+    std::lock_guard<std::mutex> hold(lock_);
+    --openHandles_;
+}
+
+bool VirtualCamera::Control(uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
+                            uint32_t* returned) {
+    *returned = 0;
+    if (code == kIoctlTriggerWait) return HandleTriggerWait(static_cast<const uint8_t*>(in), inSize);
+    if (code != kIoctlPipeRead && code != kIoctlPipeSend && code != kIoctlPipeSendLarge) return false;
+    if (!in || inSize != 4 || !out) return false;
+    auto* buffer = static_cast<uint8_t*>(out);
+    // The driver moves data in the direction of the pipe; the code only says
+    // how the buffer is mapped.
+    switch (LittleEndian32(static_cast<const uint8_t*>(in))) {
+        case kCommandPipe:
+            return HandleCommand(code, buffer, outSize, returned);
+        case kReplyPipe:
+            return HandleReply(code, buffer, outSize, returned);
+        case kImagePipe:
+            return HandleImage(code, buffer, outSize, returned);
+        default:
+            return false;
+    }
+}
+
+bool VirtualCamera::HandleTriggerWait(const uint8_t* in, uint32_t size) {
+    std::lock_guard<std::mutex> hold(lock_);
+    bool ok = !unplugged_ && in && size == kTriggerWaitBlockSize && LittleEndian32(in) == 1;
+    if (ok) triggerWaitMs_ = LittleEndian32(in + 4);
+    Log(LogEntry::Kind::TriggerWait, 0, 0, ok ? triggerWaitMs_ : 0, kIoctlTriggerWait, ok);
+    return ok;
+}
+
+bool VirtualCamera::HandleCommand(uint32_t control, uint8_t* block, uint32_t size, uint32_t* returned) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (unplugged_ || size != kBlockSize) {
+        Log(LogEntry::Kind::Command, size ? block[0] : 0, 0, 0, control, false);
+        return false;
+    }
+    const uint8_t code = block[0];
+    uint16_t address = 0;
+    uint32_t value = 0;
+    switch (code) {
+        case kArm:
+            armed_ = true;
+            break;
+        case kRequestFrame:
+            if (armed_ && pendingRequests_ < 8) ++pendingRequests_;
+            break;
+        case kSelect:
+            armed_ = false;
+            pendingRequests_ = 0;
+            break;
+        case kSensorWrite:
+            address = static_cast<uint16_t>(block[1] << 8 | block[2]);
+            value = block[3];
+            sensor_[address] = block[3];
+            Changed();
+            break;
+        case kTransferSize:
+            value = LittleEndian32(block + 1);
+            transferSize_ = value;
+            Changed();
+            break;
+        case kDepth:
+            value = block[1];
+            break;
+        case kSensorRead:
+            address = static_cast<uint16_t>(block[1] << 8 | block[2]);
+            reply_.fill(0);
+            reply_[0] = sensor_[address];
+            break;
+        case kControlWrite:
+            address = block[1];
+            value = block[2];
+            control_[address] = block[2];
+            break;
+        case kLogicWrite:
+            address = block[1];
+            value = block[2];
+            logic_[address] = block[2];
+            Changed();
+            break;
+        case kLogicRead:
+            address = block[1];
+            reply_.fill(0);
+            reply_[0] = logic_[address];
+            break;
+        case kRomWrite:
+            address = static_cast<uint16_t>(block[3] << 8 | block[4]);
+            value = block[5];
+            if (block[1] == kRomBusAddress && block[2] == 0x03) rom_[address] = block[5];
+            break;
+        case kRomRead:
+            address = static_cast<uint16_t>(block[4] << 8 | block[5]);
+            reply_.fill(0);
+            if (block[1] == kRomBusAddress && block[2] == 0x02 && block[3] == 0x01) reply_[0] = rom_[address];
+            break;
+        default:
+            break;  // the firmware ignores codes it does not know
+    }
+    *returned = kBlockSize;
+    Log(LogEntry::Kind::Command, code, address, value, control, true);
+    wake_.notify_all();
+    return true;
+}
+
+bool VirtualCamera::HandleReply(uint32_t control, uint8_t* out, uint32_t size, uint32_t* returned) {
+    std::lock_guard<std::mutex> hold(lock_);
+    bool ok = !unplugged_ && failReplies_ == 0;
+    if (failReplies_ > 0) --failReplies_;
+    if (ok) {
+        uint32_t n = std::min<uint32_t>(size, kBlockSize);
+        std::memcpy(out, reply_.data(), n);
+        *returned = n;
+    }
+    Log(LogEntry::Kind::ReplyRead, 0, 0, ok ? reply_[0] : 0, control, ok);
+    return ok;
+}
+
+bool VirtualCamera::HandleImage(uint32_t control, uint8_t* out, uint32_t size, uint32_t* returned) {
+    std::unique_lock<std::mutex> hold(lock_);
+    bool ok = !unplugged_ && (size < kLargeTransferBytes || control == kIoctlPipeSendLarge) && pendingRequests_ > 0;
+    if (ok) {
+        --pendingRequests_;
+        ok = WaitForFrame(hold) && failAfter_ != 0;
+    }
+    if (!ok) {
+        Log(LogEntry::Kind::ImageRead, 0, 0, 0, control, false);
+        return false;
+    }
+    const uint32_t bytesPerPixel = (logic_[0x0E] & 0x01) ? 2 : 1;
+    const uint32_t bytes = std::min<uint64_t>(size, static_cast<uint64_t>(transferSize_) * bytesPerPixel);
+    Render(out, bytes);
+    ++frameCounter_;
+    ++framesDelivered_;
+    if (failAfter_ > 0) --failAfter_;
+    if (stallAfter_ > 0) --stallAfter_;
+    nextFrame_ = std::max(Clock::now(), nextFrame_) + FramePeriod();
+    *returned = (shortenNext_ || shortenAll_) ? bytes / 2 : bytes;
+    shortenNext_ = false;
+    Log(LogEntry::Kind::ImageRead, 0, 0, *returned, control, true);
+    return true;
+}
+
+bool VirtualCamera::WaitForFrame(std::unique_lock<std::mutex>& hold) {
+    const auto asked = Clock::now();
+    for (;;) {
+        if (unplugged_) return false;
+        if (stalled_ || stallAfter_ == 0) {
+            wake_.wait(hold);
+            continue;
+        }
+        if (TriggerMode()) {
+            if (TriggerPending()) return true;
+            // The driver gives up on a triggered frame after the trigger wait.
+            if (Clock::now() - asked >= std::chrono::milliseconds(triggerWaitMs_)) return false;
+            // Other processes pull the line through shared memory: look again soon.
+            wake_.wait_for(hold, std::chrono::milliseconds(2));
+            continue;
+        }
+        if (!fast_ && Clock::now() < nextFrame_) {
+            wake_.wait_until(hold, nextFrame_);
+            continue;
+        }
+        return true;
+    }
+}
+
+bool VirtualCamera::TriggerPending() {
+    if (localTriggers_ > 0) {
+        localTriggers_ = 0;
+        return true;
+    }
+    uint32_t pulses = triggerLine_.Pulses();
+    if (pulses == sharedTriggersSeen_) return false;
+    sharedTriggersSeen_ = pulses;
+    return true;
+}
+
+std::chrono::steady_clock::duration VirtualCamera::FramePeriod() const {
+    const uint64_t lineLength = sensor_[0x0214] | (sensor_[0x0215] & 0x1Fu) << 8;
+    const uint64_t frameLength = sensor_[0x0210] | sensor_[0x0211] << 8 | (sensor_[0x0212] & 0x0Fu) << 16;
+    const auto nanos = static_cast<int64_t>(static_cast<double>(lineLength * frameLength) * 1e9 / kPixelClockHz);
+    return std::chrono::nanoseconds(std::max<int64_t>(nanos, 1000000));
+}
+
+uint16_t VirtualCamera::Expose(uint16_t sample) const {
+    uint64_t v = static_cast<uint64_t>(sample) * exposeScale_ / kUnityExposure;
+    return static_cast<uint16_t>(std::min<uint64_t>(v, 4095));
+}
+
+void VirtualCamera::RenderRow(int row, bool sixteen, uint8_t* out, uint32_t bytes) {
+    const size_t width = static_cast<size_t>(readout_.lineWidth);
+    const size_t bytesPerPixel = sixteen ? 2 : 1;
+    const size_t first = static_cast<size_t>(row) * width;
+    const int y = readout_.rowY[static_cast<size_t>(row)];
+    for (size_t c = 0; c < width; ++c) {
+        size_t at = (first + c) * bytesPerPixel;
+        if (at + bytesPerPixel > bytes) return;
+        uint16_t v = Expose(MosaicSample(readout_.columnX[c], y, frameCounter_));
+        if (sixteen) {
+            out[at] = static_cast<uint8_t>(v);
+            out[at + 1] = static_cast<uint8_t>(v >> 8);
+        } else {
+            out[at] = static_cast<uint8_t>(v >> 4);
+        }
+    }
+}
+
+void VirtualCamera::Render(uint8_t* out, uint32_t bytes) {
+    const bool sixteen = (logic_[0x0E] & 0x01) != 0;
+    if (!cacheValid_ || cache_.size() < bytes) {
+        readout_ = ComputeReadout(sensor_.data());
+        const int64_t frameLength = sensor_[0x0210] | sensor_[0x0211] << 8 | (sensor_[0x0212] & 0x0F) << 16;
+        const int64_t shutter = sensor_[0x028D] | sensor_[0x028E] << 8 | (sensor_[0x028F] & 0x0F) << 16;
+        const int64_t integration = std::max<int64_t>(frameLength - shutter, 1);
+        const uint32_t gain = sensor_[0x0404] | (sensor_[0x0405] & 0x01u) << 8;
+        exposeScale_ = static_cast<uint32_t>(integration * (64 + gain));
+        cache_.assign(bytes, 0);
+        for (int r = 0; r < readout_.lines; ++r) RenderRow(r, sixteen, cache_.data(), bytes);
+        cacheValid_ = true;
+    }
+    std::memcpy(out, cache_.data(), bytes);
+    for (int r = 0; r < readout_.lines; ++r)
+        if (RowChangesPerFrame(readout_.rowY[static_cast<size_t>(r)])) RenderRow(r, sixteen, out, bytes);
+}
+
+void VirtualCamera::Changed() {
+    cacheValid_ = false;
+    wake_.notify_all();
+}
+
+void VirtualCamera::Log(LogEntry::Kind kind, uint8_t code, uint16_t address, uint32_t value, uint32_t control,
+                        bool ok) {
+    if (logging_) log_.push_back({kind, code, address, value, control, ok, Clock::now()});
+}
+
+uint8_t VirtualCamera::SensorRegister(uint16_t address) const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return sensor_[address];
+}
+
+uint8_t VirtualCamera::LogicRegister(uint8_t address) const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return logic_[address];
+}
+
+uint8_t VirtualCamera::ControlRegister(uint8_t address) const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return control_[address];
+}
+
+uint8_t VirtualCamera::RomByte(uint16_t address) const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return rom_[address];
+}
+
+void VirtualCamera::SetRomByte(uint16_t address, uint8_t value) {
+    std::lock_guard<std::mutex> hold(lock_);
+    rom_[address] = value;
+}
+
+uint32_t VirtualCamera::TransferSize() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return transferSize_;
+}
+
+uint32_t VirtualCamera::TriggerWait() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return triggerWaitMs_;
+}
+
+int VirtualCamera::OpenHandles() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return openHandles_;
+}
+
+uint64_t VirtualCamera::FramesDelivered() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return framesDelivered_;
+}
+
+uint32_t VirtualCamera::NextFrameCounter() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return frameCounter_;
+}
+
+Readout VirtualCamera::CurrentReadout() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return ComputeReadout(sensor_.data());
+}
+
+void VirtualCamera::StartLog() {
+    std::lock_guard<std::mutex> hold(lock_);
+    logging_ = true;
+    log_.clear();
+}
+
+std::vector<LogEntry> VirtualCamera::TakeLog() {
+    std::lock_guard<std::mutex> hold(lock_);
+    std::vector<LogEntry> out;
+    out.swap(log_);
+    return out;
+}
+
+void VirtualCamera::SetFastFrames(bool fast) {
+    std::lock_guard<std::mutex> hold(lock_);
+    fast_ = fast;
+    wake_.notify_all();
+}
+
+void VirtualCamera::ShortenNextRead() {
+    std::lock_guard<std::mutex> hold(lock_);
+    shortenNext_ = true;
+}
+
+void VirtualCamera::ShortenEveryRead(bool on) {
+    std::lock_guard<std::mutex> hold(lock_);
+    shortenAll_ = on;
+}
+
+void VirtualCamera::FailReadsAfterFrames(int frames) {
+    std::lock_guard<std::mutex> hold(lock_);
+    failAfter_ = frames;
+}
+
+void VirtualCamera::SetStalled(bool stalled) {
+    std::lock_guard<std::mutex> hold(lock_);
+    stalled_ = stalled;
+    if (!stalled) stallAfter_ = -1;
+    wake_.notify_all();
+}
+
+void VirtualCamera::StallAfterFrames(int frames) {
+    std::lock_guard<std::mutex> hold(lock_);
+    stallAfter_ = frames;
+    wake_.notify_all();
+}
+
+void VirtualCamera::FailReplyReads(int count) {
+    std::lock_guard<std::mutex> hold(lock_);
+    failReplies_ = count;
+}
+
+void VirtualCamera::SetUnplugged(bool unplugged) {
+    std::lock_guard<std::mutex> hold(lock_);
+    unplugged_ = unplugged;
+    wake_.notify_all();
+}
+
+void VirtualCamera::FireTrigger() {
+    std::lock_guard<std::mutex> hold(lock_);
+    localTriggers_ = 1;
+    wake_.notify_all();
+}
+
+}  // namespace kvx::sim
