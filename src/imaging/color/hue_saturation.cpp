@@ -1,0 +1,104 @@
+#include "imaging/color/hue_saturation.h"
+
+#include <algorithm>
+
+#include "imaging/color/hue_rows.h"
+#include "imaging/tone/kernel_rows.h"
+#include "imaging/tone/tone_params.h"
+
+namespace kvx {
+namespace {
+
+HueTransform MakeTransform(const HueSaturationParams& p) {
+    // Lightness is always 0, for which the lightness table is the identity.
+    return HueTransform{SaturationTable(p.saturation), ChromaLimitTable(), ReciprocalTable(),
+                        HueRotationFor(p.hue)};
+}
+
+void Row8(uint8_t* d, const uint8_t* s, int width, int dstStep, int srcStep, const HueTransform& t) {
+    for (int x = 0; x < width; ++x) {
+        const uint8_t* p = s + x * srcStep;
+        const uint32_t v = TransformPixel(p[0], p[1], p[2], t);
+        uint8_t* q = d + x * dstStep;
+        q[0] = static_cast<uint8_t>(v);
+        q[1] = static_cast<uint8_t>(v >> 8);
+        q[2] = static_cast<uint8_t>(v >> 16);
+        if (dstStep == 4) q[3] = 0;
+    }
+}
+
+// Deep pixels go down to 8 bits for the transform and back; a word beyond
+// the depth is taken as the brightest 8-bit value rather than indexing
+// past the tables.
+void Row16(uint8_t* d, const uint8_t* s, int width, int dstStep, int srcStep, int shift, const HueTransform& t) {
+    auto down = [shift](int v) { return std::min(v >> shift, 255); };
+    for (int x = 0; x < width; ++x) {
+        const uint8_t* p = s + x * srcStep;
+        const uint32_t v = TransformPixel(down(LoadWord(p)), down(LoadWord(p + 2)), down(LoadWord(p + 4)), t);
+        uint8_t* q = d + x * dstStep;
+        StoreWord(q, static_cast<int>(v & 0xFF) << shift);
+        StoreWord(q + 2, static_cast<int>((v >> 8) & 0xFF) << shift);
+        StoreWord(q + 4, static_cast<int>((v >> 16) & 0xFF) << shift);
+        if (dstStep == 8) StoreWord(q + 6, 0);
+    }
+}
+
+int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+        int srcBytesPerPixel, int dstStride, int srcStride, void* argument, bool wide) {
+    if (argument == nullptr) return 0;
+    const HueSaturationParams& p = *static_cast<const HueSaturationParams*>(argument);
+    const KernelLayout layout =
+        MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride);
+    if (layout.Empty()) return 1;
+    const HueTransform transform = MakeTransform(p);
+    const int shift = ClampBitDepth(p.bitDepth) - 8;
+    const SimdLevel level = (!wide && dstBytesPerPixel == srcBytesPerPixel) ? ActiveSimdLevel() : SimdLevel::Scalar;
+    const int width = layout.Width();
+    for (int y = srcRect.top; y < srcRect.bottom; ++y) {
+        const uint8_t* s = layout.SrcRow(y);
+        uint8_t* d = layout.DstRow(y);
+        if (wide) {
+            Row16(d, s, width, dstBytesPerPixel, srcBytesPerPixel, shift, transform);
+            continue;
+        }
+        int done = 0;
+#if KVX_SIMD_X86
+        if (level == SimdLevel::Avx2) done = HueRow8Avx2(d, s, width, srcBytesPerPixel, transform);
+#endif
+        Row8(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, width - done, dstBytesPerPixel,
+             srcBytesPerPixel, transform);
+    }
+    (void)level;
+    return 1;
+}
+
+}  // namespace
+
+int HueSaturation24(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument,
+               false);
+}
+
+int HueSaturation32(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument,
+               false);
+}
+
+int HueSaturation48(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument,
+               true);
+}
+
+int HueSaturation64(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument,
+               true);
+}
+
+const PixelKernel kHueSaturationKernels[6] = {nullptr,         nullptr,         HueSaturation24,
+                                              HueSaturation32, HueSaturation48, HueSaturation64};
+
+}  // namespace kvx

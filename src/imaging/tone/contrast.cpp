@@ -1,0 +1,77 @@
+#include "imaging/tone/contrast.h"
+
+#include "imaging/tone/lookup_table.h"
+
+namespace kvx {
+namespace {
+
+// Stretches [t, maxValue - t] over the whole range of `size` levels.
+int Stretch(int i, int t, int size) {
+    const int maxValue = size - 1;
+    if (i < t) return 0;
+    if (i > maxValue - t) return maxValue;
+    return TruncToRange(static_cast<double>(size) / (size - 2 * t) * (i - t), maxValue);
+}
+
+void BuildTable8(int contrast, uint8_t table[256]) {
+    for (int i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(Stretch(i, contrast, 256));
+}
+
+Lookup16 BuildTable16(int contrast, int bitDepth) {
+    const int depth = ClampBitDepth(bitDepth);
+    const int size = 1 << depth;
+    const int t = contrast * (1 << (depth - 8));
+    Lookup16 lookup;
+    lookup.table.resize(size);
+    for (int i = 0; i < size; ++i) lookup.table[i] = static_cast<uint16_t>(Stretch(i, t, size));
+    lookup.overflowValue = static_cast<uint16_t>(size - 1);
+    return lookup;
+}
+
+const ToneParams& Params(void* argument) { return *static_cast<const ToneParams*>(argument); }
+
+int Run8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+         int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int channels) {
+    if (argument == nullptr) return 0;
+    uint8_t table[256];
+    BuildTable8(Params(argument).value, table);
+    ApplyLookup8(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
+                 channels, table);
+    return 1;
+}
+
+int Run16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+          int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int channels) {
+    if (argument == nullptr) return 0;
+    const ToneParams& p = Params(argument);
+    ApplyLookup16(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
+                  channels, BuildTable16(p.value, p.bitDepth));
+    return 1;
+}
+
+}  // namespace
+
+int ContrastGray8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                  int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+    return Run8(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1);
+}
+
+int ContrastGray16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                   int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+    return Run16(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1);
+}
+
+int ContrastColor8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                   int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+    return Run8(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3);
+}
+
+int ContrastColor16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+    return Run16(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3);
+}
+
+const PixelKernel kContrastKernels[6] = {ContrastGray8,  ContrastGray16,  ContrastColor8,
+                                         ContrastColor8, ContrastColor16, ContrastColor16};
+
+}  // namespace kvx

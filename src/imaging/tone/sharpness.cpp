@@ -1,0 +1,108 @@
+#include "imaging/tone/sharpness.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "imaging/tone/kernel_rows.h"
+#include "imaging/tone/sharpness_rows.h"
+
+namespace kvx {
+namespace {
+
+// (orig - blur) scaled by s / 10, truncated towards zero; this is the
+// sharpening table's entry for that difference, for any difference.
+inline int Boost(int difference, int strength) { return difference * strength / 10; }
+
+template <int kBytes>
+inline int Sample(const uint8_t* p) {
+    return kBytes == 1 ? *p : LoadWord(p);
+}
+
+template <int kBytes>
+void SharpenRow(uint8_t* d, const uint8_t* const rows[4], int width, int dstStep, int srcStep, int channels,
+                int strength, int maxValue) {
+    for (int x = 2; x + 2 < width; ++x) {
+        for (int c = 0; c < channels; ++c) {
+            const int at = x * srcStep + c * kBytes;
+            int sum = 0;
+            for (int r = 0; r < 4; ++r)
+                for (int k = -2; k <= 1; ++k) sum += Sample<kBytes>(rows[r] + at + k * srcStep);
+            const int orig = Sample<kBytes>(rows[2] + at);
+            const int out = std::clamp(orig + Boost(orig - (sum >> 4), strength), 0, maxValue);
+            uint8_t* q = d + x * dstStep + c * kBytes;
+            if (kBytes == 1) *q = static_cast<uint8_t>(out);
+            else StoreWord(q, out);
+        }
+    }
+}
+
+int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+        int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int channels, bool wide) {
+    if (argument == nullptr) return 0;
+    const ToneParams& p = *static_cast<const ToneParams*>(argument);
+    const KernelLayout layout =
+        MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride);
+    if (layout.Empty() || layout.Width() < 5 || layout.Height() < 5) return 1;
+    // Far beyond the control's 0..30, only to keep the products defined.
+    const int strength = std::clamp(p.value, -1000, 1000);
+    const int maxValue = wide ? (1 << ClampBitDepth(p.bitDepth)) - 1 : 255;
+    const bool packedLayout = dstBytesPerPixel == srcBytesPerPixel &&
+                              (channels == 1 ? srcBytesPerPixel == 1 : (srcBytesPerPixel == 3 || srcBytesPerPixel == 4));
+    const bool vectorRow = !wide && packedLayout && std::abs(strength) <= kVectorSharpnessLimit;
+    const SimdLevel level = vectorRow ? ActiveSimdLevel() : SimdLevel::Scalar;
+    for (int y = srcRect.top + 2; y + 2 < srcRect.bottom; ++y) {
+        const uint8_t* rows[4] = {layout.SrcRow(y - 2), layout.SrcRow(y - 1), layout.SrcRow(y), layout.SrcRow(y + 1)};
+        uint8_t* d = layout.DstRow(y);
+        bool done = false;
+#if KVX_SIMD_X86
+        if (level == SimdLevel::Avx2) done = SharpenRow8Avx2(d, rows, layout.Width(), srcBytesPerPixel, strength);
+        else if (level == SimdLevel::Sse2) done = SharpenRow8Sse2(d, rows, layout.Width(), srcBytesPerPixel, strength);
+#endif
+        if (done) continue;
+        if (wide) SharpenRow16Scalar(d, rows, layout.Width(), dstBytesPerPixel, srcBytesPerPixel, channels, strength, maxValue);
+        else SharpenRow8Scalar(d, rows, layout.Width(), dstBytesPerPixel, srcBytesPerPixel, channels, strength);
+    }
+    (void)level;
+    return 1;
+}
+
+}  // namespace
+
+void SharpenRow8Scalar(uint8_t* d, const uint8_t* const rows[4], int width, int dstStep, int srcStep, int channels,
+                       int strength) {
+    SharpenRow<1>(d, rows, width, dstStep, srcStep, channels, strength, 255);
+}
+
+void SharpenRow16Scalar(uint8_t* d, const uint8_t* const rows[4], int width, int dstStep, int srcStep, int channels,
+                        int strength, int maxValue) {
+    SharpenRow<2>(d, rows, width, dstStep, srcStep, channels, strength, maxValue);
+}
+
+int SharpnessGray8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                   int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1,
+               false);
+}
+
+int SharpnessGray16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1,
+               true);
+}
+
+int SharpnessColor8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3,
+               false);
+}
+
+int SharpnessColor16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+                     int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3,
+               true);
+}
+
+const PixelKernel kSharpnessKernels[6] = {SharpnessGray8,  SharpnessGray16,  SharpnessColor8,
+                                          SharpnessColor8, SharpnessColor16, SharpnessColor16};
+
+}  // namespace kvx
