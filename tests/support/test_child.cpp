@@ -6,11 +6,20 @@
 //   shm-set NAME OFFSET VALUE     open an existing block, store VALUE at OFFSET
 //   shm-absent NAME               no block of that name may exist
 //   settings-write PATH PREFIX N  write values PREFIX0..PREFIX{N-1} = index
+//   devtable-hold NAME N          claim device N in the device table NAME, release it
+//                                 once byte 64 of the block turns 1 (10 s at most)
+//   devtable-abandon NAME N       claim device N and end without releasing it
+//   sim-trigger BLOCK N           pulse the virtual trigger line of device N
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
+#include "device/shared_device_table.h"
 #include "platform/settings_store.h"
 #include "platform/shared_memory.h"
+#include "platform/system_info.h"
+#include "sim/trigger_line.h"
 
 using kvx::platform::SettingsKey;
 using kvx::platform::SharedMemory;
@@ -44,6 +53,26 @@ int main(int argc, char** argv) {
         for (int i = 0; i < count; ++i)
             if (!key->WriteDword(std::string(argv[3]) + std::to_string(i), static_cast<uint32_t>(i))) return 3;
         return 0;
+    }
+    if (command == "devtable-hold" || command == "devtable-abandon") {
+        if (argc != 4) return 2;
+        kvx::SharedDeviceTable table;
+        if (!table.OpenShared(argv[2])) return 3;
+        const int device = std::atoi(argv[3]);
+        auto* window = reinterpret_cast<kvx::platform::WindowHandle>(uintptr_t{0x7770});
+        table.ClaimDevice(device, window, kvx::platform::ProgramModuleId());
+        if (command == "devtable-abandon") return 0;
+        auto* signal = static_cast<volatile unsigned char*>(table.view()) + 64;
+        for (int waited = 0; *signal != 1; ++waited) {
+            if (waited > 10000) return 3;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        table.ReleaseDevice(device, window, kvx::platform::ProgramModuleId());
+        return 0;
+    }
+    if (command == "sim-trigger") {
+        if (argc != 4) return 2;
+        return kvx::sim::TriggerLine::Fire(argv[2], std::atoi(argv[3])) ? 0 : 3;
     }
     return 2;
 }

@@ -1,0 +1,147 @@
+// The shared device table across camera objects and processes, and the
+// blob reader.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "child_process.h"
+#include "device/blob_reader.h"
+#include "device/shared_device_table.h"
+#include "platform/system_info.h"
+#include "unique_name.h"
+#include "virtual_rig.h"
+
+namespace {
+
+using kvx::SharedDeviceTable;
+using kvx::test::ChildProcess;
+using kvx::test::UniqueName;
+using kvx::test::WaitUntil;
+
+auto* const kWindow = reinterpret_cast<kvx::platform::WindowHandle>(uintptr_t{0x1230});
+auto* const kOtherWindow = reinterpret_cast<kvx::platform::WindowHandle>(uintptr_t{0x4560});
+
+uint32_t Word(const void* view, size_t at) {
+    uint32_t v;
+    std::memcpy(&v, static_cast<const uint8_t*>(view) + at, sizeof v);
+    return v;
+}
+
+struct TableTest : ::testing::Test {
+    std::string name = UniqueName("KolvexDeviceTable");
+    SharedDeviceTable table;
+    uint32_t module = kvx::platform::ProgramModuleId();
+    void SetUp() override { ASSERT_TRUE(table.Attach(name)); }
+};
+
+TEST_F(TableTest, EntriesLieWhereOtherProcessesLookForThem) {
+    ASSERT_EQ(table.ClaimDevice(0, kWindow, module), 1);
+    ASSERT_EQ(table.ClaimDevice(31, kWindow, module), 1);
+    const void* view = table.view();
+    EXPECT_EQ(Word(view, 1944320), 0x1230u);
+    EXPECT_EQ(Word(view, 1944320 + 4), module);
+    EXPECT_EQ(Word(view, 1944320 + 8), 0u);
+    EXPECT_STREQ(static_cast<const char*>(view) + 1944320 + 12, "KolvexSdk_410QFX_ZQP.dll");
+    EXPECT_EQ(Word(view, 1948660), 0x1230u);
+    EXPECT_EQ(Word(view, 1948660 - 140), 0u);
+    EXPECT_TRUE(table.IsDeviceBusy(0));
+    EXPECT_FALSE(table.IsDeviceBusy(1));
+    EXPECT_TRUE(table.IsDeviceBusy(31));
+    EXPECT_FALSE(table.IsDeviceBusy(32));
+}
+
+TEST_F(TableTest, OnlyTheCreatorClearsTheBlock) {
+    static_cast<uint8_t*>(table.view())[100] = 0x5A;
+    SharedDeviceTable second;
+    ASSERT_TRUE(second.Attach(name));
+    EXPECT_EQ(static_cast<uint8_t*>(second.view())[100], 0x5A);
+}
+
+TEST_F(TableTest, OnlyTheClaimingObjectReleases) {
+    ASSERT_EQ(table.ClaimDevice(3, kWindow, module), 1);
+    SharedDeviceTable other, sameWindow;
+    ASSERT_TRUE(other.Attach(name));
+    ASSERT_TRUE(sameWindow.Attach(name));
+    EXPECT_TRUE(other.IsDeviceBusy(3));
+    EXPECT_EQ(other.ReleaseDevice(3, kOtherWindow, module), 1);
+    EXPECT_TRUE(other.IsDeviceBusy(3));
+    // A second camera object of the same application window never claimed it.
+    EXPECT_EQ(sameWindow.ReleaseDevice(3, kWindow, module), 1);
+    EXPECT_TRUE(other.IsDeviceBusy(3));
+    EXPECT_EQ(table.ReleaseDevice(3, kOtherWindow, module), 1);
+    EXPECT_TRUE(other.IsDeviceBusy(3));
+    EXPECT_EQ(table.ClaimDevice(3, kWindow, module), 1);
+    EXPECT_EQ(table.ReleaseDevice(3, kWindow, module), 1);
+    EXPECT_FALSE(other.IsDeviceBusy(3));
+    EXPECT_EQ(static_cast<const char*>(other.view())[1944320 + 3 * 140 + 12], '\0');
+}
+
+TEST_F(TableTest, ACameraWithoutAWindowStillProtectsItsDevice) {
+    ASSERT_EQ(table.ClaimDevice(4, nullptr, module), 1);
+    SharedDeviceTable other;
+    ASSERT_TRUE(other.Attach(name));
+    EXPECT_TRUE(other.IsDeviceBusy(4));
+    EXPECT_NE(Word(other.view(), 1944320 + 4 * 140), 0u);
+    EXPECT_EQ(other.ReleaseDevice(4, nullptr, module), 1);
+    EXPECT_TRUE(other.IsDeviceBusy(4));
+    EXPECT_EQ(table.ReleaseDevice(4, nullptr, module), 1);
+    EXPECT_FALSE(other.IsDeviceBusy(4));
+}
+
+TEST_F(TableTest, WithoutAViewNothingIsClaimedOrBusy) {
+    SharedDeviceTable detached;
+    EXPECT_EQ(detached.ClaimDevice(0, kWindow, module), 0);
+    EXPECT_EQ(detached.ReleaseDevice(0, kWindow, module), 0);
+    EXPECT_FALSE(detached.IsDeviceBusy(0));
+    EXPECT_FALSE(detached.OpenShared(UniqueName("KolvexNoTable")));
+}
+
+TEST_F(TableTest, AClaimInAnotherProcessIsSeenBusyUntilReleased) {
+    ChildProcess child({"devtable-hold", name, "6"});
+    ASSERT_TRUE(child.started());
+    ASSERT_TRUE(WaitUntil([&] { return table.IsDeviceBusy(6); }));
+    // The child releases when told to through the block's first bytes.
+    static_cast<volatile uint8_t*>(table.view())[64] = 1;
+    EXPECT_EQ(child.Wait(), 0);
+    EXPECT_FALSE(table.IsDeviceBusy(6));
+}
+
+TEST_F(TableTest, AClaimLeftByAnEndedProcessNoLongerBlocks) {
+    EXPECT_EQ(kvx::test::RunChild({"devtable-abandon", name, "7"}), 0);
+    // The entry itself stays as the process left it...
+    EXPECT_NE(Word(table.view(), 1944320 + 7 * 140), 0u);
+    // ...but its owner is gone, so the device is usable again.
+    EXPECT_FALSE(table.IsDeviceBusy(7));
+    EXPECT_EQ(table.ClaimDevice(7, kWindow, module), 1);
+    EXPECT_TRUE(table.IsDeviceBusy(7));
+}
+
+TEST(BlobReader, LoadsWholeFilesAndStaysEmptyForMissingOnes) {
+    kvx::CBlobReader reader;
+    const std::string missing = UniqueName("kolvex-missing") + ".txt";
+    EXPECT_EQ(reader.LoadFile(missing.c_str(), nullptr), nullptr);
+    EXPECT_EQ(reader.data(), nullptr);
+    EXPECT_EQ(reader.cursor(), nullptr);
+    EXPECT_EQ(reader.size(), 0u);
+
+    const std::string path = UniqueName("kolvex-blob") + ".txt";
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("[Size]\nWidth=640\n", f);
+    std::fclose(f);
+    const void* data = reader.LoadFile(path.c_str(), nullptr);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(reader.size(), 17u);
+    EXPECT_EQ(reader.end() - reader.data(), 17);
+    EXPECT_EQ(reader.cursor(), reader.data());
+    EXPECT_EQ(std::memcmp(data, "[Size]\nWidth=640\n", 17), 0);
+
+    // Loading again starts from nothing.
+    EXPECT_EQ(reader.LoadFile(missing.c_str(), nullptr), nullptr);
+    EXPECT_EQ(reader.size(), 0u);
+    std::remove(path.c_str());
+}
+
+}  // namespace
