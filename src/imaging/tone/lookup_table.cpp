@@ -1,30 +1,52 @@
 #include "imaging/tone/lookup_table.h"
 
 #include <cstring>
+#include <memory>
 
 namespace kvx {
 namespace {
 
-// 3-byte pixels in and out: the row is one run of samples.
-void LookupRun8(uint8_t* d, const uint8_t* s, int count, const uint8_t* t) {
+// Two neighbouring bytes looked up at once: half the loads of a byte table.
+// 128 KiB, so it lives on the heap, once per converting thread, and is
+// refilled from the byte table on every call (a few tens of microseconds).
+uint16_t* PairTable(const uint8_t table[256]) {
+    thread_local std::unique_ptr<uint16_t[]> pairs;
+    if (!pairs) pairs.reset(new uint16_t[65536]);
+    uint16_t* p = pairs.get();
+    for (int high = 0; high < 256; ++high) {
+        const uint16_t h = static_cast<uint16_t>(table[high] << 8);
+        for (int low = 0; low < 256; ++low) p[high << 8 | low] = static_cast<uint16_t>(h | table[low]);
+    }
+    return p;
+}
+
+inline uint16_t Load16(const uint8_t* p) {
+    uint16_t v;
+    std::memcpy(&v, p, 2);
+    return v;
+}
+inline void Store16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
+
+// A run of samples with nothing between them (gray bytes, 3-byte pixels).
+void LookupRun8(uint8_t* d, const uint8_t* s, int count, const uint16_t* pairs, const uint8_t* t) {
     int i = 0;
     for (; i + 8 <= count; i += 8) {
-        uint8_t v[8];
+        uint16_t v[4];
         std::memcpy(v, s + i, 8);
-        for (int k = 0; k < 8; ++k) v[k] = t[v[k]];
+        for (int k = 0; k < 4; ++k) v[k] = pairs[v[k]];
         std::memcpy(d + i, v, 8);
     }
     for (; i < count; ++i) d[i] = t[s[i]];
 }
 
-// 4-byte pixels: look up B, G, R and leave the fourth byte as it is.
-void LookupQuads8(uint8_t* d, const uint8_t* s, int width, const uint8_t* t) {
+// 4-byte pixels: B and G as a pair, R alone, the fourth byte as it is.
+void LookupQuads8(uint8_t* d, const uint8_t* s, int width, const uint16_t* pairs, const uint8_t* t) {
     for (int x = 0; x < width; ++x) {
         const uint8_t* p = s + 4 * x;
         uint8_t* q = d + 4 * x;
-        const uint8_t b = t[p[0]], g = t[p[1]], r = t[p[2]];
-        q[0] = b;
-        q[1] = g;
+        const uint16_t bg = pairs[Load16(p)];
+        const uint8_t r = t[p[2]];
+        Store16(q, bg);
         q[2] = r;
     }
 }
@@ -35,13 +57,16 @@ void ApplyLookup8(const KernelLayout& layout, int channels, const uint8_t table[
     if (layout.Empty()) return;
     const int width = layout.Width();
     const int sb = layout.srcBytesPerPixel, db = layout.dstBytesPerPixel;
+    const bool run = sb == db && sb == channels;
+    const bool quads = sb == 4 && db == 4 && channels == 3;
+    const uint16_t* pairs = (run || quads) ? PairTable(table) : nullptr;
     for (int y = layout.rect.top; y < layout.rect.bottom; ++y) {
         const uint8_t* s = layout.SrcRow(y);
         uint8_t* d = layout.DstRow(y);
-        if (sb == db && sb == channels) {
-            LookupRun8(d, s, width * channels, table);
-        } else if (sb == 4 && db == 4 && channels == 3) {
-            LookupQuads8(d, s, width, table);
+        if (run) {
+            LookupRun8(d, s, width * channels, pairs, table);
+        } else if (quads) {
+            LookupQuads8(d, s, width, pairs, table);
         } else {
             for (int x = 0; x < width; ++x)
                 for (int c = 0; c < channels; ++c) d[x * db + c] = table[s[x * sb + c]];
@@ -63,8 +88,23 @@ void ApplyLookup16(const KernelLayout& layout, int channels, const Lookup16& loo
     for (int y = layout.rect.top; y < layout.rect.bottom; ++y) {
         const uint8_t* s = layout.SrcRow(y);
         uint8_t* d = layout.DstRow(y);
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < channels; ++c) StoreWord(d + x * db + 2 * c, map(LoadWord(s + x * sb + 2 * c)));
+        if (sb == db && sb == 2 * channels) {
+            // Samples back to back: one run of words.
+            const int count = width * channels;
+            for (int i = 0; i < count; ++i) Store16(d + 2 * i, map(Load16(s + 2 * i)));
+        } else if (sb == 8 && db == 8 && channels == 3) {
+            for (int x = 0; x < width; ++x) {
+                const uint8_t* p = s + 8 * x;
+                uint8_t* q = d + 8 * x;
+                const uint16_t b = map(Load16(p)), g = map(Load16(p + 2)), r = map(Load16(p + 4));
+                Store16(q, b);
+                Store16(q + 2, g);
+                Store16(q + 4, r);
+            }
+        } else {
+            for (int x = 0; x < width; ++x)
+                for (int c = 0; c < channels; ++c) Store16(d + x * db + 2 * c, map(Load16(s + x * sb + 2 * c)));
+        }
     }
 }
 
