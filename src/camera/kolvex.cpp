@@ -1,5 +1,7 @@
 #include "camera/kolvex.h"
 
+#include "device/kolvex_410qfx_zqp_sdk.h"
+#include "display/frame_bitmap.h"
 #include "platform/clock.h"
 
 namespace kvx {
@@ -9,12 +11,7 @@ CKolvex::CKolvex() {
     windowStart_ = platform::MultimediaTime();
 }
 
-CKolvex::~CKolvex() = default;
-
-int CKolvex::Initialize(WindowHandle applicationWindow) {
-    applicationWindow_ = applicationWindow;
-    return 1;
-}
+CKolvex::~CKolvex() { Teardown(); }
 
 int CKolvex::RecordError(int code) {
     errors_.Push(code);

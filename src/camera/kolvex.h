@@ -5,30 +5,57 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 #include "KolvexSdk.h"
 #include "camera/error_history.h"
+#include "device/shared_device_table.h"
 #include "imaging/filter_index.h"
 #include "platform/window_message.h"
+#include "settings/config_file.h"
+#include "settings/size_settings.h"
+#include "settings/value_group.h"
 
 namespace kvx {
 
+class CKolvex410QFXZQPSdk;
+class FrameBitmap;
+
 using platform::WindowHandle;
 
-// The sensor settings as stored under "Gain", in that order.
-struct AnalogSettings {
-    int32_t globalGain = 0;
-    int32_t gainGreen1 = 0;
-    int32_t gainRed = 0;
-    int32_t gainBlue = 0;
-    int32_t gainGreen2 = 0;
-    int32_t exposureLines = 0;
-    int32_t mirrorV = 0;
-    int32_t mirrorH = 0;
-    int32_t autoIris = 0;  // 0 off, 1 by exposure time, 2 by gain
+// The sensor settings in the order they are stored under "Gain".
+enum AnalogIndex : int {
+    kGlobalGain = 0,
+    kColorGainGreen1 = 1,
+    kColorGainRed = 2,
+    kColorGainBlue = 3,
+    kColorGainGreen2 = 4,
+    kExposureLines = 5,
+    kMirrorV = 6,
+    kMirrorH = 7,
+    kAutoIris = 8,  // 0 off, 1 by exposure time, 2 by gain
+    kAnalogBlockSize = 9,
 };
 
-// The readout size as stored in a "Size_NN" key, in that order.
+// The nine frame bitmaps: one per colour mode (the 8- and 16-bit ones are
+// also the raw bitmaps), the output copy that sharpening reads, the
+// window-sized display bitmap, and one more that only lives with the others.
+enum BitmapSlot : int {
+    kBitmap8 = 0,
+    kBitmap16,
+    kBitmap24,
+    kBitmap32,
+    kBitmap48,
+    kBitmap64,
+    kBitmapOutputCopy,
+    kBitmapDisplay,
+    kBitmapSpare,
+    kBitmapCount,
+};
+
+// The readout window and the buffer value of the size entry it came from.
 struct CaptureGeometry {
     int32_t horizontalTotal = 2048;
     int32_t verticalTotal = 1536;
@@ -50,19 +77,25 @@ struct ExposureConversion {
 
 enum class AcquisitionState : int32_t { Idle = 0, Preview = 1, Capture = 2, Trigger = 3 };
 
-enum class WorkerRun : int32_t { Stop = 0, Run = 1, Paused = 2 };
-
 class CKolvex {
 public:
+    static constexpr const char* kModelName = "Kolvex410QFX-ZQP";
+    static constexpr int kNameTableEntries = 10;
+    static constexpr int kNameTableChars = 256;
+
     CKolvex();
     virtual ~CKolvex();
     CKolvex(const CKolvex&) = delete;
     CKolvex& operator=(const CKolvex&) = delete;
 
-    // Brings the camera up for the application window; 1, or 0 with the
-    // failure recorded.
+    // --- lifecycle -------------------------------------------------------
+    // Brings the camera up for the application window: shared device
+    // table, device, bitmaps, stored settings sent to the sensor. 1, or 0
+    // with error 5 recorded and no device left, so that every later call
+    // fails cleanly with error 1.
     int Initialize(WindowHandle applicationWindow);
 
+    // --- errors ----------------------------------------------------------
     // Records a failure in the history and posts it to the application
     // window (when there is one). Always returns 1.
     int RecordError(int code);
@@ -71,17 +104,62 @@ public:
     void PostError(int code);
     // The newest recorded code, taken out of the history; 0 when empty.
     int TakeLastError();
-
     int GetStatus(int ignored) const;
 
+    // --- devices ---------------------------------------------------------
+    int Enumerate(char (*names)[kNameTableChars]);
+    int EnumerateWide(wchar_t (*names)[kNameTableChars]);
+    int GetDeviceName(int device, char* buffer, int size);
+    int GetDeviceNameWide(int device, wchar_t* buffer, int size);
+    int SelectDevice(int device);
+    int GetCameraInfo(KolvexCameraInfo* info);
+    int GetCaptureWindow(int* horizontalTotal, int* horizontalStart, int* width, int* verticalTotal,
+                         int* verticalStart, int* height) const;
+    int Width() const { return geometry_.width; }
+    int Height() const { return geometry_.height; }
+
+    // --- settings file ---------------------------------------------------
+    int LoadConfigFile(const char* path);
+    int LoadConfigFileWide(const wchar_t* path);
+    std::vector<settings::ValuePair> ConfigPairs() const;
+
+    // --- state that tests and later stages read ----------------------------
     WindowHandle applicationWindow() const { return applicationWindow_; }
+    CKolvex410QFXZQPSdk* device() const { return device_.get(); }
+    int deviceNumber() const { return deviceNumber_; }
+    const CaptureGeometry& geometry() const { return geometry_; }
+    const std::array<int32_t, kFilterBlockSize>& filter() const { return filter_; }
+    const std::array<int32_t, kAnalogBlockSize>& analog() const { return analog_; }
+    int32_t colorMode() const { return colorMode_; }
+    int32_t subSample() const { return subSample_; }
+    int32_t waitTimeMs() const { return waitTimeMs_; }
+    int32_t clock() const { return clock_; }
+
+    // Tests run side by side on one machine; each gives its cameras a
+    // device table of its own. Empty restores the real name.
+    static void SetSharedTableNameForTesting(const std::string& name);
 
 private:
-    // Capture geometry and the selected size entry's buffer value.
-    CaptureGeometry geometry_;
+    int InitializeDevice();
+    void Teardown();
+    void Close();
+    void SaveDeviceSettings();
+    void LoadDeviceSettings();
+    void SendAnalogToDevice();
+    bool CaptureWindowValid() const;
+    void RestoreDefaultGeometry();
+    template <typename Char>
+    int EnumerateInto(Char (*names)[kNameTableChars]);
 
+    // Shared device table and the device.
+    SharedDeviceTable sharedTable_;
+    std::unique_ptr<CKolvex410QFXZQPSdk> device_;
+
+    std::array<std::unique_ptr<FrameBitmap>, kBitmapCount> bitmaps_;
+
+    CaptureGeometry geometry_;
     std::array<int32_t, kFilterBlockSize> filter_{};
-    AnalogSettings analog_;
+    std::array<int32_t, kAnalogBlockSize> analog_{};
     ExposureConversion exposure_;
 
     // Preview window placement.
@@ -109,6 +187,13 @@ private:
     int32_t frameRate_ = 0;
     int32_t framesInWindow_ = 0;
     uint32_t windowStart_ = 0;
+
+    // Guards the frame bitmaps during conversion, painting, copying, saving
+    // and recording. Never held together with settingsFileLock_.
+    std::mutex frameLock_;
+    // Guards settingsFile_.
+    mutable std::mutex settingsFileLock_;
+    std::vector<settings::ValuePair> settingsFile_;
 
     ErrorHistory errors_;
     int32_t deviceNumber_ = 0;

@@ -1,0 +1,159 @@
+// Bringing a camera object up from its stored settings, and taking it down.
+#include <mutex>
+#include <new>
+#include <string>
+
+#include "camera/kolvex.h"
+#include "device/kolvex_410qfx_zqp_sdk.h"
+#include "display/frame_bitmap.h"
+#include "platform/system_info.h"
+
+namespace kvx {
+
+namespace {
+
+std::mutex g_tableNameLock;  // guards g_tableName
+std::string g_tableName;
+
+std::string SharedTableName() {
+    std::lock_guard<std::mutex> hold(g_tableNameLock);
+    return g_tableName.empty() ? std::string(SharedDeviceTable::kName) : g_tableName;
+}
+
+}  // namespace
+
+void CKolvex::SetSharedTableNameForTesting(const std::string& name) {
+    std::lock_guard<std::mutex> hold(g_tableNameLock);
+    g_tableName = name;
+}
+
+int CKolvex::Initialize(WindowHandle applicationWindow) {
+    if (!sharedTable_.Attach(SharedTableName())) {
+        applicationWindow_ = applicationWindow;
+        RecordError(KOLVEX_ERR_RESOURCE);
+        return 0;
+    }
+    try {
+        device_ = std::make_unique<CKolvex410QFXZQPSdk>();
+        for (auto& bitmap : bitmaps_) bitmap = std::make_unique<FrameBitmap>();
+    } catch (const std::bad_alloc&) {
+        // A camera that is only half there must not be driven: without a
+        // device every later call fails cleanly with error 1.
+        device_.reset();
+        for (auto& bitmap : bitmaps_) bitmap.reset();
+        applicationWindow_ = applicationWindow;
+        RecordError(KOLVEX_ERR_RESOURCE);
+        return 0;
+    }
+    applicationWindow_ = applicationWindow;
+    return InitializeDevice();
+}
+
+int CKolvex::InitializeDevice() {
+    settings::SizeEntry size = {geometry_.horizontalTotal, geometry_.verticalTotal, geometry_.width,
+                                geometry_.height,          geometry_.horizontalStart, geometry_.verticalStart,
+                                geometry_.buffers};
+    settings::LoadCurrentSize(deviceNumber_, &size);
+    geometry_ = {size[0], size[1], size[2], size[3], size[4], size[5], size[6]};
+
+    device_->InitSensor();
+    if (!CaptureWindowValid()) {
+        RecordError(KOLVEX_ERR_GEOMETRY);
+        RestoreDefaultGeometry();
+    }
+    device_->SetFrameGeometry(geometry_.horizontalStart, geometry_.verticalStart, geometry_.width,
+                              geometry_.height, subSample_);
+    previewLeft_ = 0;
+    previewTop_ = 0;
+    previewRight_ = geometry_.width;
+    previewBottom_ = geometry_.height;
+
+    LoadDeviceSettings();
+
+    // The format comes last: the geometry above was given with the
+    // subsample mode held before it.
+    settings::FormatValues format = {colorMode_, subSample_, waitTimeMs_, clock_};
+    settings::LoadFormat(deviceNumber_, &format);
+    colorMode_ = format.colorMode;
+    subSample_ = format.subSample;
+    waitTimeMs_ = format.waitTime;
+    clock_ = format.clock;
+    return 1;
+}
+
+bool CKolvex::CaptureWindowValid() const {
+    const CaptureGeometry& g = geometry_;
+    if (g.width < 0 || g.height < 0 || g.horizontalStart < 0 || g.verticalStart < 0) return false;
+    if (g.width > 2048 || g.height > 1536 || g.horizontalStart > 2048 || g.verticalStart > 1536) return false;
+    // Compared in 64 bits: stored values near INT32_MAX must not wrap into
+    // a valid-looking window.
+    if (int64_t{g.horizontalStart} + g.width > 2048 || int64_t{g.verticalStart} + g.height > 1536) return false;
+    switch (subSample_) {
+        case 2: case 3: case 17: case 18: case 19:
+            return false;
+        default:
+            return true;
+    }
+}
+
+void CKolvex::RestoreDefaultGeometry() {
+    geometry_.horizontalTotal = 2048;
+    geometry_.verticalTotal = 1536;
+    geometry_.width = 2048;
+    geometry_.height = 1536;
+    geometry_.horizontalStart = 0;
+    geometry_.verticalStart = 0;
+}
+
+// Reads the analog, filter and gray groups of the current device number.
+void CKolvex::LoadDeviceSettings() {
+    if (!settings::FilterGroup().Load(deviceNumber_, &filter_[kBrightness])) {
+        // The automatic controls start off with the filter defaults.
+        for (int i = 20; i <= 28; ++i) filter_[static_cast<size_t>(i)] = 0;
+    }
+    settings::GrayGroup().Load(deviceNumber_, &filter_[kGrayMode]);
+
+    std::array<int32_t, kAnalogBlockSize> defaults = {0, 0, 0, 0, 0, settings::kDefaultExposureLines,
+                                                      device_->GetMirrorV(), device_->GetMirrorH(), 0};
+    settings::AnalogGroup().Load(deviceNumber_, analog_.data(), defaults.data());
+    SendAnalogToDevice();
+}
+
+void CKolvex::SaveDeviceSettings() {
+    settings::AnalogGroup().Save(deviceNumber_, analog_.data());
+    settings::FilterGroup().Save(deviceNumber_, &filter_[kBrightness]);
+    settings::GrayGroup().Save(deviceNumber_, &filter_[kGrayMode]);
+}
+
+// The colour gains and the automatic mode are only held; the device gets
+// the global gain, the exposure and the mirrors.
+void CKolvex::SendAnalogToDevice() {
+    device_->SetGain(analog_[kGlobalGain]);
+    device_->SetExposureLines(analog_[kExposureLines]);
+    device_->SetMirrorV(analog_[kMirrorV]);
+    device_->SetMirrorH(analog_[kMirrorH]);
+}
+
+void CKolvex::Close() {
+    if (!device_) return;
+    imageAvailable_ = 0;
+    device_->CloseSingleFrame();
+}
+
+void CKolvex::Teardown() {
+    if (device_) {
+        SaveDeviceSettings();
+        Close();
+        sharedTable_.ReleaseDevice(deviceNumber_, applicationWindow_, platform::ProgramModuleId());
+    }
+    device_.reset();
+    for (auto& bitmap : bitmaps_) bitmap.reset();
+    {
+        std::lock_guard<std::mutex> hold(settingsFileLock_);
+        settingsFile_.clear();
+        settingsFile_.shrink_to_fit();
+    }
+    sharedTable_.CloseShared();
+}
+
+}  // namespace kvx
