@@ -72,7 +72,8 @@ TestFrame Expected(const TestFrame& in, int mode, const Reference& ref) {
     for (int y = 0; y < in.height; ++y)
         for (int x = 0; x < in.width; ++x) {
             int c[3];
-            for (int i = 0; i < 3; ++i) c[i] = words ? in.Word(x, y, i) >> 4 : in.Pixel(x, y)[i];
+            // Words beyond 12 bits count as the brightest 8-bit value.
+            for (int i = 0; i < 3; ++i) c[i] = words ? std::min(in.Word(x, y, i) >> 4, 255) : in.Pixel(x, y)[i];
             const int v = ref.Apply(c[0], c[1], c[2]);
             const int o[3] = {v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF};
             for (int i = 0; i < 3; ++i) {
@@ -92,12 +93,14 @@ TEST(HueSaturation, EveryModeMatchesTheRuleOnEveryPath) {
             const Reference ref(hs[0], hs[1]);
             for (int mode = 2; mode < 6; ++mode)
                 for (const auto& size : test::TestSizes())
-                    for (int content = 0; content < 2; ++content) {
+                    for (int content = 0; content < 3; ++content) {
+                        const uint32_t seed = uint32_t(mode * 13 + hs[0] + size.width);
                         const TestFrame in =
-                            content == 0 ? test::RandomFrame(size.width, size.height, kBytesPerPixel[mode],
-                                                             uint32_t(mode * 13 + hs[0] + size.width))
-                                         : test::StructuredFrame(size.width, size.height, kBytesPerPixel[mode],
-                                                                 mode >= 4 ? 4095 : 255);
+                            content == 0   ? test::RandomFrame(size.width, size.height, kBytesPerPixel[mode], seed)
+                            : content == 1 ? test::StructuredFrame(size.width, size.height, kBytesPerPixel[mode],
+                                                                   mode >= 4 ? 4095 : 255)
+                                           : test::RandomFrame(size.width, size.height, kBytesPerPixel[mode], seed,
+                                                               65535);
                         TestFrame out = in;
                         HueSaturationParams params{hs[0], 0, hs[1], 12};
                         ASSERT_EQ(1, test::RunInPlace(kHueSaturationKernels[mode], out, &params));
@@ -105,6 +108,31 @@ TEST(HueSaturation, EveryModeMatchesTheRuleOnEveryPath) {
                             << "hue " << hs[0] << " saturation " << hs[1] << " mode " << mode << " " << size.width
                             << "x" << size.height << " on " << SimdLevelName(level);
                     }
+        }
+    });
+}
+
+// Every chroma 0..255 with many positions within the sectors: pixel (x, y)
+// has R = x, G = y and B from both.
+TEST(HueSaturation, EveryChromaOnEveryPath) {
+    test::ForEachSimdLevel([&](SimdLevel level) {
+        for (int mode = 2; mode < 6; ++mode) {
+            TestFrame in(256, 256, kBytesPerPixel[mode]);
+            for (int y = 0; y < 256; ++y)
+                for (int x = 0; x < 256; ++x) {
+                    const int c[3] = {(x * 3 + y * 5) & 255, y, x};
+                    for (int i = 0; i < 3; ++i) {
+                        if (mode >= 4) in.SetWord(x, y, i, c[i] << 4 | (x & 15));
+                        else in.Pixel(x, y)[i] = uint8_t(c[i]);
+                    }
+                }
+            for (int saturation : {-255, 0, 255}) {
+                TestFrame out = in;
+                HueSaturationParams params{77, 0, saturation, 12};
+                test::RunInPlace(kHueSaturationKernels[mode], out, &params);
+                ASSERT_TRUE(out == Expected(in, mode, Reference(77, saturation)))
+                    << "mode " << mode << " saturation " << saturation << " on " << SimdLevelName(level);
+            }
         }
     });
 }

@@ -11,11 +11,14 @@ namespace {
 
 HueTransform MakeTransform(const HueSaturationParams& p) {
     // Lightness is always 0, for which the lightness table is the identity.
-    return HueTransform{SaturationTable(p.saturation), ChromaLimitTable(), ReciprocalTable(),
-                        HueRotationFor(p.hue)};
+    return HueTransform{SaturationTable(p.saturation), ChromaLimitTable(),          ReciprocalTable(),
+                        HueRotationFor(p.hue),         ClampSaturation(p.saturation), ClampBitDepth(p.bitDepth) - 8};
 }
 
-void Row8(uint8_t* d, const uint8_t* s, int width, int dstStep, int srcStep, const HueTransform& t) {
+void Row8(uint8_t* d, const uint8_t* s, int width, int dstStep, int srcStep, const HueTransform& transform) {
+    // A local copy: byte stores may alias anything, and would otherwise
+    // make the compiler reload the table pointers for every pixel.
+    const HueTransform t = transform;
     for (int x = 0; x < width; ++x) {
         const uint8_t* p = s + x * srcStep;
         const uint32_t v = TransformPixel(p[0], p[1], p[2], t);
@@ -30,7 +33,9 @@ void Row8(uint8_t* d, const uint8_t* s, int width, int dstStep, int srcStep, con
 // Deep pixels go down to 8 bits for the transform and back; a word beyond
 // the depth is taken as the brightest 8-bit value rather than indexing
 // past the tables.
-void Row16(uint8_t* d, const uint8_t* s, int width, int dstStep, int srcStep, int shift, const HueTransform& t) {
+void Row16(uint8_t* d, const uint8_t* s, int width, int dstStep, int srcStep, int shift,
+           const HueTransform& transform) {
+    const HueTransform t = transform;
     auto down = [shift](int v) { return std::min(v >> shift, 255); };
     for (int x = 0; x < width; ++x) {
         const uint8_t* p = s + x * srcStep;
@@ -51,19 +56,24 @@ int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY
         MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride);
     if (layout.Empty()) return 1;
     const HueTransform transform = MakeTransform(p);
-    const int shift = ClampBitDepth(p.bitDepth) - 8;
-    const SimdLevel level = (!wide && dstBytesPerPixel == srcBytesPerPixel) ? ActiveSimdLevel() : SimdLevel::Scalar;
+    const int shift = transform.shift;
+    const SimdLevel level = dstBytesPerPixel == srcBytesPerPixel ? ActiveSimdLevel() : SimdLevel::Scalar;
     const int width = layout.Width();
     for (int y = srcRect.top; y < srcRect.bottom; ++y) {
         const uint8_t* s = layout.SrcRow(y);
         uint8_t* d = layout.DstRow(y);
+        int done = 0;
         if (wide) {
-            Row16(d, s, width, dstBytesPerPixel, srcBytesPerPixel, shift, transform);
+#if KVX_SIMD_X86
+            if (level == SimdLevel::Avx2) done = HueRow16Avx2(d, s, width, srcBytesPerPixel, transform);
+#endif
+            Row16(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, width - done, dstBytesPerPixel,
+                  srcBytesPerPixel, shift, transform);
             continue;
         }
-        int done = 0;
 #if KVX_SIMD_X86
         if (level == SimdLevel::Avx2) done = HueRow8Avx2(d, s, width, srcBytesPerPixel, transform);
+        else if (level == SimdLevel::Sse2) done = HueRow8Sse2(d, s, width, srcBytesPerPixel, transform);
 #endif
         Row8(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, width - done, dstBytesPerPixel,
              srcBytesPerPixel, transform);

@@ -12,8 +12,7 @@ constexpr int kSaturationMax = 255;
 constexpr int kSaturationValues = kSaturationMax - kSaturationMin + 1;
 
 struct SaturationEntry {
-    // Two spare entries: the vector path gathers 32 bits at 16-bit steps.
-    uint16_t table[256 + 2];
+    uint16_t table[256];
 };
 
 // One slot per saturation value. A slot is filled once and never changes
@@ -24,9 +23,6 @@ std::atomic<const SaturationEntry*>& Slot(int saturation) {
 }
 
 }  // namespace
-
-const int32_t kSectorMask[6] = {0xFF00FF, 0xFF0000, 0xFFFF00, 0x00FF00, 0x00FFFF, 0x0000FF};
-const int32_t kSectorRamp[6] = {-1, 256, -65536, 1, -256, 65536};
 
 const int32_t* ReciprocalTable() {
     static const std::array<int32_t, 256> table = [] {
@@ -46,13 +42,17 @@ const int16_t* ChromaLimitTable() {
     return table.data();
 }
 
+int ClampSaturation(int saturation) { return std::clamp(saturation, kSaturationMin, kSaturationMax); }
+
+int SaturationScale(int saturation) { return (ClampSaturation(saturation) + 256) << 8; }
+
 const uint16_t* SaturationTable(int saturation) {
-    saturation = std::clamp(saturation, kSaturationMin, kSaturationMax);
+    saturation = ClampSaturation(saturation);
     std::atomic<const SaturationEntry*>& slot = Slot(saturation);
     const SaturationEntry* entry = slot.load(std::memory_order_acquire);
     if (entry != nullptr) return entry->table;
     auto* built = new SaturationEntry{};
-    const int64_t scale = static_cast<int64_t>(saturation + 256) << 8;
+    const int64_t scale = SaturationScale(saturation);
     for (int k = 0; k < 256; ++k) built->table[k] = static_cast<uint16_t>((k * scale + 0x8000) >> 16);
     const SaturationEntry* expected = nullptr;
     if (slot.compare_exchange_strong(expected, built, std::memory_order_acq_rel, std::memory_order_acquire))

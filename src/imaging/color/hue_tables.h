@@ -22,6 +22,11 @@ const int16_t* ChromaLimitTable();
 // taken within -255..255.
 const uint16_t* SaturationTable(int saturation);
 
+// (saturation + 256) << 8 for a saturation taken within -255..255: the
+// multiplier of the saturation table.
+int SaturationScale(int saturation);
+int ClampSaturation(int saturation);
+
 // The rotation of the 1530-step hue circle (6 sectors of 255 steps) for a
 // hue in degrees.
 struct HueRotation {
@@ -32,7 +37,7 @@ HueRotation HueRotationFor(int hueDegrees);
 
 // Sector table: channels that take the full chroma, and the multiplier
 // that adds the ramp to one channel (packed 0x00RRGGBB).
-extern const int32_t kSectorMask[6];
-extern const int32_t kSectorRamp[6];
+inline constexpr int32_t kSectorMask[6] = {0xFF00FF, 0xFF0000, 0xFFFF00, 0x00FF00, 0x00FFFF, 0x0000FF};
+inline constexpr int32_t kSectorRamp[6] = {-1, 256, -65536, 1, -256, 65536};
 
 }  // namespace kvx
