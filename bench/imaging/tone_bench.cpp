@@ -105,7 +105,10 @@ void BM_AutoExposureRegions(benchmark::State& state) {
 BENCHMARK(BM_AutoExposureRegions)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 #ifdef KOLVEX_BENCH_WITH_OPENCV
-int CvType(int mode) { return mode == 0 ? CV_8UC1 : (mode == 2 ? CV_8UC3 : CV_8UC4); }
+int CvType(int mode) {
+    const int types[6] = {CV_8UC1, CV_16UC1, CV_8UC3, CV_8UC4, CV_16UC3, CV_16UC4};
+    return types[mode];
+}
 
 // The OpenCV yardsticks for the 8-bit modes 0, 2, 3 (state.range(0)).
 void BM_OpenCvLut(benchmark::State& state) {
@@ -137,7 +140,23 @@ void BM_OpenCvBlurAddWeighted(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_OpenCvBlurAddWeighted)->Arg(0)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenCvBlurAddWeighted)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
+
+// cv::LUT takes 8-bit samples only; for the 16-bit modes (1, 4, 5) the
+// nearest per-sample operation is a saturating scale.
+void BM_OpenCvScale16(benchmark::State& state) {
+    cv::setNumThreads(1);
+    const int mode = int(state.range(0));
+    BenchFrame frame(kBytesPerPixel[mode]);
+    const cv::Mat src(kHeight, kWidth, CvType(mode), frame.bytes.data(), size_t(frame.stride));
+    cv::Mat dst(kHeight, kWidth, CvType(mode));
+    for (auto _ : state) {
+        src.convertTo(dst, -1, 1.5);
+        benchmark::DoNotOptimize(dst.data);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_OpenCvScale16)->Arg(1)->Arg(4)->Arg(5)->Unit(benchmark::kMillisecond);
 #endif
 
 }  // namespace

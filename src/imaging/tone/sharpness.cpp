@@ -46,17 +46,27 @@ int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY
     // Far beyond the control's 0..30, only to keep the products defined.
     const int strength = std::clamp(p.value, -1000, 1000);
     const int maxValue = wide ? (1 << ClampBitDepth(p.bitDepth)) - 1 : 255;
+    const int unit = wide ? 2 : 1;
     const bool packedLayout = dstBytesPerPixel == srcBytesPerPixel &&
-                              (channels == 1 ? srcBytesPerPixel == 1 : (srcBytesPerPixel == 3 || srcBytesPerPixel == 4));
-    const bool vectorRow = !wide && packedLayout && std::abs(strength) <= kVectorSharpnessLimit;
+                              (channels == 1 ? srcBytesPerPixel == unit
+                                             : (srcBytesPerPixel == 3 * unit || srcBytesPerPixel == 4 * unit));
+    const bool vectorRow = packedLayout && std::abs(strength) <= kVectorSharpnessLimit && maxValue <= 4095;
     const SimdLevel level = vectorRow ? ActiveSimdLevel() : SimdLevel::Scalar;
     for (int y = srcRect.top + 2; y + 2 < srcRect.bottom; ++y) {
         const uint8_t* rows[4] = {layout.SrcRow(y - 2), layout.SrcRow(y - 1), layout.SrcRow(y), layout.SrcRow(y + 1)};
         uint8_t* d = layout.DstRow(y);
         bool done = false;
 #if KVX_SIMD_X86
-        if (level == SimdLevel::Avx2) done = SharpenRow8Avx2(d, rows, layout.Width(), srcBytesPerPixel, strength);
-        else if (level == SimdLevel::Sse2) done = SharpenRow8Sse2(d, rows, layout.Width(), srcBytesPerPixel, strength);
+        if (wide) {
+            if (level == SimdLevel::Avx2)
+                done = SharpenRow16Avx2(d, rows, layout.Width(), srcBytesPerPixel, strength, maxValue);
+            else if (level == SimdLevel::Sse2)
+                done = SharpenRow16Sse2(d, rows, layout.Width(), srcBytesPerPixel, strength, maxValue);
+        } else if (level == SimdLevel::Avx2) {
+            done = SharpenRow8Avx2(d, rows, layout.Width(), srcBytesPerPixel, strength);
+        } else if (level == SimdLevel::Sse2) {
+            done = SharpenRow8Sse2(d, rows, layout.Width(), srcBytesPerPixel, strength);
+        }
 #endif
         if (done) continue;
         if (wide) SharpenRow16Scalar(d, rows, layout.Width(), dstBytesPerPixel, srcBytesPerPixel, channels, strength, maxValue);

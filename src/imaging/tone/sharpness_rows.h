@@ -23,6 +23,12 @@ void SharpenRow16Scalar(uint8_t* d, const uint8_t* const rows[4], int width, int
 // Samples of 1, 3 or 4 bytes per pixel (the fourth byte is left alone).
 bool SharpenRow8Sse2(uint8_t* d, const uint8_t* const rows[4], int width, int bytesPerPixel, int strength);
 bool SharpenRow8Avx2(uint8_t* d, const uint8_t* const rows[4], int width, int bytesPerPixel, int strength);
+// Samples of 2, 6 or 8 bytes per pixel holding at most 12 significant bits
+// (a row with a larger one is refused); maxValue at most 32767.
+bool SharpenRow16Sse2(uint8_t* d, const uint8_t* const rows[4], int width, int bytesPerPixel, int strength,
+                      int maxValue);
+bool SharpenRow16Avx2(uint8_t* d, const uint8_t* const rows[4], int width, int bytesPerPixel, int strength,
+                      int maxValue);
 #endif
 
 }  // namespace kvx
