@@ -95,7 +95,11 @@ int CKVXSdkLib::SetupBuffers(int pitch, int xOffset, int width, int rows, int yO
     rows_ = rows;
     yOffset_ = yOffset;
     height_ = height;
-    transferSize_ = RoundUpTo1024(static_cast<int64_t>(pitch) * (height + yOffset));
+    // Every line the camera sends is transferred, also those below the
+    // delivered region (rows is height + yOffset unless the sensor window was
+    // rounded up beyond the region); a transfer shorter than the camera's
+    // frame would leave lines behind for the next request.
+    transferSize_ = RoundUpTo1024(static_cast<int64_t>(pitch) * rows);
 
     const size_t bufferBytes = 2 * static_cast<size_t>(transferSize_);
     singleBuffer_ = static_cast<uint8_t*>(std::calloc(bufferBytes, 1));

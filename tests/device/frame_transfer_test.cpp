@@ -146,6 +146,7 @@ TEST_F(TransferTest, SizesOffTheFourPixelGridDeliverExactlyTheRequestedRegion) {
     EXPECT_EQ(model.width(), 1021);
     EXPECT_EQ(model.height(), 766);
     EXPECT_EQ(rig.camera->SensorRegister(0x0514) | rig.camera->SensorRegister(0x0515) << 8, 1024);
+    EXPECT_EQ(model.transferSize(), 1024 * 768);  // the whole sensor window
     const size_t exact = 1021u * 766u;
     std::vector<uint8_t> frame(exact + 64, 0xEE);
     ASSERT_EQ(model.ReadSingleFrame(), 0);
