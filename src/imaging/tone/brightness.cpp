@@ -32,6 +32,7 @@ int Run16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int ds
     lookup.factor = BrightnessFactor(p.value);
     lookup.maxValue = size - 1;
     lookup.scaleOverflow = true;
+    lookup.rule = Lookup16::Rule::kScale;
     lookup.table.resize(size);
     for (int i = 0; i < size; ++i) lookup.table[i] = static_cast<uint16_t>(Scale(i, lookup.factor, size - 1));
     ApplyLookup16(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),

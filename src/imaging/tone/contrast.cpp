@@ -25,6 +25,10 @@ Lookup16 BuildTable16(int contrast, int bitDepth) {
     lookup.table.resize(size);
     for (int i = 0; i < size; ++i) lookup.table[i] = static_cast<uint16_t>(Stretch(i, t, size));
     lookup.overflowValue = static_cast<uint16_t>(size - 1);
+    lookup.rule = Lookup16::Rule::kStretch;
+    lookup.ratio = static_cast<double>(size) / (size - 2 * t);
+    lookup.threshold = t;
+    lookup.maxValue = size - 1;
     return lookup;
 }
 

@@ -3,6 +3,9 @@
 #include <cstring>
 #include <memory>
 
+#include "imaging/simd_dispatch.h"
+#include "imaging/tone/word_rows.h"
+
 namespace kvx {
 namespace {
 
@@ -85,25 +88,40 @@ void ApplyLookup16(const KernelLayout& layout, int channels, const Lookup16& loo
     };
     const int width = layout.Width();
     const int sb = layout.srcBytesPerPixel, db = layout.dstBytesPerPixel;
+    // Whole rows of words: B, G, R back to back (gray: one word), or 4-word
+    // pixels whose fourth word stays.
+    const bool run = sb == db && (sb == 2 * channels || (channels == 3 && sb == 8));
+    const int wordsPerPixel = sb / 2;
+    const SimdLevel level = run && lookup.rule != Lookup16::Rule::kTableOnly ? ActiveSimdLevel() : SimdLevel::Scalar;
     for (int y = layout.rect.top; y < layout.rect.bottom; ++y) {
         const uint8_t* s = layout.SrcRow(y);
         uint8_t* d = layout.DstRow(y);
-        if (sb == db && sb == 2 * channels) {
-            // Samples back to back: one run of words.
-            const int count = width * channels;
-            for (int i = 0; i < count; ++i) Store16(d + 2 * i, map(Load16(s + 2 * i)));
-        } else if (sb == 8 && db == 8 && channels == 3) {
-            for (int x = 0; x < width; ++x) {
-                const uint8_t* p = s + 8 * x;
-                uint8_t* q = d + 8 * x;
-                const uint16_t b = map(Load16(p)), g = map(Load16(p + 2)), r = map(Load16(p + 4));
-                Store16(q, b);
-                Store16(q + 2, g);
-                Store16(q + 4, r);
-            }
-        } else {
+        if (!run) {
             for (int x = 0; x < width; ++x)
                 for (int c = 0; c < channels; ++c) Store16(d + x * db + 2 * c, map(Load16(s + x * sb + 2 * c)));
+            continue;
+        }
+        const int count = width * wordsPerPixel;
+        int done = 0;
+#if KVX_SIMD_X86
+        const bool scale = lookup.rule == Lookup16::Rule::kScale;
+        if (level == SimdLevel::Avx2) {
+            done = scale ? ScaleWordsAvx2(d, s, count, wordsPerPixel, lookup.factor, lookup.maxValue)
+                         : StretchWordsAvx2(d, s, count, wordsPerPixel, lookup.ratio, lookup.threshold, lookup.maxValue);
+        } else if (level == SimdLevel::Sse2) {
+            done = scale ? ScaleWordsSse2(d, s, count, wordsPerPixel, lookup.factor, lookup.maxValue)
+                         : StretchWordsSse2(d, s, count, wordsPerPixel, lookup.ratio, lookup.threshold, lookup.maxValue);
+        }
+#endif
+        (void)level;
+        if (wordsPerPixel == 4) {
+            for (int i = done; i < count; i += 4) {
+                Store16(d + 2 * i, map(Load16(s + 2 * i)));
+                Store16(d + 2 * i + 2, map(Load16(s + 2 * i + 2)));
+                Store16(d + 2 * i + 4, map(Load16(s + 2 * i + 4)));
+            }
+        } else {
+            for (int i = done; i < count; ++i) Store16(d + 2 * i, map(Load16(s + 2 * i)));
         }
     }
 }

@@ -14,8 +14,12 @@ namespace kvx {
 void ApplyLookup8(const KernelLayout& layout, int channels, const uint8_t table[256]);
 
 // 16-bit samples below table.size() are looked up; larger ones (outside the
-// depth, so never from the camera) map through `overflow`.
+// depth, so never from the camera) map through `overflow`. Where the table
+// comes from a rule that vector code can evaluate exactly, `rule` says so
+// and the vector paths compute instead of looking up.
 struct Lookup16 {
+    enum class Rule { kTableOnly, kScale, kStretch };
+
     std::vector<uint16_t> table;
     // Value for samples >= table.size(): either a constant or, when
     // `scaleOverflow` is set, trunc(sample * factor) clipped to maxValue.
@@ -23,6 +27,10 @@ struct Lookup16 {
     bool scaleOverflow = false;
     float factor = 1.0f;
     int maxValue = 0;
+
+    Rule rule = Rule::kTableOnly;
+    double ratio = 0.0;  // kStretch: trunc(ratio * (v - threshold)) between the thresholds
+    int threshold = 0;
 };
 void ApplyLookup16(const KernelLayout& layout, int channels, const Lookup16& lookup);
 

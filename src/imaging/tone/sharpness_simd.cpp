@@ -89,8 +89,10 @@ KVX_TARGET_SSE2 bool SharpenRow8Sse2(uint8_t* d, const uint8_t* const rows[4], i
                 _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[2] + k)), zero);
             const __m128i boost = DivideBy10Sse2(_mm_mullo_epi16(_mm_sub_epi16(orig, blur), s16));
             __m128i out = _mm_packus_epi16(_mm_add_epi16(orig, boost), zero);
-            const __m128i old = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(d + k));
-            out = _mm_or_si128(_mm_and_si128(out, keep), _mm_andnot_si128(keep, old));
+            if (bpp == 4) {
+                const __m128i old = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(d + k));
+                out = _mm_or_si128(_mm_and_si128(out, keep), _mm_andnot_si128(keep, old));
+            }
             _mm_storel_epi64(reinterpret_cast<__m128i*>(d + k), out);
             if (k + 8 >= e) break;
         }
@@ -139,8 +141,10 @@ KVX_TARGET_AVX2 bool SharpenRow8Avx2(uint8_t* d, const uint8_t* const rows[4], i
             const __m256i packed = _mm256_packus_epi16(_mm256_add_epi16(orig, boost), _mm256_setzero_si256());
             // packus works per 128-bit half: gather the two low quarters.
             __m128i out = _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08));
-            const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + k));
-            out = _mm_or_si128(_mm_and_si128(out, keep), _mm_andnot_si128(keep, old));
+            if (bpp == 4) {
+                const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + k));
+                out = _mm_or_si128(_mm_and_si128(out, keep), _mm_andnot_si128(keep, old));
+            }
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d + k), out);
             if (k + 16 >= e) break;
         }
@@ -227,8 +231,10 @@ KVX_TARGET_SSE2 bool SharpenRow16Sse2(uint8_t* d, const uint8_t* const rows[4], 
                                                   DivideBy10Words(_mm_unpackhi_epi16(low, high)));
             __m128i out = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(orig, boost), zero), limit);
             uint8_t* q = d + 2 * k;
-            const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-            out = _mm_or_si128(_mm_and_si128(out, keep), _mm_andnot_si128(keep, old));
+            if (step == 4) {
+                const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+                out = _mm_or_si128(_mm_and_si128(out, keep), _mm_andnot_si128(keep, old));
+            }
             _mm_storeu_si128(reinterpret_cast<__m128i*>(q), out);
             if (k + 8 >= e) break;
         }
@@ -291,7 +297,7 @@ KVX_TARGET_AVX2 bool SharpenRow16Avx2(uint8_t* d, const uint8_t* const rows[4], 
             const __m256i boost = _mm256_packs_epi32(qLow, qHigh);
             __m256i out = _mm256_min_epi16(_mm256_max_epi16(_mm256_add_epi16(orig, boost), zero), limit);
             uint8_t* q = d + 2 * k;
-            out = _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q)), out, keep);
+            if (step == 4) out = _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q)), out, keep);
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(q), out);
             if (k + 16 >= e) break;
         }
