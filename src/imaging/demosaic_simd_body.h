@@ -22,23 +22,20 @@
 // All sums fit 16 bits for 12-bit samples (at most 16 x 4095); 16-bit rows
 // holding larger values are left to the scalar rule.
 
-template <class Ops, typename Sample, int Bpp>
+// XOnA: whether X's rows are pair A (3 x row y + row y-2) rather than pair
+// B (3 x row y-1 + row y+1). Fixed per row, so the rows that green reads
+// (y-1 and y, the two near rows) are known at compile time and loaded once.
+template <class Ops, typename Sample, int Bpp, bool XOnA>
 int RowBody(const kvx::demosaic_detail::RowJob& job) {
     using V = typename Ops::V;
     constexpr int kBlock = 2 * Ops::kLanes;
     const Sample* rows[4];
     for (int k = 0; k < 4; ++k) rows[k] = static_cast<const Sample*>(job.rows[k]);
-    // Pair A = 3 x row y + row y-2, pair B = 3 x row y-1 + row y+1. Red
-    // lies on row y when the row state is 1.
     const bool xIsRed = job.columnState0 == 0;
-    const bool redOnA = job.rowState == 1;
-    const bool xOnA = xIsRed == redOnA;
-    const Sample* nearX = xOnA ? rows[2] : rows[1];
-    const Sample* farX = xOnA ? rows[0] : rows[3];
-    const Sample* nearY = xOnA ? rows[1] : rows[2];
-    const Sample* farY = xOnA ? rows[3] : rows[0];
-    const Sample* above = rows[1];
-    const Sample* here = rows[2];
+    const Sample* nearX = XOnA ? rows[2] : rows[1];
+    const Sample* farX = XOnA ? rows[0] : rows[3];
+    const Sample* nearY = XOnA ? rows[1] : rows[2];
+    const Sample* farY = XOnA ? rows[3] : rows[0];
     const bool greenOnDiagonal = job.columnState0 == job.rowState;
     const V gainX = Ops::Set1(static_cast<int>((xIsRed ? job.gainRed : job.gainBlue) << 5));
     const V gainY = Ops::Set1(static_cast<int>((xIsRed ? job.gainBlue : job.gainRed) << 5));
@@ -47,33 +44,31 @@ int RowBody(const kvx::demosaic_detail::RowJob& job) {
 
     int x = job.x0;
     for (; x + kBlock <= job.x1; x += kBlock) {
-        V nxm, nxmo, nx0, nx0o, nxp, nxpo, fxm, fxmo, fx0, fx0o, fxp, fxpo;
-        V nyme, nym, ny0e, ny0, fyme, fym, fy0e, fy0;
-        V ame, am, a0, a0o, hme, hm, h0, h0o;
-        Ops::Split(nearX + x - 2, nxm, nxmo);
-        Ops::Split(nearX + x, nx0, nx0o);
-        Ops::Split(nearX + x + 2, nxp, nxpo);
-        Ops::Split(farX + x - 2, fxm, fxmo);
-        Ops::Split(farX + x, fx0, fx0o);
-        Ops::Split(farX + x + 2, fxp, fxpo);
-        Ops::Split(nearY + x - 2, nyme, nym);
-        Ops::Split(nearY + x, ny0e, ny0);
-        Ops::Split(farY + x - 2, fyme, fym);
-        Ops::Split(farY + x, fy0e, fy0);
-        Ops::Split(above + x - 2, ame, am);
-        Ops::Split(above + x, a0, a0o);
-        Ops::Split(here + x - 2, hme, hm);
-        Ops::Split(here + x, h0, h0o);
+        V nxme, nxmo, nx0e, nx0o, nxpe, nxpo, fxme, fxmo, fx0e, fx0o, fxpe, fxpo;
+        V nyme, nymo, ny0e, ny0o, fyme, fymo, fy0e, fy0o;
+        Ops::Split(nearX + x - 2, nxme, nxmo);
+        Ops::Split(nearX + x, nx0e, nx0o);
+        Ops::Split(nearX + x + 2, nxpe, nxpo);
+        Ops::Split(farX + x - 2, fxme, fxmo);
+        Ops::Split(farX + x, fx0e, fx0o);
+        Ops::Split(farX + x + 2, fxpe, fxpo);
+        Ops::Split(nearY + x - 2, nyme, nymo);
+        Ops::Split(nearY + x, ny0e, ny0o);
+        Ops::Split(farY + x - 2, fyme, fymo);
+        Ops::Split(farY + x, fy0e, fy0o);
+        // Row y-1 ("above") and row y ("here") are the two near rows.
+        const V am = XOnA ? nymo : nxmo, a0 = XOnA ? ny0e : nx0e, a0o = XOnA ? ny0o : nx0o;
+        const V hm = XOnA ? nxmo : nymo, h0 = XOnA ? nx0e : ny0e, h0o = XOnA ? nx0o : ny0o;
         if (sizeof(Sample) == 2) {
-            seen = Ops::Or(seen, Ops::Or(Ops::Or(Ops::Or(nxm, nx0), Ops::Or(nxp, fxm)), Ops::Or(fx0, fxp)));
-            seen = Ops::Or(seen, Ops::Or(Ops::Or(nym, ny0), Ops::Or(fym, fy0)));
-            seen = Ops::Or(seen, Ops::Or(Ops::Or(am, a0), Ops::Or(a0o, Ops::Or(hm, Ops::Or(h0, h0o)))));
+            seen = Ops::Or(seen, Ops::Or(Ops::Or(Ops::Or(nxme, nx0e), Ops::Or(nxpe, fxme)), Ops::Or(fx0e, fxpe)));
+            seen = Ops::Or(seen, Ops::Or(Ops::Or(nymo, ny0o), Ops::Or(fymo, fy0o)));
+            seen = Ops::Or(seen, Ops::Or(Ops::Or(nxmo, nx0o), Ops::Or(nyme, ny0e)));
         }
-        const V vxm = Ops::Add(Ops::Times3(nxm), fxm);
-        const V vx0 = Ops::Times3(Ops::Add(Ops::Times3(nx0), fx0));
-        const V vxp = Ops::Add(Ops::Times3(nxp), fxp);
-        const V vym = Ops::Add(Ops::Times3(nym), fym);
-        const V vy0 = Ops::Add(Ops::Times3(ny0), fy0);
+        const V vxm = Ops::Add(Ops::Times3(nxme), fxme);
+        const V vx0 = Ops::Times3(Ops::Add(Ops::Times3(nx0e), fx0e));
+        const V vxp = Ops::Add(Ops::Times3(nxpe), fxpe);
+        const V vym = Ops::Add(Ops::Times3(nymo), fymo);
+        const V vy0 = Ops::Add(Ops::Times3(ny0o), fy0o);
         const V xEven = Ops::Min(Ops::MulHi(Ops::Add(vx0, vxm), gainX), clip);
         const V xOdd = Ops::Min(Ops::MulHi(Ops::Add(vx0, vxp), gainX), clip);
         const V yEven = Ops::Min(Ops::MulHi(Ops::Add(Ops::Times3(vym), vy0), gainY), clip);
@@ -102,9 +97,14 @@ int RowBody(const kvx::demosaic_detail::RowJob& job) {
 template <class Ops, typename Sample>
 int Row(const kvx::demosaic_detail::RowJob& job) {
     constexpr int kWords = static_cast<int>(sizeof(Sample));
+    // Red lies on row y when the row state is 1; X is red when the block's
+    // even columns have column state 0.
+    const bool xOnA = (job.columnState0 == 0) == (job.rowState == 1);
     switch (job.dstBytesPerPixel) {
-        case 3 * kWords: return RowBody<Ops, Sample, 3 * kWords>(job);
-        case 4 * kWords: return RowBody<Ops, Sample, 4 * kWords>(job);
+        case 3 * kWords:
+            return xOnA ? RowBody<Ops, Sample, 3 * kWords, true>(job) : RowBody<Ops, Sample, 3 * kWords, false>(job);
+        case 4 * kWords:
+            return xOnA ? RowBody<Ops, Sample, 4 * kWords, true>(job) : RowBody<Ops, Sample, 4 * kWords, false>(job);
         default: return 0;
     }
 }
