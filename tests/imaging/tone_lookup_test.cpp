@@ -15,34 +15,41 @@ namespace {
 
 using test::TestFrame;
 
+// Results pass through volatile variables so that a 32-bit x87 build rounds
+// them to their stated precision, as the rules require.
 int Trunc(double v, int maxValue) { return v <= 0 ? 0 : (v >= maxValue ? maxValue : int(v)); }
+double Rounded(double v) {
+    volatile double r = v;
+    return r;
+}
 
 // The rules, one sample at a time. `mode` is the colour mode 0..5.
 int GammaRule(int v, int g, int mode) {
     double e = g > 100 ? (g - 100) / 10.0 + 1 : g / 100.0;
-    if (mode == 0) return Trunc(std::pow(v / 255.0, e) * 255, 255);
+    if (mode == 0) return Trunc(Rounded(std::pow(Rounded(v / 255.0), e) * 255), 255);
     if (mode == 2 || mode == 3) {
         e = std::min(std::max(e, 0.001), 99.999);
-        return Trunc(std::pow(v / 255.0, e) * 255, 255);
+        return Trunc(Rounded(std::pow(Rounded(v / 255.0), e) * 255), 255);
     }
-    return Trunc(std::pow(std::min(v, 4095) / 4096.0, e) * 4095, 4095);
+    return Trunc(Rounded(std::pow(Rounded(std::min(v, 4095) / 4096.0), e) * 4095), 4095);
 }
 
 int ContrastRule(int v, int c, int mode) {
     if (mode == 0 || mode == 2 || mode == 3) {
         if (v < c) return 0;
         if (v > 255 - c) return 255;
-        return int(256.0 / (256 - 2 * c) * (v - c));
+        return int(Rounded(Rounded(256.0 / (256 - 2 * c)) * (v - c)));
     }
     const int t = c * 16;
     if (v >= 4096 || v > 4095 - t) return 4095;
     if (v < t) return 0;
-    return int(4096.0 / (4096 - 2 * t) * (v - t));
+    return int(Rounded(Rounded(4096.0 / (4096 - 2 * t)) * (v - t)));
 }
 
 int BrightnessRule(int v, int b, int mode) {
-    const float f = b < 0 ? 1.0f - float(-b) * (1.0f / 255.0f) : 1.0f + float(b) * (10.0f / 255.0f);
-    const float product = float(v) * f;
+    volatile float step = b < 0 ? float(-b) * (1.0f / 255.0f) : float(b) * (10.0f / 255.0f);
+    volatile float f = b < 0 ? 1.0f - step : 1.0f + step;
+    volatile float product = float(v) * f;
     return Trunc(product, (mode == 1 || mode >= 4) ? 4095 : 255);
 }
 
