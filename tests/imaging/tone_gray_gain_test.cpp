@@ -47,10 +47,12 @@ TEST(ToneGrayGain, EveryPhaseMatchesTheRuleOnEveryPath) {
     test::ForEachSimdLevel([&](SimdLevel level) {
         for (GrayGainParams p : settings)
             for (const auto& size : test::TestSizes())
-                for (bool words : {false, true}) {
+                for (int kind = 0; kind < 3; ++kind) {
+                    // bytes; words of 12 bits; words using all 16 bits
+                    const bool words = kind > 0;
                     p.bitDepth = words ? 12 : 8;
                     const TestFrame in = test::RandomFrame(size.width, size.height, words ? 2 : 1,
-                                                           uint32_t(size.width * 31 + p.phase));
+                                                           uint32_t(size.width * 31 + p.phase), kind == 2 ? 65535 : 4095);
                     TestFrame out = in;
                     ASSERT_EQ(1, test::RunInPlace(words ? GrayGain16 : GrayGain8, out, &p));
                     ASSERT_TRUE(out == Expected(in, p, words))

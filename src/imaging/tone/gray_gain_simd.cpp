@@ -65,9 +65,22 @@ KVX_TARGET_SSE2 int GrayGainRow16Sse2(uint8_t* d, const uint8_t* s, int width, c
     const __m128i offset = _mm_set_epi32(rule.offset[1], rule.offset[0], rule.offset[1], rule.offset[0]);
     const __m128i limit = _mm_set1_epi32(maxValue);
     const __m128i bias16 = _mm_set1_epi16(-32768);
+    const bool narrow = maxValue <= 32767;
+    const __m128i gain32 = _mm_slli_epi16(gain, 5);
+    const __m128i offset16 = Alternate16(rule.offset[0], rule.offset[1]);
+    const __m128i limit16 = _mm_set1_epi16(static_cast<short>(narrow ? maxValue : 0));
+    const __m128i wide = _mm_set1_epi16(static_cast<short>(0xF000));
+    const __m128i zero = _mm_setzero_si128();
     int x = 0;
     for (; x + 8 <= width; x += 8) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * x));
+        if (narrow && _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, wide), zero)) == 0xFFFF) {
+            // Samples within 12 bits: (v << 4) * (g << 5) >> 16 is v * g / 128
+            // exactly, in 16-bit lanes.
+            const __m128i q = _mm_add_epi16(_mm_mulhi_epu16(_mm_slli_epi16(v, 4), gain32), offset16);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 2 * x), _mm_min_epi16(_mm_max_epi16(q, zero), limit16));
+            continue;
+        }
         const __m128i low = _mm_mullo_epi16(v, gain);
         const __m128i high = _mm_mulhi_epu16(v, gain);
         const __m128i a = FinishWords(_mm_unpacklo_epi16(low, high), offset, limit);
@@ -84,9 +97,23 @@ KVX_TARGET_AVX2 int GrayGainRow16Avx2(uint8_t* d, const uint8_t* s, int width, c
                                             rule.offset[1], rule.offset[0], rule.offset[1], rule.offset[0]);
     const __m256i limit = _mm256_set1_epi32(maxValue);
     const __m256i zero = _mm256_setzero_si256();
+    const bool narrow = maxValue <= 32767;
+    const __m256i gain32 = _mm256_slli_epi16(gain, 5);
+    const __m256i offset16 = _mm256_set1_epi32(static_cast<int>((static_cast<uint32_t>(rule.offset[1]) << 16) |
+                                                                (static_cast<uint32_t>(rule.offset[0]) & 0xFFFF)));
+    const __m256i limit16 = _mm256_set1_epi16(static_cast<short>(narrow ? maxValue : 0));
+    const __m256i wide = _mm256_set1_epi16(static_cast<short>(0xF000));
     int x = 0;
     for (; x + 16 <= width; x += 16) {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 2 * x));
+        if (narrow && _mm256_testz_si256(v, wide)) {
+            // Samples within 12 bits: (v << 4) * (g << 5) >> 16 is v * g / 128
+            // exactly, in 16-bit lanes.
+            const __m256i q = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_slli_epi16(v, 4), gain32), offset16);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 2 * x),
+                                _mm256_min_epi16(_mm256_max_epi16(q, zero), limit16));
+            continue;
+        }
         const __m256i low = _mm256_mullo_epi16(v, gain);
         const __m256i high = _mm256_mulhi_epu16(v, gain);
         __m256i a = _mm256_add_epi32(_mm256_srli_epi32(_mm256_unpacklo_epi16(low, high), 7), offset);
