@@ -63,6 +63,7 @@ int HueRow8Avx2(uint8_t* d, const uint8_t* s, int width, int bytesPerPixel, cons
 int HueRow8Sse2(uint8_t* d, const uint8_t* s, int width, int bytesPerPixel, const HueTransform& t);
 // 16-bit words, 6 or 8 bytes per pixel (a fourth word is written 0).
 int HueRow16Avx2(uint8_t* d, const uint8_t* s, int width, int bytesPerPixel, const HueTransform& t);
+int HueRow16Sse2(uint8_t* d, const uint8_t* s, int width, int bytesPerPixel, const HueTransform& t);
 #endif
 
 }  // namespace kvx
