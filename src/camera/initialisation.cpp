@@ -63,10 +63,10 @@ int CKolvex::InitializeDevice() {
     }
     device_->SetFrameGeometry(geometry_.horizontalStart, geometry_.verticalStart, geometry_.width,
                               geometry_.height, subSample_);
-    previewLeft_ = 0;
-    previewTop_ = 0;
-    previewRight_ = geometry_.width;
-    previewBottom_ = geometry_.height;
+    placement_.left = 0;
+    placement_.top = 0;
+    placement_.right = geometry_.width;
+    placement_.bottom = geometry_.height;
 
     LoadDeviceSettings();
 
@@ -134,15 +134,11 @@ void CKolvex::SendAnalogToDevice() {
     device_->SetMirrorH(analog_[kMirrorH]);
 }
 
-void CKolvex::Close() {
-    if (!device_) return;
-    imageAvailable_ = 0;
-    device_->CloseSingleFrame();
-}
-
 void CKolvex::Teardown() {
     if (device_) {
         SaveDeviceSettings();
+        // Stops the worker before anything it uses goes away, also when the
+        // release raced a running acquisition.
         Close();
         sharedTable_.ReleaseDevice(deviceNumber_, applicationWindow_, platform::ProgramModuleId());
     }

@@ -4,15 +4,19 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "KolvexSdk.h"
 #include "camera/error_history.h"
 #include "device/shared_device_table.h"
+#include "display/preview_window.h"
 #include "imaging/filter_index.h"
+#include "platform/event.h"
 #include "platform/window_message.h"
 #include "settings/config_file.h"
 #include "settings/size_settings.h"
@@ -118,6 +122,28 @@ public:
     int Width() const { return geometry_.width; }
     int Height() const { return geometry_.height; }
 
+    // --- acquisition ---------------------------------------------------
+    // Continuous acquisition with a worker thread. Preview forgets the
+    // frame callback settings; CallBackPreview keeps them so that every
+    // frame is copied to `buffer` and announced to `window`. Both open the
+    // preview window first (or keep the one that is open).
+    int Preview();
+    int CallBackPreview(WindowHandle window, void* buffer, int size, int bottomUp);
+    int StartPreview();
+    int StopPreview();
+    // Closes the preview window, stops acquisition, the single-frame
+    // channel and forgets the last image. Always 1.
+    int Close();
+    int Capture();
+    int SnapShot(void* buffer, int size, int bottomUp);
+    int GetImage(void* buffer, int size, int bottomUp);
+    // One frame per external trigger, delivered by a worker. While already
+    // triggering it only takes the new callback settings.
+    int Trigger(WindowHandle window, void* buffer, int size, int bottomUp);
+    int SetPreviewWindow(WindowHandle parent, int left, int top, int right, int bottom);
+    int SetWaitTime(int milliseconds);
+    int GetWaitTime() const;
+
     // --- settings file ---------------------------------------------------
     int LoadConfigFile(const char* path);
     int LoadConfigFileWide(const wchar_t* path);
@@ -134,6 +160,10 @@ public:
     int32_t subSample() const { return subSample_; }
     int32_t waitTimeMs() const { return waitTimeMs_; }
     int32_t clock() const { return clock_; }
+    AcquisitionState acquisitionState() const { return state_.load(); }
+    bool workerRunning() const { return worker_.joinable(); }
+    WindowHandle previewWindow() const { return preview_.window; }
+    const FrameBitmap* bitmap(BitmapSlot slot) const { return bitmaps_[slot].get(); }
 
     // Tests run side by side on one machine; each gives its cameras a
     // device table of its own. Empty restores the real name.
@@ -142,7 +172,30 @@ public:
 private:
     int InitializeDevice();
     void Teardown();
-    void Close();
+
+    // Acquisition (acquisition.cpp, acquisition_worker.cpp).
+    int Setup();
+    bool CreateModeBitmaps(int mode, int width, int height);
+    void RefreshRealExposureTime();
+    bool OpenPreviewIfWanted();
+    void SetCallback(WindowHandle window, void* buffer, int size, int bottomUp);
+    // Frame copy: 1, or 0 with frame error 5 posted to `callbackWindow`
+    // (when set) and recorded.
+    int FrameCopy(const FrameBitmap* bitmap, int bottomUp, void* buffer, int size, WindowHandle callbackWindow);
+    void PostFrameError(WindowHandle callbackWindow, int code);
+    bool StartWorker(bool triggerLoop);
+    void WorkerMain(bool triggerLoop);
+    void PreviewLoop();
+    void TriggerLoop();
+    // Steps shared by both loops, under the frame lock.
+    void FillFrameInfo(const FrameBitmap& raw, int frameRate);
+    void UpdateFrameRate();
+    void Convert();
+    void Paint();
+    ModeBitmaps ModeBitmapSet() const;
+    FrameBitmap* RawBitmap() const;
+    FrameBitmap* OutputBitmap(int mode) const;
+    bool OnWorkerThread() const;
     void SaveDeviceSettings();
     void LoadDeviceSettings();
     void SendAnalogToDevice();
@@ -162,28 +215,59 @@ private:
     std::array<int32_t, kAnalogBlockSize> analog_{};
     ExposureConversion exposure_;
 
-    // Preview window placement.
-    WindowHandle previewParent_ = nullptr;
-    int32_t previewLeft_ = 0, previewTop_ = 0, previewRight_ = 2048, previewBottom_ = 1536;
+    // Where the preview window goes (application threads only), and the
+    // open window, which the worker paints under frameLock_ and which
+    // changes only under frameLock_.
+    PreviewPlacement placement_;
+    PreviewWindowHandles preview_;
 
     WindowHandle applicationWindow_ = nullptr;
 
-    // Frame callback settings, set by the callback and trigger exports.
+    // Frame callback settings, set by the callback and trigger exports;
+    // guarded by frameLock_, since the worker copies into the buffer.
     WindowHandle callbackWindow_ = nullptr;
     void* callbackBuffer_ = nullptr;
     int32_t callbackSize_ = 0;
     int32_t callbackBottomUp_ = 0;
 
+    // Written by the worker under frameLock_; the application reads it
+    // through the frame-ready message.
     KolvexFrameInfo frameInfo_{};
 
-    AcquisitionState state_ = AcquisitionState::Idle;
+    // The worker reads the state and its run flag without a lock.
+    std::atomic<AcquisitionState> state_{AcquisitionState::Idle};
     int32_t colorMode_ = 0;
     int32_t subSample_ = 0;
-    int32_t waitTimeMs_ = 10;
+    int32_t waitTimeMs_ = 10;  // read by the worker: accessed atomically
     int32_t clock_ = 0;
-    int32_t imageAvailable_ = 0;
+    std::atomic<int32_t> imageAvailable_{0};
+    // The colour mode the bitmaps were last set up for; the worker, the
+    // snapshot and Get image use it, so that a mode changed meanwhile never
+    // makes them reach for a bitmap that Setup has not made. Guarded by
+    // frameLock_.
+    int32_t activeMode_ = -1;
+    // The device number claimed in the shared table by the last start, so
+    // that the claim is released even if the device was switched since.
+    int32_t claimedDevice_ = -1;
+    // Set by the worker for each converted frame, cleared by the recorder.
+    std::atomic<int32_t> recorderNewFrame_{0};
+
+    // The worker: 0 stop, 1 run, 2 paused (polls without touching the
+    // device). Started and stopped by application threads under
+    // controlLock_; the end event is the worker's last act.
+    std::atomic<int32_t> runFlag_{0};
+    std::thread worker_;
+    std::thread::id workerId_;
+    platform::Event workerEnded_{platform::Event::Reset::Manual};
+
+    // Serialises the acquisition controls of application threads, so two
+    // threads never start two workers. Recursive, as a window procedure may
+    // call back into the camera on the thread that holds it. Lock order:
+    // controlLock_ before frameLock_; the worker takes only frameLock_.
+    std::recursive_mutex controlLock_;
 
     // Frame rate in tenths of a frame per second over a measuring window.
+    // Worker only.
     int32_t frameRate_ = 0;
     int32_t framesInWindow_ = 0;
     uint32_t windowStart_ = 0;

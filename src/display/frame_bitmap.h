@@ -65,6 +65,8 @@ public:
     int bytesPerPixel() const { return bitsPerPixel_ / 8; }
     bool empty() const { return surface_.bits == nullptr; }
     const platform::DibInfo& info() const { return info_; }
+    // The pixel memory as the system knows it, for drawing into windows.
+    const platform::DibSurface& surface() const { return surface_; }
     bool drawable() const { return surface_.memoryDc != nullptr; }
 
     // Rows padded to a multiple of 4 bytes; -1 when the row cannot be

@@ -1,0 +1,356 @@
+// Acquisition control: the four ways of working (idle with single
+// snapshots, continuous preview, on-demand capture, external trigger), how
+// each starts and stops, and what a start prepares.
+#include <cstdlib>
+
+#include "camera/camera_exposure.h"
+#include "camera/frame_copy.h"
+#include "camera/kolvex.h"
+#include "device/kolvex_410qfx_zqp_sdk.h"
+#include "display/frame_bitmap.h"
+#include "platform/clock.h"
+#include "platform/system_info.h"
+
+namespace kvx {
+
+namespace {
+
+using State = AcquisitionState;
+
+// Milliseconds per pixel clock: the sensor runs at 74.25 MHz.
+constexpr double kMsPerPixelClock = 1.3468013094097842e-05;
+constexpr int kTriggerWaitMs = 5000;
+
+int SubsampleDivisor(int mode) {
+    switch (mode) {
+        case 1: case 17: return 2;
+        case 2: case 18: return 4;
+        case 3: case 19: return 8;
+        default: return 1;
+    }
+}
+
+bool SixteenBitMode(int mode) { return mode == 1 || mode == 4 || mode == 5; }
+
+}  // namespace
+
+// --- what a start prepares ----------------------------------------------------
+
+// Bitmaps for `mode` at the frame size, in the order the raw data, the
+// output and the sharpening copy need them.
+bool CKolvex::CreateModeBitmaps(int mode, int width, int height) {
+    if (mode <= 3) {
+        if (!bitmaps_[kBitmap8]->Create(width, height, 8)) return false;
+        bitmaps_[kBitmap8]->SetPalette(FrameBitmap::kGrayPalette, nullptr, 0, 256);
+    }
+    if (SixteenBitMode(mode) && !bitmaps_[kBitmap16]->Create(width, height, 16)) return false;
+    if (mode != 1 && !bitmaps_[kBitmap24]->Create(width, height, 24)) return false;
+    if (mode == 3 && !bitmaps_[kBitmap32]->Create(width, height, 32)) return false;
+    if (mode == 4 && !bitmaps_[kBitmap48]->Create(width, height, 48)) return false;
+    if (mode == 5 && !bitmaps_[kBitmap64]->Create(width, height, 64)) return false;
+    return bitmaps_[kBitmapOutputCopy]->CreateLike(OutputBitmap(mode)) == 1;
+}
+
+void CKolvex::RefreshRealExposureTime() {
+    exposure_.msPerClock = kMsPerPixelClock;
+    exposure_.lineLengthClocks = device_->lineLength();
+    exposure_.lines = analog_[kExposureLines];
+    exposure_.offset = 0;
+    exposure_.lastMicroseconds = static_cast<int32_t>(
+        (static_cast<double>(exposure_.lineLengthClocks) * exposure_.lines + exposure_.offset) * kMsPerPixelClock * 1000.0);
+}
+
+int CKolvex::Setup() {
+    const int n = device_->GetDeviceNumber();
+    if (!device_->IsDevicePresent(n) || sharedTable_.IsDeviceBusy(n)) {
+        RecordError(KOLVEX_ERR_DEVICE_NUMBER);
+        return 0;
+    }
+    if (!CaptureWindowValid()) {
+        RecordError(KOLVEX_ERR_GEOMETRY);
+        return 0;
+    }
+    const int divisor = SubsampleDivisor(subSample_);
+    const int width = geometry_.width / divisor, height = geometry_.height / divisor;
+    const int mode = colorMode_;
+    if (mode < 0 || mode > 5) {
+        RecordError(KOLVEX_ERR_RESOURCE);
+        return 0;
+    }
+    {
+        // Get image may be reading the bitmaps on another thread.
+        std::lock_guard<std::mutex> hold(frameLock_);
+        activeMode_ = mode;
+        if (!CreateModeBitmaps(mode, width, height)) {
+            RecordError(KOLVEX_ERR_RESOURCE);
+            return 0;
+        }
+    }
+    device_->SetSixteenBit(SixteenBitMode(mode) ? 1 : 0);
+
+    uint8_t deviceClock = 0;
+    device_->GetClock(&deviceClock);
+    if (deviceClock != clock_) {
+        device_->SetClock(clock_);
+        platform::SleepMs(100);
+        device_->InitSensor();
+    }
+
+    // The device must deliver exactly the frame the raw bitmap was made
+    // for: a geometry it refused would leave buffers of another size.
+    if (device_->SetFrameGeometry(geometry_.horizontalStart, geometry_.verticalStart, geometry_.width,
+                                  geometry_.height, subSample_) != 0 ||
+        device_->width() != width || device_->height() != height) {
+        RecordError(KOLVEX_ERR_GEOMETRY);
+        return 0;
+    }
+    device_->SetMirrorV(analog_[kMirrorV]);
+    device_->SetMirrorH(analog_[kMirrorH]);
+    device_->SetTriggerMode(0);
+    device_->SetGain(analog_[kGlobalGain] & 0xFFFF);
+    device_->SetExposureLines(analog_[kExposureLines] & 0xFFFF);
+    RefreshRealExposureTime();
+
+    int clientWidth = 0, clientHeight = 0;
+    std::lock_guard<std::mutex> hold(frameLock_);
+    if (PaintableClientSize(preview_, &clientWidth, &clientHeight))
+        FitPreviewBitmap(*bitmaps_[kBitmapDisplay], clientWidth, clientHeight, mode);
+    return 1;
+}
+
+// --- the preview window ---------------------------------------------------------
+
+bool CKolvex::OpenPreviewIfWanted() {
+    // A second start while a window is open keeps that window: making
+    // another would orphan the first.
+    if (preview_.open() || !placement_.WantsWindow()) return true;
+    const int divisor = SubsampleDivisor(subSample_);
+    PreviewWindowHandles opened;
+    if (!OpenPreviewWindow(this, placement_, geometry_.width / divisor, geometry_.height / divisor, &opened)) {
+        RecordError(KOLVEX_ERR_WINDOW);
+        return false;
+    }
+    std::lock_guard<std::mutex> hold(frameLock_);
+    preview_ = std::move(opened);
+    return true;
+}
+
+int CKolvex::SetPreviewWindow(WindowHandle parent, int left, int top, int right, int bottom) {
+    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    placement_ = PreviewPlacement{parent, left, top, right, bottom};
+    return 1;
+}
+
+// --- starting and stopping -------------------------------------------------------
+
+void CKolvex::SetCallback(WindowHandle window, void* buffer, int size, int bottomUp) {
+    std::lock_guard<std::mutex> hold(frameLock_);
+    callbackWindow_ = window;
+    callbackBuffer_ = buffer;
+    callbackSize_ = size;
+    callbackBottomUp_ = bottomUp;
+}
+
+int CKolvex::Preview() { return CallBackPreview(nullptr, nullptr, 0, 0); }
+
+int CKolvex::CallBackPreview(WindowHandle window, void* buffer, int size, int bottomUp) {
+    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    SetCallback(window, buffer, size, bottomUp);
+    if (!OpenPreviewIfWanted()) return 0;
+    const int started = StartPreview();
+    if (!started) {
+        Close();
+        RecordError(KOLVEX_ERR_FRAME);
+    }
+    return started;
+}
+
+int CKolvex::StartPreview() {
+    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    const State state = state_.load();
+    if (state == State::Preview) return 1;
+    if (state != State::Idle) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    if (!Setup()) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+
+    if (!StartWorker(false)) {
+        StopPreview();
+        return RecordError(KOLVEX_ERR_THREAD), 0;
+    }
+    device_->SetTriggerMode(0);
+    if (device_->StartTransfer() != 0) {
+        StopPreview();
+        return RecordError(KOLVEX_ERR_DEVICE_IO), 0;
+    }
+    state_ = State::Preview;
+    claimedDevice_ = device_->GetDeviceNumber();
+    sharedTable_.ClaimDevice(claimedDevice_, applicationWindow_, platform::ProgramModuleId());
+    return 1;
+}
+
+int CKolvex::StopPreview() {
+    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    runFlag_ = 0;
+    if (OnWorkerThread()) {
+        // Waiting here would be waiting for ourselves; the cleared flag ends
+        // the loop and the next stop from outside collects the thread.
+        return 1;
+    }
+    if (state_.exchange(State::Idle) != State::Idle) {
+        device_->SetTriggerMode(0);
+        // Ending the transfer also wakes a worker waiting for a frame.
+        device_->StopTransfer();
+        if (claimedDevice_ >= 0) {
+            sharedTable_.ReleaseDevice(claimedDevice_, applicationWindow_, platform::ProgramModuleId());
+            claimedDevice_ = -1;
+        }
+    }
+    if (worker_.joinable()) {
+        workerEnded_.Wait();
+        worker_.join();
+        workerId_ = std::thread::id();
+    }
+    return 1;
+}
+
+int CKolvex::Close() {
+    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    // Acquisition stops before the window goes, so no frame is painted
+    // through a device context that is being released.
+    StopPreview();
+    imageAvailable_ = 0;
+    PreviewWindowHandles closing;
+    {
+        std::lock_guard<std::mutex> hold(frameLock_);
+        closing = std::move(preview_);
+        preview_ = PreviewWindowHandles{};
+    }
+    ClosePreviewWindow(&closing);
+    if (device_) device_->CloseSingleFrame();
+    return 1;
+}
+
+int CKolvex::Capture() {
+    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    const State state = state_.load();
+    if (state == State::Capture) return 1;
+    if (state != State::Idle) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    if (!Setup()) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    state_ = State::Capture;
+    return 1;
+}
+
+int CKolvex::Trigger(WindowHandle window, void* buffer, int size, int bottomUp) {
+    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    const State state = state_.load();
+    if (state == State::Preview || state == State::Capture) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    SetCallback(window, buffer, size, bottomUp);
+    // Already triggering: the running worker delivers the next frames to
+    // the new destination; a second worker must never run beside it.
+    if (state == State::Trigger && worker_.joinable()) return 1;
+    if (!OpenPreviewIfWanted()) return 0;
+    if (!Setup()) {
+        Close();
+        return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    }
+    state_ = State::Trigger;
+    device_->SendTriggerWait(kTriggerWaitMs);
+    device_->SetTriggerMode(1);
+    if (!StartWorker(true)) {
+        Close();
+        return RecordError(KOLVEX_ERR_THREAD), 0;
+    }
+    return 1;
+}
+
+bool CKolvex::StartWorker(bool triggerLoop) {
+    runFlag_ = 1;
+    workerEnded_.Clear();
+    try {
+        worker_ = std::thread(&CKolvex::WorkerMain, this, triggerLoop);
+    } catch (...) {
+        runFlag_ = 0;
+        return false;
+    }
+    workerId_ = worker_.get_id();
+    return true;
+}
+
+bool CKolvex::OnWorkerThread() const { return worker_.joinable() && std::this_thread::get_id() == workerId_; }
+
+// --- single frames ---------------------------------------------------------------
+
+int CKolvex::SnapShot(void* buffer, int size, int bottomUp) {
+    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    const State state = state_.load();
+    if (state == State::Preview || state == State::Trigger) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    if (state == State::Idle && !Setup()) return 0;
+    // Capture state keeps the single-frame channel for the next snapshot.
+    const bool keepChannel = state == State::Capture;
+
+    std::unique_lock<std::mutex> hold(frameLock_);
+    auto fail = [&](int code) {
+        if (!keepChannel) device_->CloseSingleFrame();
+        RecordError(code);
+        return 0;
+    };
+    if (device_->ReadSingleFrame() != 0) return fail(KOLVEX_ERR_FRAME);
+    FrameBitmap* raw = RawBitmap();
+    if (!raw || raw->empty() || device_->CopySingleFrame(raw->bits()) != 0) {
+        PostFrameError(callbackWindow_, KOLVEX_ERR_FRAME);
+        return fail(KOLVEX_ERR_FRAME);
+    }
+    SpreadPackedRows(*raw);
+    Convert();
+    imageAvailable_ = 1;
+    if (buffer && size != 0 && !FrameCopy(OutputBitmap(activeMode_), bottomUp, buffer, size, callbackWindow_)) {
+        if (!keepChannel) device_->CloseSingleFrame();
+        hold.unlock();
+        return RecordError(KOLVEX_ERR_RESOURCE), 0;
+    }
+    hold.unlock();
+    if (!keepChannel) device_->CloseSingleFrame();
+    return 1;
+}
+
+int CKolvex::GetImage(void* buffer, int size, int bottomUp) {
+    if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    std::lock_guard<std::mutex> hold(frameLock_);
+    const FrameBitmap* output = OutputBitmap(activeMode_ >= 0 ? activeMode_ : colorMode_);
+    if (!output) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    if (output->empty() || !buffer) return RecordError(KOLVEX_ERR_RESOURCE), 0;
+    if (!FrameCopy(output, bottomUp, buffer, size, callbackWindow_)) return RecordError(KOLVEX_ERR_RESOURCE), 0;
+    return 1;
+}
+
+// --- delivering frames -----------------------------------------------------------
+
+int CKolvex::FrameCopy(const FrameBitmap* bitmap, int bottomUp, void* buffer, int size,
+                       WindowHandle callbackWindow) {
+    if (!bitmap || !CopyFrameOut(*bitmap, bottomUp, buffer, size)) {
+        PostFrameError(callbackWindow, KOLVEX_ERR_RESOURCE);
+        RecordError(KOLVEX_ERR_RESOURCE);
+        return 0;
+    }
+    return 1;
+}
+
+void CKolvex::PostFrameError(WindowHandle callbackWindow, int code) {
+    if (callbackWindow) platform::PostWindowMessage(callbackWindow, KOLVEX_WM_FRAME, 0, code);
+}
+
+int CKolvex::SetWaitTime(int milliseconds) {
+    if (milliseconds < 0) return 0;
+    __atomic_store_n(&waitTimeMs_, milliseconds, __ATOMIC_RELAXED);
+    return 1;
+}
+
+int CKolvex::GetWaitTime() const { return __atomic_load_n(&waitTimeMs_, __ATOMIC_RELAXED); }
+
+}  // namespace kvx
