@@ -70,6 +70,7 @@ bool BlitToWindow(void* windowDc, int x, int y, int width, int height, const Dib
 
 struct WindowFacts {
     int x = 0, y = 0;  // in the parent's client area, or on the screen
+    int width = 0, height = 0;  // the whole window, frame included
     int clientWidth = 0, clientHeight = 0;
     uint32_t style = 0;
     int childId = 0;

@@ -57,7 +57,7 @@ WindowHandle Create(const char* className, const char* title, uint32_t style, Wi
     if (!className || width < 0 || height < 0) return nullptr;
     auto window = std::make_shared<OffscreenWindow>();
     window->className = className;
-    window->facts = {x, y, width, height, style, childId, parent, title ? title : "", className};
+    window->facts = {x, y, width, height, width, height, style, childId, parent, title ? title : "", className};
     window->pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
     WindowTable& t = Table();
     std::lock_guard<std::mutex> hold(t.lock);
@@ -213,8 +213,8 @@ bool ResizeClient(WindowHandle window, int clientWidth, int clientHeight) {
     auto w = Find(window);
     if (!w || clientWidth < 0 || clientHeight < 0) return false;
     std::lock_guard<std::mutex> hold(w->lock);
-    w->facts.clientWidth = clientWidth;
-    w->facts.clientHeight = clientHeight;
+    w->facts.width = w->facts.clientWidth = clientWidth;
+    w->facts.height = w->facts.clientHeight = clientHeight;
     w->pixels.assign(static_cast<size_t>(clientWidth) * static_cast<size_t>(clientHeight), 0);
     return true;
 }

@@ -120,6 +120,8 @@ bool QueryWindow(WindowHandle window, WindowFacts* facts) {
     GetClassNameA(hwnd, name, sizeof name);
     facts->x = origin.x;
     facts->y = origin.y;
+    facts->width = frame.right - frame.left;
+    facts->height = frame.bottom - frame.top;
     facts->clientWidth = client.right - client.left;
     facts->clientHeight = client.bottom - client.top;
     facts->style = static_cast<uint32_t>(style);
