@@ -1,10 +1,14 @@
 // kolvex-cli: the first program a user runs against the camera library.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "KolvexSdk.h"
+#include "frame_stats.h"
+#include "message_window.h"
 
 namespace {
 
@@ -16,6 +20,13 @@ void PrintUsage() {
         "  version            print the library version\n"
         "  list               list the cameras that are plugged in\n"
         "  info [--device N]  show a camera's name, sensor, limits and readout window\n"
+        "  snapshot [--device N] [--output FILE]\n"
+        "                     take one frame, write its pixels to FILE (default\n"
+        "                     snapshot.raw: rows top first, each padded to 4 bytes)\n"
+        "                     and print its size and pixel statistics\n"
+        "  stream [--device N] [--frames N | --seconds S] [--window]\n"
+        "                     receive frames (default 100) with live statistics;\n"
+        "                     --window also shows the preview window\n"
         "\n"
         "On Linux the library serves a virtual camera at device 0; KOLVEX_SIMULATOR\n"
         "chooses other virtual cameras (see the README).");
@@ -37,6 +48,12 @@ public:
     Camera& operator=(const Camera&) = delete;
 
     int handle() const { return handle_; }
+    // Selects the device (when not 0) and reports why it cannot.
+    bool Select(int device) const {
+        if (device == 0 || Kolvex_SetDeviceNumber(handle_, device)) return true;
+        ReportErrors("select device");
+        return false;
+    }
     // Reports every error code the library recorded since the last call.
     bool ReportErrors(const char* what) const {
         bool any = false;
@@ -94,6 +111,163 @@ int Info(int device) {
     return 0;
 }
 
+struct Options {
+    int device = 0;
+    int frames = 0;
+    double seconds = 0;
+    bool window = false;
+    std::string output = "snapshot.raw";
+};
+
+bool ParseNumber(const char* text, double* out) {
+    char* end = nullptr;
+    *out = std::strtod(text, &end);
+    return end != text && *end == '\0' && *out >= 0;
+}
+
+// Options after the command; false (with a message) on anything unknown.
+bool ParseOptions(int argc, char** argv, Options* options) {
+    for (int i = 2; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (name == "--window") {
+            options->window = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "kolvex-cli: %s needs a value\n", argv[i]);
+            return false;
+        }
+        const char* value = argv[++i];
+        double number = 0;
+        if (name == "--output") {
+            options->output = value;
+        } else if ((name == "--device" || name == "--frames" || name == "--seconds") && ParseNumber(value, &number)) {
+            if (name == "--device") options->device = static_cast<int>(number);
+            if (name == "--frames") options->frames = static_cast<int>(number);
+            if (name == "--seconds") options->seconds = number;
+        } else {
+            std::fprintf(stderr, "kolvex-cli: bad option %s %s\n", name.c_str(), value);
+            return false;
+        }
+    }
+    return true;
+}
+
+// The size and depth of the frames the camera delivers now: one frame
+// through a callback preview tells them in its information record.
+bool LearnFrameLayout(const Camera& camera, FrameLayout* layout) {
+    MessageWindow messages;
+    if (!Kolvex_CallBackPreview(camera.handle(), messages.handle(), nullptr, 0, 0)) return false;
+    PostedMessage m{};
+    bool got = false;
+    while (!got && messages.Wait(10000, &m)) {
+        if (m.message != KOLVEX_WM_FRAME || m.wParam == 0) continue;
+        const auto* info = reinterpret_cast<const KolvexFrameInfo*>(m.wParam);
+        *layout = {info->width, info->height, info->bitsPerPixel};
+        got = true;
+    }
+    Kolvex_StopPreview(camera.handle());
+    return got;
+}
+
+int Snapshot(const Options& options) {
+    Camera camera;
+    if (!camera.handle() || !camera.Select(options.device)) return 1;
+    camera.ReportErrors("initialise");
+    Kolvex_SetPreviewWindow(camera.handle(), nullptr, 0, 0, 0, 0);
+    FrameLayout layout;
+    if (!LearnFrameLayout(camera, &layout)) {
+        camera.ReportErrors("frame format");
+        std::fprintf(stderr, "kolvex-cli: the camera delivered no frame\n");
+        return 1;
+    }
+    std::vector<uint8_t> pixels(layout.bytes());
+    const auto start = std::chrono::steady_clock::now();
+    if (!Kolvex_SnapShot(camera.handle(), pixels.data(), static_cast<int>(pixels.size()), 0)) {
+        camera.ReportErrors("snapshot");
+        return 1;
+    }
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::FILE* file = std::fopen(options.output.c_str(), "wb");
+    if (!file || std::fwrite(pixels.data(), 1, pixels.size(), file) != pixels.size()) {
+        std::fprintf(stderr, "kolvex-cli: cannot write %s\n", options.output.c_str());
+        if (file) std::fclose(file);
+        return 1;
+    }
+    std::fclose(file);
+    std::printf("snapshot:  %d x %d, %d bits per pixel, %d bytes a row, %zu bytes in %.1f ms\n", layout.width,
+                layout.height, layout.bitsPerPixel, layout.stride(), pixels.size(), ms);
+    std::printf("pixels:    %s\n", DescribeFrame(layout, pixels.data()).c_str());
+    std::printf("written:   %s (raw, top row first)\n", options.output.c_str());
+    return camera.ReportErrors("snapshot") ? 1 : 0;
+}
+
+// Frames through a callback preview until enough arrived or time is up,
+// with a line of statistics about once a second.
+int Stream(const Options& options) {
+    Camera camera;
+    if (!camera.handle() || !camera.Select(options.device)) return 1;
+    camera.ReportErrors("initialise");
+    if (!options.window) Kolvex_SetPreviewWindow(camera.handle(), nullptr, 0, 0, 0, 0);
+    FrameLayout layout;
+    if (!LearnFrameLayout(camera, &layout)) {
+        camera.ReportErrors("frame format");
+        std::fprintf(stderr, "kolvex-cli: the camera delivered no frame\n");
+        return 1;
+    }
+    const int wanted = options.frames > 0 || options.seconds > 0 ? options.frames : 100;
+    std::vector<uint8_t> pixels(layout.bytes());
+    MessageWindow messages;
+    if (!Kolvex_CallBackPreview(camera.handle(), messages.handle(), pixels.data(), static_cast<int>(pixels.size()),
+                                0)) {
+        camera.ReportErrors("stream");
+        return 1;
+    }
+    std::printf("streaming %d x %d, %d bits per pixel\n", layout.width, layout.height, layout.bitsPerPixel);
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    auto lastFrame = start, lastReport = start;
+    int received = 0, errors = 0, late = 0, rate = 0;
+    bool lost = false;
+    auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
+    auto report = [&] {
+        std::printf("  %6.1f s  frames %5d  rate %5.1f fps  errors %d  late %d\n", elapsed(), received, rate / 10.0,
+                    errors, late);
+        std::fflush(stdout);
+    };
+    while (!lost && (wanted <= 0 || received < wanted) && (options.seconds <= 0 || elapsed() < options.seconds)) {
+        PostedMessage m{};
+        if (!messages.Wait(200, &m)) {
+            if (std::chrono::duration<double>(Clock::now() - lastFrame).count() > 10) break;
+            continue;
+        }
+        if (m.message != KOLVEX_WM_FRAME) continue;
+        const auto now = Clock::now();
+        if (m.wParam == 0) {
+            ++errors;
+            lost = m.lParam == KOLVEX_ERR_DEVICE_LOST;
+            continue;
+        }
+        const auto* info = reinterpret_cast<const KolvexFrameInfo*>(m.wParam);
+        rate = info->frameRate;
+        // Late: more than twice the frame period the camera itself measures.
+        const double gapMs = std::chrono::duration<double, std::milli>(now - lastFrame).count();
+        if (received > 0 && rate > 0 && gapMs > 2 * 10000.0 / rate) ++late;
+        lastFrame = now;
+        ++received;
+        if (std::chrono::duration<double>(now - lastReport).count() >= 1.0) {
+            report();
+            lastReport = now;
+        }
+    }
+    Kolvex_StopPreview(camera.handle());
+    report();
+    std::printf("last frame: %s\n", DescribeFrame(layout, pixels.data()).c_str());
+    const bool failed = camera.ReportErrors("stream");
+    if (lost) std::fprintf(stderr, "kolvex-cli: the camera stopped delivering frames\n");
+    return lost || failed || received == 0 ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,6 +295,11 @@ int main(int argc, char** argv) {
             return 2;
         }
         return Info(device);
+    }
+    if (command == "snapshot" || command == "stream") {
+        Options options;
+        if (!ParseOptions(argc, argv, &options)) return 2;
+        return command == "snapshot" ? Snapshot(options) : Stream(options);
     }
     std::fprintf(stderr, "kolvex-cli: unknown command '%s'\n", argv[1]);
     PrintUsage();
