@@ -12,15 +12,15 @@ using kvx::test::CameraTest;
 class SettingsFile : public CameraTest {
 protected:
     std::string WriteFile(const std::vector<uint8_t>& bytes) {
-        path_ = kvx::test::UniqueName("kolvex-config") + ".bin";
-        std::ofstream out(path_, std::ios::binary);
+        paths_.push_back(kvx::test::UniqueName("kolvex-config") + ".bin");
+        std::ofstream out(paths_.back(), std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return path_;
+        return paths_.back();
     }
     ~SettingsFile() override {
-        if (!path_.empty()) std::remove(path_.c_str());
+        for (const std::string& path : paths_) std::remove(path.c_str());
     }
-    std::string path_;
+    std::vector<std::string> paths_;
 };
 
 TEST_F(SettingsFile, ATwentyByteFileYieldsTwoPairs) {
