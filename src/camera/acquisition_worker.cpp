@@ -2,6 +2,8 @@
 // device, converts them, paints the preview and hands them to the
 // application. It never stops itself through StopPreview (that would wait
 // for its own end); it clears its run flag and ends.
+#include <chrono>
+
 #include "camera/camera_exposure.h"
 #include "camera/kolvex.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
@@ -107,6 +109,13 @@ void CKolvex::PreviewLoop() {
         }
         if (waited != 3) continue;
 
+        const auto busySince = std::chrono::steady_clock::now();
+        auto countBusy = [&] {
+            workerBusyNs_ += std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() -
+                                                                                  busySince)
+                                 .count();
+            ++workerFrames_;
+        };
         std::unique_lock<std::mutex> hold(frameLock_);
         FrameBitmap* raw = RawBitmap();
         if (!raw || raw->empty() || device_->ReadFrame(raw->bits()) != 0) {
@@ -114,6 +123,7 @@ void CKolvex::PreviewLoop() {
             hold.unlock();
             PostFrameError(callbackWindow, KOLVEX_ERR_FRAME);
             RecordError(KOLVEX_ERR_FRAME);
+            countBusy();
             continue;
         }
         SpreadPackedRows(*raw);
@@ -124,12 +134,15 @@ void CKolvex::PreviewLoop() {
         imageAvailable_ = 1;
         Paint();
         if (callbackBuffer_ && callbackSize_ != 0 &&
-            !FrameCopy(OutputBitmap(activeMode_), callbackBottomUp_, callbackBuffer_, callbackSize_, callbackWindow_))
+            !FrameCopy(OutputBitmap(activeMode_), callbackBottomUp_, callbackBuffer_, callbackSize_, callbackWindow_)) {
+            countBusy();
             continue;
+        }
         const WindowHandle callbackWindow = callbackWindow_;
         hold.unlock();
         if (callbackWindow)
             platform::PostWindowMessage(callbackWindow, KOLVEX_WM_FRAME, reinterpret_cast<uintptr_t>(&frameInfo_), 0);
+        countBusy();
     }
 }
 

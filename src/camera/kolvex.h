@@ -164,6 +164,10 @@ public:
     bool workerRunning() const { return worker_.joinable(); }
     WindowHandle previewWindow() const { return preview_.window; }
     const FrameBitmap* bitmap(BitmapSlot slot) const { return bitmaps_[slot].get(); }
+    // Frames the preview worker handled and the time it spent on them
+    // outside WaitFrame (read, conversion, painting, copy).
+    int64_t workerFrames() const { return workerFrames_.load(); }
+    int64_t workerBusyNanoseconds() const { return workerBusyNs_.load(); }
 
     // Tests run side by side on one machine; each gives its cameras a
     // device table of its own. Empty restores the real name.
@@ -258,6 +262,8 @@ private:
     std::atomic<int32_t> runFlag_{0};
     std::thread worker_;
     std::thread::id workerId_;
+    std::atomic<int64_t> workerFrames_{0};
+    std::atomic<int64_t> workerBusyNs_{0};
     platform::Event workerEnded_{platform::Event::Reset::Manual};
 
     // Serialises the acquisition controls of application threads, so two

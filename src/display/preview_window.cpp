@@ -118,9 +118,12 @@ void PaintPreview(const PreviewWindowHandles& handles, int colorMode, const Mode
 
     if (width == drawable->width() && height == drawable->height() && colorMode != 1) {
         // Memory row 0 is the top of the picture but the system's last row:
-        // drawing from the bottom upwards puts it on top.
+        // drawing from the bottom upwards puts it on top. A negative extent
+        // covers its origin row and the rows above it, so the flip starts
+        // at the last row, height - 1; starting at height would shift the
+        // picture down by a row and lose its bottom line.
         platform::StretchToWindow(handles.deviceContext, 0, 0, width, height, drawable->surface(), drawable->info(), 0,
-                                  height, width, -height);
+                                  height - 1, width, -height);
         return;
     }
     if (!FitPreviewBitmap(preview, width, height, colorMode)) return;

@@ -60,7 +60,8 @@ bool ClientSize(WindowHandle window, int* width, int* height);
 // Draws a bottom-up device-independent bitmap (`info`, `surface`) into a
 // window's device context. Coordinates are the system's: row 0 of the
 // source is its last memory row. A negative source height mirrors the
-// picture vertically, exactly as StretchBlt does.
+// picture vertically, exactly as StretchBlt does: the rows taken are the
+// origin row and those above it.
 bool StretchToWindow(void* windowDc, int x, int y, int width, int height, const DibSurface& surface,
                      const DibInfo& info, int sourceX, int sourceY, int sourceWidth, int sourceHeight);
 bool BlitToWindow(void* windowDc, int x, int y, int width, int height, const DibSurface& surface,

@@ -87,8 +87,9 @@ bool WindowPixel(platform::WindowHandle window, int x, int y, uint32_t* rgb) {
 uint32_t Gray(uint8_t v) { return (uint32_t{v} << 16) | (uint32_t{v} << 8) | v; }
 
 TEST_F(PreviewWindow, AFrameOfTheClientSizeIsDrawnUpright) {
-    ASSERT_NE(OpenWith(128, 96, 0), 0);
-    ASSERT_EQ(Kolvex_SetPreviewWindow(handle_, nullptr, 0, 0, 128, 96), 1);
+    // Wide enough for a top-level window on every system.
+    ASSERT_NE(OpenWith(256, 96, 0), 0);
+    ASSERT_EQ(Kolvex_SetPreviewWindow(handle_, nullptr, 0, 0, 256, 96), 1);
     ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), nullptr, 0, 0), 1);
     CollectFrames(callback_, 2);
     ASSERT_EQ(Kolvex_StopPreview(handle_), 1);
@@ -97,33 +98,33 @@ TEST_F(PreviewWindow, AFrameOfTheClientSizeIsDrawnUpright) {
     uint32_t rgb = 0;
     if (!WindowPixel(window, 0, 0, &rgb)) GTEST_SKIP() << "this system cannot read the window back";
     for (int y : {0, 1, 47, 95})
-        for (int x : {0, 3, 64, 127}) {
+        for (int x : {0, 3, 64, 255}) {
             ASSERT_TRUE(WindowPixel(window, x, y, &rgb));
             EXPECT_EQ(rgb, Gray(frame.bits()[y * frame.stride() + x])) << x << "," << y;
         }
 }
 
 TEST_F(PreviewWindow, AResizedWindowGetsAPreviewBitmapOfItsNewSize) {
-    ASSERT_NE(OpenWith(128, 96, 2), 0);
-    ASSERT_EQ(Kolvex_SetPreviewWindow(handle_, nullptr, 0, 0, 128, 96), 1);
+    ASSERT_NE(OpenWith(256, 192, 2), 0);
+    ASSERT_EQ(Kolvex_SetPreviewWindow(handle_, nullptr, 0, 0, 256, 192), 1);
     ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), nullptr, 0, 0), 1);
     platform::WindowHandle window = Object()->previewWindow();
-    ASSERT_TRUE(platform::ResizeClient(window, 64, 40));
+    ASSERT_TRUE(platform::ResizeClient(window, 160, 100));
     callback_.Take();
     CollectFrames(callback_, 2);
     ASSERT_EQ(Kolvex_StopPreview(handle_), 1);
 
     const kvx::FrameBitmap& preview = *Object()->bitmap(kvx::kBitmapDisplay);
-    ASSERT_EQ(preview.width(), 64);
-    ASSERT_EQ(preview.height(), 40);
+    ASSERT_EQ(preview.width(), 160);
+    ASSERT_EQ(preview.height(), 100);
     ASSERT_EQ(preview.bitsPerPixel(), 24);
-    // Nearest neighbour, halved across and 96/40 down, upright.
+    // Nearest neighbour, 256/160 across and 192/100 down, upright.
     const kvx::FrameBitmap& frame = Output(2);
-    for (int y : {0, 13, 39})
-        for (int x : {0, 31, 63}) {
-            const int row = static_cast<int>(96.0f / 40 * y), column = static_cast<int>(128.0f / 64 * x);
+    for (int y : {0, 13, 99})
+        for (int x : {0, 31, 159}) {
+            const int row = static_cast<int>(192.0f / 100 * y), column = static_cast<int>(256.0f / 160 * x);
             const uint8_t* p = frame.bits() + row * frame.stride() + column * 3;
-            const uint8_t* q = preview.bits() + (39 - y) * preview.stride() + x * 3;
+            const uint8_t* q = preview.bits() + (99 - y) * preview.stride() + x * 3;
             EXPECT_EQ(std::memcmp(p, q, 3), 0) << x << "," << y;
             uint32_t rgb = 0;
             if (WindowPixel(window, x, y, &rgb)) {
@@ -134,14 +135,14 @@ TEST_F(PreviewWindow, AResizedWindowGetsAPreviewBitmapOfItsNewSize) {
 }
 
 TEST_F(PreviewWindow, SixteenBitGrayAlwaysGoesThroughThePreviewBitmap) {
-    ASSERT_NE(OpenWith(64, 48, 1), 0);
-    ASSERT_EQ(Kolvex_SetPreviewWindow(handle_, nullptr, 0, 0, 64, 48), 1);
+    ASSERT_NE(OpenWith(256, 96, 1), 0);
+    ASSERT_EQ(Kolvex_SetPreviewWindow(handle_, nullptr, 0, 0, 256, 96), 1);
     ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), nullptr, 0, 0), 1);
     CollectFrames(callback_, 2);
     ASSERT_EQ(Kolvex_StopPreview(handle_), 1);
     const kvx::FrameBitmap& preview = *Object()->bitmap(kvx::kBitmapDisplay);
-    EXPECT_EQ(preview.width(), 64);
-    EXPECT_EQ(preview.height(), 48);
+    EXPECT_EQ(preview.width(), 256);
+    EXPECT_EQ(preview.height(), 96);
     EXPECT_EQ(preview.bitsPerPixel(), 8);
 }
 

@@ -17,11 +17,24 @@ namespace platform = kvx::platform;
 
 class PreviewPaint : public ::testing::Test {
 protected:
-    ~PreviewPaint() override { kvx::ClosePreviewWindow(&window_); }
+    PreviewPaint() {
+        // Children, since top-level windows have a smallest size; the parent
+        // is shown so that its children can be painted.
+        platform::RegisterWindowClass(kParentClass);
+        parent_ = platform::CreateCentredWindow(kParentClass, "preview paint test",
+                                                platform::kStyleOverlappedWindow | platform::kStyleVisible, 200, 150);
+        platform::FocusShowUpdate(parent_);
+    }
+    ~PreviewPaint() override {
+        kvx::ClosePreviewWindow(&window_);
+        platform::DestroyPlatformWindow(parent_);
+        platform::UnregisterWindowClass(kParentClass);
+    }
 
-    // A top-level window whose client area is width x height.
+    // A child window whose client area is width x height.
     void OpenWindow(int width, int height) {
-        PreviewPlacement placement;
+        ASSERT_NE(parent_, nullptr);
+        PreviewPlacement placement{parent_, 0, 0, width, height};
         ASSERT_TRUE(kvx::OpenPreviewWindow(this, placement, width, height, &window_));
         int w = 0, h = 0;
         ASSERT_TRUE(platform::ClientSize(window_.window, &w, &h));
@@ -40,6 +53,8 @@ protected:
     // What the window shows at (x, y), or a skip where it cannot be read.
     bool Pixel(int x, int y, uint32_t* rgb) { return platform::ReadWindowPixel(window_.window, x, y, rgb); }
 
+    static constexpr const char* kParentClass = "KolvexPreviewPaintTestParent";
+    platform::WindowHandle parent_ = nullptr;
     PreviewWindowHandles window_;
     FrameBitmap preview_;
 };

@@ -82,11 +82,12 @@ uint32_t SourcePixel(const DibSurface& surface, const DibInfo& info, int column,
 }
 
 // Maps destination offset d (0..extent-1) onto the source span that starts
-// at `origin` and runs `span` pixels (negative: backwards, mirrored).
+// at `origin` and runs `span` pixels. A negative span runs backwards from
+// its origin, which it includes, as the system's mirrored transfers do.
 int SourceCoordinate(int d, int extent, int origin, int span) {
     const int64_t magnitude = span < 0 ? -int64_t{span} : span;
     const int64_t offset = (int64_t{d} * magnitude) / extent;
-    return static_cast<int>(span < 0 ? origin - 1 - offset : origin + offset);
+    return static_cast<int>(span < 0 ? origin - offset : origin + offset);
 }
 
 bool Draw(void* windowDc, int x, int y, int width, int height, const DibSurface& surface, const DibInfo& info,

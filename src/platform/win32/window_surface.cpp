@@ -16,7 +16,7 @@ bool DrawBits(HDC dc, int x, int y, int width, int height, const DibSurface& sur
               int sourceX, int sourceY, int sourceWidth, int sourceHeight) {
     // StretchDIBits counts source rows from the bottom of the bitmap.
     const int bitmapHeight = info.header.biHeight;
-    const int bottomY = sourceHeight < 0 ? bitmapHeight - sourceY : bitmapHeight - sourceY - sourceHeight;
+    const int bottomY = sourceHeight < 0 ? bitmapHeight - 1 - sourceY : bitmapHeight - sourceY - sourceHeight;
     return StretchDIBits(dc, x, y, width, height, sourceX, bottomY, sourceWidth, sourceHeight, surface.bits,
                          reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY) != 0;
 }
