@@ -1,0 +1,97 @@
+#include "output/avi_recorder.h"
+
+#include <system_error>
+
+#include "display/frame_bitmap.h"
+#include "output/avi_frame_conversion.h"
+#include "platform/clock.h"
+
+namespace kvx {
+namespace {
+
+constexpr uint32_t kPassMs = 10;
+// How often an unfinished file is made readable up to its last frame.
+constexpr uint32_t kCheckpointMs = 1000;
+
+}  // namespace
+
+uint32_t AviRecorder::MeasuredRate(uint32_t frames, uint32_t elapsedMs) {
+    if (frames == 0 || elapsedMs == 0) return CAviFile::kNominalRate * 100;
+    // 64-bit: frames x 100000 passes 32 bits after 42,950 frames.
+    const uint64_t rate = uint64_t{frames} * 100000u / elapsedMs;
+    if (rate == 0) return 1;
+    return rate > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(rate);
+}
+
+AviRecorder::StartResult AviRecorder::Start(RecordingFrameSource& source, const char* fileName, int32_t durationMs,
+                                            int sampleBits) {
+    if (running()) return StartResult::AlreadyRunning;
+    if (thread_.joinable()) thread_.join();  // a recording that ended by itself
+
+    int32_t width = 0, height = 0, bits = 0;
+    source.WithCurrentFrame([&](const FrameBitmap& frame) {
+        width = frame.width();
+        height = frame.height();
+        bits = frame.bitsPerPixel();
+    });
+    if (!writer_.Open(fileName, width, height, static_cast<uint16_t>(bits))) return StartResult::OpenFailed;
+
+    framesWritten_ = 0;
+    failed_ = false;
+    run_ = 1;  // before the thread starts, so that it finds the flag set
+    try {
+        thread_ = std::thread(&AviRecorder::Run, this, &source, durationMs, sampleBits);
+    } catch (const std::system_error&) {
+        run_ = 0;
+        writer_.Close(MeasuredRate(0, 0));
+        return StartResult::ThreadFailed;
+    }
+    return StartResult::Started;
+}
+
+void AviRecorder::Stop() {
+    run_ = 0;
+    if (thread_.joinable()) thread_.join();
+}
+
+void AviRecorder::Run(RecordingFrameSource* source, int32_t durationMs, int sampleBits) {
+    FrameBitmap bgr24, gray8;
+    const bool ready = bgr24.Create(writer_.width(), writer_.height(), 24) &&
+                       gray8.Create(writer_.width(), writer_.height(), 8);
+    if (!ready) failed_ = true;
+    bool started = false;
+    uint32_t startTime = 0, lastTime = 0, lastCheckpoint = 0;
+    while (ready && run_.load() != 0) {
+        platform::SleepMs(kPassMs);
+        if (!source->TakeNewFrame()) continue;
+        const uint32_t now = platform::MultimediaTime();
+        if (!started) {
+            started = true;
+            startTime = lastCheckpoint = now;
+        }
+        lastTime = now;
+        // Only the conversion needs the frame lock; the work bitmap is this
+        // thread's own, so the acquisition need not wait for the disk.
+        bool converted = false;
+        source->WithCurrentFrame(
+            [&](const FrameBitmap& frame) { converted = ConvertFrameForAvi(frame, sampleBits, bgr24, gray8); });
+        if (converted) {
+            if (!writer_.AddFrame(bgr24.bits())) {
+                failed_ = true;
+                break;
+            }
+            framesWritten_ = writer_.frameCount();
+        }
+        // Unsigned differences stay right across the wrap of the clock.
+        if (durationMs < 0 || now - startTime > static_cast<uint32_t>(durationMs)) break;
+        if (now - lastCheckpoint >= kCheckpointMs) {
+            writer_.Checkpoint();
+            lastCheckpoint = now;
+        }
+    }
+    if (!writer_.Close(MeasuredRate(writer_.frameCount(), lastTime - startTime))) failed_ = true;
+    framesWritten_ = writer_.frameCount();
+    run_ = 0;
+}
+
+}  // namespace kvx

@@ -1,0 +1,29 @@
+// Files that are written whole and then put in place. A writer fills a new
+// file beside the destination and the finished file is renamed over the
+// destination in one step, so a write that fails half-way (disk full, an
+// encoder error, a crash) never leaves a broken file where a good one was.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace kvx::platform {
+
+// Creates a new, empty file in the directory of `path` under a name no
+// other file has, and returns that name. False when the directory cannot
+// take a file (missing, read-only, name too long).
+bool CreateTemporaryFileBeside(const char* path, std::string& temporaryPath);
+
+// Makes the temporary file's contents durable and renames it over `path`,
+// replacing an existing file. False leaves `path` as it was and the
+// temporary file in place for the caller to remove.
+bool ReplaceWithTemporaryFile(const std::string& temporaryPath, const char* path);
+
+// Removes a file; nothing is reported.
+void RemoveFileQuietly(const std::string& path);
+
+// fseek with 64-bit offsets: files such as recordings pass 2 GiB.
+bool SeekStream(std::FILE* stream, int64_t offset, int origin);
+
+}  // namespace kvx::platform

@@ -1,0 +1,70 @@
+#include "platform/file_replace.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+namespace kvx::platform {
+
+namespace {
+
+std::string DirectoryOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool SyncPath(const std::string& path, int flags) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+}
+
+}  // namespace
+
+bool CreateTemporaryFileBeside(const char* path, std::string& temporaryPath) {
+    temporaryPath.clear();
+    if (path == nullptr || *path == '\0') return false;
+    std::string pattern = std::string(path) + ".kvx-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    ::close(fd);
+    temporaryPath = name.data();
+    return true;
+}
+
+bool ReplaceWithTemporaryFile(const std::string& temporaryPath, const char* path) {
+    // mkstemp made the file private to its owner; a replaced file keeps the
+    // access it had, a new one gets what any new file would get.
+    struct stat existing;
+    mode_t mode;
+    if (::stat(path, &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::chmod(temporaryPath.c_str(), mode);
+    if (!SyncPath(temporaryPath, O_RDONLY)) return false;
+    if (::rename(temporaryPath.c_str(), path) != 0) return false;
+    // Make the rename itself durable; the new file is complete either way.
+    SyncPath(DirectoryOf(path), O_RDONLY | O_DIRECTORY);
+    return true;
+}
+
+void RemoveFileQuietly(const std::string& path) {
+    if (!path.empty()) ::unlink(path.c_str());
+}
+
+bool SeekStream(std::FILE* stream, int64_t offset, int origin) {
+    return stream != nullptr && ::fseeko(stream, static_cast<off_t>(offset), origin) == 0;
+}
+
+}  // namespace kvx::platform

@@ -1,0 +1,51 @@
+#include "platform/file_replace.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+
+namespace kvx::platform {
+
+namespace {
+std::atomic<unsigned> g_temporaryCounter{0};
+}  // namespace
+
+bool CreateTemporaryFileBeside(const char* path, std::string& temporaryPath) {
+    temporaryPath.clear();
+    if (path == nullptr || *path == '\0') return false;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[48];
+        std::snprintf(suffix, sizeof suffix, ".kvx-%lx-%x.tmp", GetCurrentProcessId(), g_temporaryCounter++);
+        const std::string name = std::string(path) + suffix;
+        HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            temporaryPath = name;
+            return true;
+        }
+        // Only a name that is taken is worth another try.
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    }
+    return false;
+}
+
+bool ReplaceWithTemporaryFile(const std::string& temporaryPath, const char* path) {
+    HANDLE file = CreateFileA(temporaryPath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool flushed = FlushFileBuffers(file) != 0;
+    CloseHandle(file);
+    if (!flushed) return false;
+    return MoveFileExA(temporaryPath.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+void RemoveFileQuietly(const std::string& path) {
+    if (!path.empty()) DeleteFileA(path.c_str());
+}
+
+bool SeekStream(std::FILE* stream, int64_t offset, int origin) {
+    return stream != nullptr && _fseeki64(stream, offset, origin) == 0;
+}
+
+}  // namespace kvx::platform

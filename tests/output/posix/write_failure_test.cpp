@@ -1,0 +1,89 @@
+// Writes that fail part-way, as on a full disk: a file size limit makes the
+// system refuse every byte past it.
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <sys/resource.h>
+
+#include "output/avi_file.h"
+#include "output/still_image.h"
+#include "output_test_support.h"
+#include "riff_reader.h"
+
+namespace kvx {
+namespace {
+
+using test::ReadFile;
+using test::ScratchDirectory;
+
+// Files of this process may not grow past `bytes` while it lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);  // a refused write then fails with EFBIG
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+TEST(WriteFailure, EveryFormatFailsAndKeepsTheOldFile) {
+    ScratchDirectory dir;
+    FrameBitmap bitmap;
+    ASSERT_EQ(bitmap.Create(256, 256, 24), 1);
+    // Noise, so that no format compresses it below the limit.
+    uint32_t seed = 12345;
+    for (int i = 0; i < bitmap.stride() * bitmap.height(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        bitmap.bits()[i] = static_cast<uint8_t>(seed >> 24);
+    }
+    const std::string path = dir.File("kept.img");
+    test::WriteFile(path, "the picture saved before");
+    {
+        FileSizeLimit limit(4096);
+        for (int format = kStillBmp; format <= kStillTiff; ++format) {
+            EXPECT_EQ(SaveFrameFile(path.c_str(), &bitmap, format, 12), 0) << format;
+        }
+    }
+    const auto kept = ReadFile(path);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "the picture saved before");
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"kept.img"});
+}
+
+TEST(WriteFailure, RecordingStopsAtTheLastWholeFrame) {
+    ScratchDirectory dir;
+    const std::string path = dir.File("full.avi");
+    CAviFile avi;
+    std::vector<uint8_t> frame;
+    int written = 0;
+    {
+        FileSizeLimit limit(4096);
+        ASSERT_EQ(avi.Open(path.c_str(), 16, 16, 24), 1);  // 768-byte frames
+        frame.assign(avi.frameBytes(), 0x5A);
+        while (written < 100 && avi.AddFrame(frame.data()) == 1) ++written;
+        EXPECT_EQ(written, 4);  // 232 + 4 x 776 = 3336; a fifth would pass 4096
+        EXPECT_TRUE(avi.failed());
+        EXPECT_EQ(avi.AddFrame(frame.data()), 0);
+        EXPECT_EQ(avi.Close(3000), 0);
+    }
+    const auto file = ReadFile(path);
+    const test::RiffChunk riff = test::ReadRiff(file);
+    EXPECT_EQ(riff.size, 224u + 4 * 776);
+    ASSERT_NE(riff.Find("movi"), nullptr);
+    EXPECT_EQ(riff.Find("movi")->children.size(), 4u);
+    EXPECT_EQ(riff.Find("idx1"), nullptr);
+    EXPECT_EQ(test::U32At(file, 48), 4u);
+}
+
+}  // namespace
+}  // namespace kvx
