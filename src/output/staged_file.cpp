@@ -1,5 +1,7 @@
 #include "output/staged_file.h"
 
+#include <new>
+
 #include "platform/file_replace.h"
 
 namespace kvx {
@@ -14,7 +16,14 @@ StagedFile::~StagedFile() {
     if (!committed_) platform::RemoveFileQuietly(temporaryPath_);
 }
 
-std::FILE* StagedFile::OpenStream() { return ready() ? std::fopen(temporaryPath_.c_str(), "wb") : nullptr; }
+std::FILE* StagedFile::OpenStream() {
+    constexpr size_t kBufferBytes = size_t{1} << 20;
+    std::FILE* stream = ready() ? std::fopen(temporaryPath_.c_str(), "wb") : nullptr;
+    if (stream == nullptr) return nullptr;
+    buffer_.reset(new (std::nothrow) char[kBufferBytes]);
+    if (buffer_) std::setvbuf(stream, buffer_.get(), _IOFBF, kBufferBytes);
+    return stream;
+}
 
 bool StagedFile::CloseStream(std::FILE* stream) {
     if (stream == nullptr) return false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace kvx {
@@ -19,7 +20,9 @@ public:
     bool ready() const { return !temporaryPath_.empty(); }
     const char* temporaryPath() const { return temporaryPath_.c_str(); }
 
-    // The temporary file as a stdio stream, truncated; null on failure.
+    // The temporary file as a stdio stream, truncated, with a buffer large
+    // enough that row-by-row writers make few system calls; null on
+    // failure. Close it with CloseStream before this object goes.
     std::FILE* OpenStream();
     // Closes a stream from OpenStream. False when any write through it
     // failed, including the buffered ones that only closing pushes out.
@@ -31,6 +34,7 @@ public:
 private:
     std::string destination_;
     std::string temporaryPath_;
+    std::unique_ptr<char[]> buffer_;
     bool committed_ = false;
 };
 
