@@ -76,8 +76,10 @@ void AviRecorder::Run(RecordingFrameSource* source, int32_t durationMs, int samp
         source->WithCurrentFrame(
             [&](const FrameBitmap& frame) { converted = ConvertFrameForAvi(frame, sampleBits, bgr24, gray8); });
         if (converted) {
+            // A refused frame ends the recording: a failed write, or a file
+            // that would pass its 32-bit sizes (not a failure).
             if (!writer_.AddFrame(bgr24.bits())) {
-                failed_ = true;
+                failed_ = writer_.failed();
                 break;
             }
             framesWritten_ = writer_.frameCount();

@@ -29,6 +29,9 @@ public:
     virtual void WithCurrentFrame(const std::function<void(const FrameBitmap&)>& use) = 0;
 };
 
+// Start and Stop come from one thread at a time (the camera object's
+// control path); the recording thread is the only other user of the writer
+// while a recording runs.
 class AviRecorder {
 public:
     enum class StartResult {
@@ -56,7 +59,8 @@ public:
     void Stop();
 
     bool running() const { return run_.load() != 0; }
-    // Of the last recording, once it has ended.
+    // Of the last recording, once it has ended. failed: a write failed, the
+    // work bitmaps could not be made or the file could not be finished.
     uint32_t framesWritten() const { return framesWritten_.load(); }
     bool failed() const { return failed_.load(); }
 

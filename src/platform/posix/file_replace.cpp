@@ -29,7 +29,11 @@ bool SyncPath(const std::string& path, int flags) {
 bool CreateTemporaryFileBeside(const char* path, std::string& temporaryPath) {
     temporaryPath.clear();
     if (path == nullptr || *path == '\0') return false;
-    std::string pattern = std::string(path) + ".kvx-XXXXXX";
+    // A short name of its own in the same directory (the rename must not
+    // cross file systems): a name built from the destination's could pass
+    // the system's limit for one name where the destination's does not.
+    const std::string directory = DirectoryOf(path);
+    const std::string pattern = (directory == "/" ? "" : directory) + "/.kvx-save-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);

@@ -8,7 +8,15 @@
 namespace kvx::platform {
 
 namespace {
+
 std::atomic<unsigned> g_temporaryCounter{0};
+
+// Everything up to and including the last separator ("" for a bare name).
+std::string DirectoryPrefix(const std::string& path) {
+    const size_t end = path.find_last_of("\\/:");
+    return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+}
+
 }  // namespace
 
 bool CreateTemporaryFileBeside(const char* path, std::string& temporaryPath) {
@@ -16,8 +24,11 @@ bool CreateTemporaryFileBeside(const char* path, std::string& temporaryPath) {
     if (path == nullptr || *path == '\0') return false;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[48];
-        std::snprintf(suffix, sizeof suffix, ".kvx-%lx-%x.tmp", GetCurrentProcessId(), g_temporaryCounter++);
-        const std::string name = std::string(path) + suffix;
+        std::snprintf(suffix, sizeof suffix, "~kvx%lx-%x.tmp", GetCurrentProcessId(), g_temporaryCounter++);
+        // A short name of its own in the same directory, so that the rename
+        // stays on one volume and the name fits wherever the destination's
+        // does.
+        const std::string name = DirectoryPrefix(path) + suffix;
         HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             CloseHandle(file);

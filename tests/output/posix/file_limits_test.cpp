@@ -1,5 +1,6 @@
-// Writes that fail part-way, as on a full disk: a file size limit makes the
-// system refuse every byte past it.
+// Limits of the file system: writes that fail part-way, as on a full disk
+// (a file size limit makes the system refuse every byte past it), and the
+// longest name a directory takes.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -58,6 +59,16 @@ TEST(WriteFailure, EveryFormatFailsAndKeepsTheOldFile) {
     const auto kept = ReadFile(path);
     EXPECT_EQ(std::string(kept.begin(), kept.end()), "the picture saved before");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"kept.img"});
+}
+
+TEST(FileLimits, TheLongestFileNameStillSaves) {
+    // The temporary name beside it must not be longer than the name itself.
+    ScratchDirectory dir;
+    FrameBitmap bitmap;
+    ASSERT_EQ(bitmap.Create(4, 4, 8), 1);
+    const std::string path = dir.File(std::string(250, 'n') + ".bmp");
+    EXPECT_EQ(SaveFrameFile(path.c_str(), &bitmap, kStillBmp, 12), 1);
+    EXPECT_EQ(dir.Names().size(), 1u);
 }
 
 TEST(WriteFailure, RecordingStopsAtTheLastWholeFrame) {
