@@ -17,8 +17,6 @@ namespace {
 
 using State = AcquisitionState;
 
-// Milliseconds per pixel clock: the sensor runs at 74.25 MHz.
-constexpr double kMsPerPixelClock = 1.3468013094097842e-05;
 constexpr int kTriggerWaitMs = 5000;
 
 int SubsampleDivisor(int mode) {
@@ -51,14 +49,7 @@ bool CKolvex::CreateModeBitmaps(int mode, int width, int height) {
     return bitmaps_[kBitmapOutputCopy]->CreateLike(OutputBitmap(mode)) == 1;
 }
 
-void CKolvex::RefreshRealExposureTime() {
-    exposure_.msPerClock = kMsPerPixelClock;
-    exposure_.lineLengthClocks = device_->lineLength();
-    exposure_.lines = analog_[kExposureLines];
-    exposure_.offset = 0;
-    exposure_.lastMicroseconds = static_cast<int32_t>(
-        (static_cast<double>(exposure_.lineLengthClocks) * exposure_.lines + exposure_.offset) * kMsPerPixelClock * 1000.0);
-}
+void CKolvex::RefreshRealExposureTime() { UpdateRealExposure(); }
 
 int CKolvex::Setup() {
     const int n = device_->GetDeviceNumber();

@@ -144,6 +144,42 @@ public:
     int SetWaitTime(int milliseconds);
     int GetWaitTime() const;
 
+    // --- capture window (capture_window.cpp) -------------------------------
+    // Stores the window, then validates it: error 7 and 0 when invalid (the
+    // values stay); a valid one goes to the device unless acquisition runs,
+    // in which case the next start sends it.
+    int SetCaptureWindowEx(int horizontalTotal, int horizontalStart, int width, int verticalTotal,
+                           int verticalStart, int height);
+    // Applies the stored size preset whose effective size is width x height.
+    int SetCaptureWindow(int width, int height);
+
+    // --- parameters (filter_values.cpp, image_format.cpp, sensor_parameters.cpp)
+    int GetFilterValue(int parameter, int* ok);
+    int SetFilterValue(int parameter, int value);
+    int SetColorMode(int bitsPerPixel);
+    int GetColorMode() const;
+    int SetSubSample(int mode);
+    int GetSubSample() const;
+    int SetMirrorH(int flag);
+    int GetMirrorH();
+    int SetMirrorV(int flag);
+    int GetMirrorV();
+    int SetRealExposureTime(int microseconds);
+    int GetRealExposureTime(int* ok);
+    int SetAutoIris(int mode);
+    int GetAutoIris(int* ok) const;
+    const ExposureConversion& exposureConversion() const { return exposure_; }
+
+    // --- registers, serial ROM, IO port (device_access.cpp) ------------------
+    int ReadRegister(int address, int* ok);
+    int ReadRegisterEx(int address, int* ok);
+    int WriteRegister(int address, int value);
+    int WriteRegisterEx(int address, int value);
+    int ReadSromID(int offset, int* ok);
+    int WriteSromID(int offset, int value);
+    int GetIOPort(unsigned char* value);
+    int SetIOPort(int value);
+
     // --- settings file ---------------------------------------------------
     int LoadConfigFile(const char* path);
     int LoadConfigFileWide(const wchar_t* path);
@@ -156,8 +192,8 @@ public:
     const CaptureGeometry& geometry() const { return geometry_; }
     const std::array<int32_t, kFilterBlockSize>& filter() const { return filter_; }
     const std::array<int32_t, kAnalogBlockSize>& analog() const { return analog_; }
-    int32_t colorMode() const { return colorMode_; }
-    int32_t subSample() const { return subSample_; }
+    int32_t colorMode() const { return __atomic_load_n(&colorMode_, __ATOMIC_RELAXED); }
+    int32_t subSample() const { return __atomic_load_n(&subSample_, __ATOMIC_RELAXED); }
     int32_t waitTimeMs() const { return waitTimeMs_; }
     int32_t clock() const { return clock_; }
     AcquisitionState acquisitionState() const { return state_.load(); }
@@ -204,6 +240,11 @@ private:
     void LoadDeviceSettings();
     void SendAnalogToDevice();
     bool CaptureWindowValid() const;
+    // Parameters: exposure conversion and the shared register paths.
+    int UpdateRealExposure();
+    int ReadSensorAt(int address, int* ok);
+    int WriteSensorAt(int address, int value);
+    void SendGeometryUnlessStreaming();
     void RestoreDefaultGeometry();
     template <typename Char>
     int EnumerateInto(Char (*names)[kNameTableChars]);
@@ -240,6 +281,9 @@ private:
 
     // The worker reads the state and its run flag without a lock.
     std::atomic<AcquisitionState> state_{AcquisitionState::Idle};
+    // Changed by the format setters at any time and taken by Setup at the
+    // next start (accessed atomically); the running worker goes on with
+    // activeMode_.
     int32_t colorMode_ = 0;
     int32_t subSample_ = 0;
     int32_t waitTimeMs_ = 10;  // read by the worker: accessed atomically
