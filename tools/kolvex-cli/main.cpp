@@ -9,11 +9,12 @@
 #include "KolvexSdk.h"
 #include "frame_stats.h"
 #include "message_window.h"
+#include "parameters.h"
 
 namespace {
 
 void PrintUsage() {
-    std::puts(
+    std::printf(
         "usage: kolvex-cli <command> [options]\n"
         "\n"
         "commands:\n"
@@ -27,9 +28,22 @@ void PrintUsage() {
         "  stream [--device N] [--frames N | --seconds S] [--window]\n"
         "                     receive frames (default 100) with live statistics;\n"
         "                     --window also shows the preview window\n"
+        "  get [PARAMETER] [--device N]\n"
+        "                     print one parameter (by name or number) or all of them\n"
+        "  set PARAMETER VALUE [--device N]\n"
+        "                     change a parameter; the camera keeps it for later runs\n"
+        "\n"
+        "format options (snapshot, stream, get, set):\n"
+        "  --color BITS       8, 16, 24, 32, 48 or 64 bits per pixel (this run)\n"
+        "  --subsample 0|1    1 reads every other pixel and line (this run)\n"
+        "  --exposure-us N    exposure time in microseconds (kept)\n"
+        "  --gain N           sensor gain (kept)\n"
+        "\n"
+        "parameters:%s\n"
         "\n"
         "On Linux the library serves a virtual camera at device 0; KOLVEX_SIMULATOR\n"
-        "chooses other virtual cameras (see the README).");
+        "chooses other virtual cameras (see the README).\n",
+        ParameterNames().c_str());
 }
 
 void PrintVersion() {
@@ -117,6 +131,7 @@ struct Options {
     double seconds = 0;
     bool window = false;
     std::string output = "snapshot.raw";
+    FormatOptions format;
 };
 
 bool ParseNumber(const char* text, double* out) {
@@ -125,9 +140,9 @@ bool ParseNumber(const char* text, double* out) {
     return end != text && *end == '\0' && *out >= 0;
 }
 
-// Options after the command; false (with a message) on anything unknown.
-bool ParseOptions(int argc, char** argv, Options* options) {
-    for (int i = 2; i < argc; ++i) {
+// Options from argv[first] on; false (with a message) on anything unknown.
+bool ParseOptions(int argc, char** argv, int first, Options* options) {
+    for (int i = first; i < argc; ++i) {
         const std::string name = argv[i];
         if (name == "--window") {
             options->window = true;
@@ -139,7 +154,13 @@ bool ParseOptions(int argc, char** argv, Options* options) {
         }
         const char* value = argv[++i];
         double number = 0;
-        if (name == "--output") {
+        bool bad = false;
+        if (ParseFormatOption(name, value, &options->format, &bad)) {
+            if (bad) {
+                std::fprintf(stderr, "kolvex-cli: bad option %s %s\n", name.c_str(), value);
+                return false;
+            }
+        } else if (name == "--output") {
             options->output = value;
         } else if ((name == "--device" || name == "--frames" || name == "--seconds") && ParseNumber(value, &number)) {
             if (name == "--device") options->device = static_cast<int>(number);
@@ -174,6 +195,7 @@ int Snapshot(const Options& options) {
     Camera camera;
     if (!camera.handle() || !camera.Select(options.device)) return 1;
     camera.ReportErrors("initialise");
+    if (!ApplyFormat(camera.handle(), options.format)) return 1;
     Kolvex_SetPreviewWindow(camera.handle(), nullptr, 0, 0, 0, 0);
     FrameLayout layout;
     if (!LearnFrameLayout(camera, &layout)) {
@@ -208,6 +230,7 @@ int Stream(const Options& options) {
     Camera camera;
     if (!camera.handle() || !camera.Select(options.device)) return 1;
     camera.ReportErrors("initialise");
+    if (!ApplyFormat(camera.handle(), options.format)) return 1;
     if (!options.window) Kolvex_SetPreviewWindow(camera.handle(), nullptr, 0, 0, 0, 0);
     FrameLayout layout;
     if (!LearnFrameLayout(camera, &layout)) {
@@ -268,6 +291,34 @@ int Stream(const Options& options) {
     return lost || failed || received == 0 ? 1 : 0;
 }
 
+// get [PARAMETER] and set PARAMETER VALUE.
+int Parameters(int argc, char** argv, bool set) {
+    int next = 2, id = 0, value = 0;
+    if (next < argc && argv[next][0] != '-') {
+        id = ParameterId(argv[next]);
+        if (id == 0) {
+            std::fprintf(stderr, "kolvex-cli: unknown parameter '%s' (see 'help')\n", argv[next]);
+            return 2;
+        }
+        ++next;
+    }
+    if (set) {
+        if (id == 0 || next >= argc || !ParseInteger(argv[next], &value)) {
+            std::fprintf(stderr, "kolvex-cli: set needs a parameter and a number\n");
+            return 2;
+        }
+        ++next;
+    }
+    Options options;
+    if (!ParseOptions(argc, argv, next, &options)) return 2;
+    Camera camera;
+    if (!camera.handle() || !camera.Select(options.device)) return 1;
+    camera.ReportErrors("initialise");
+    if (!ApplyFormat(camera.handle(), options.format)) return 1;
+    const bool done = set ? SetParameter(camera.handle(), id, value) : PrintParameters(camera.handle(), id);
+    return done ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -298,9 +349,10 @@ int main(int argc, char** argv) {
     }
     if (command == "snapshot" || command == "stream") {
         Options options;
-        if (!ParseOptions(argc, argv, &options)) return 2;
+        if (!ParseOptions(argc, argv, 2, &options)) return 2;
         return command == "snapshot" ? Snapshot(options) : Stream(options);
     }
+    if (command == "get" || command == "set") return Parameters(argc, argv, command == "set");
     std::fprintf(stderr, "kolvex-cli: unknown command '%s'\n", argv[1]);
     PrintUsage();
     return 2;
