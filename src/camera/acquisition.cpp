@@ -204,6 +204,9 @@ int CKolvex::StopPreview() {
         worker_.join();
         workerId_ = std::thread::id();
     }
+    // Frames reach the recorder only from the preview worker: with it gone
+    // the recording ends too, finished with the frames it has.
+    StopRecording();
     return 1;
 }
 

@@ -1,7 +1,9 @@
 #include "camera/kolvex.h"
 
+#include "camera/recording_source.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
 #include "display/frame_bitmap.h"
+#include "output/avi_file.h"
 #include "platform/clock.h"
 
 namespace kvx {

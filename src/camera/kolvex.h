@@ -24,6 +24,9 @@
 
 namespace kvx {
 
+class AviRecorder;
+class CAviFile;
+class CameraRecordingSource;
 class CKolvex410QFXZQPSdk;
 class FrameBitmap;
 
@@ -180,6 +183,18 @@ public:
     int GetIOPort(unsigned char* value);
     int SetIOPort(int value);
 
+    // --- still images and recording ----------------------------------------
+    // Saves the current output image in format 0..6 (BMP, raw, JPEG 100, 70,
+    // 20, PNG, TIFF). The narrow form needs a converted image since the
+    // last Close; the wide one saves whatever the bitmap holds.
+    int SaveImage(const char* path, int format);
+    int SaveImageWide(const wchar_t* path, int format);
+    // Records the live picture into an AVI file for `durationMs`, counted
+    // from the first recorded frame; starts preview if it is not running.
+    int Record(const char* path, int durationMs, int showWindow);
+    int RecordWide(const wchar_t* path, int durationMs, int showWindow);
+    bool recording() const;
+
     // --- settings file ---------------------------------------------------
     int LoadConfigFile(const char* path);
     int LoadConfigFileWide(const wchar_t* path);
@@ -212,6 +227,13 @@ public:
 private:
     int InitializeDevice();
     void Teardown();
+
+    // Still images and recording (still_image.cpp, recording.cpp).
+    int SaveCurrentImage(const char* path, int format);
+    // Ends a running recording and waits for its thread; never with the
+    // frame lock held, since the recording thread takes it.
+    void StopRecording();
+    friend class CameraRecordingSource;
 
     // Acquisition (acquisition.cpp, acquisition_worker.cpp).
     int Setup();
@@ -299,6 +321,11 @@ private:
     int32_t claimedDevice_ = -1;
     // Set by the worker for each converted frame, cleared by the recorder.
     std::atomic<int32_t> recorderNewFrame_{0};
+    // The AVI writer and its recording thread; started and stopped under
+    // controlLock_.
+    std::unique_ptr<CAviFile> aviFile_;
+    std::unique_ptr<CameraRecordingSource> recordingSource_;
+    std::unique_ptr<AviRecorder> recorder_;
 
     // The worker: 0 stop, 1 run, 2 paused (polls without touching the
     // device). Started and stopped by application threads under

@@ -1,0 +1,67 @@
+// Recording the live picture into an AVI file.
+#include "camera/recording_source.h"
+#include "display/frame_bitmap.h"
+#include "output/avi_file.h"
+#include "platform/text_encoding.h"
+
+namespace kvx {
+
+namespace {
+constexpr size_t kWidePathBytes = 1024;
+// Recorded frames are reduced like still images: 12 significant bits.
+constexpr int kSampleBits = 12;
+}  // namespace
+
+bool CameraRecordingSource::TakeNewFrame() { return camera_.recorderNewFrame_.exchange(0) != 0; }
+
+void CameraRecordingSource::WithCurrentFrame(const std::function<void(const FrameBitmap&)>& use) {
+    std::lock_guard<std::mutex> hold(camera_.frameLock_);
+    const FrameBitmap* frame = camera_.OutputBitmap(camera_.activeMode_);
+    if (frame && !frame->empty()) use(*frame);
+}
+
+bool CKolvex::recording() const { return recorder_ && recorder_->running(); }
+
+int CKolvex::Record(const char* path, int durationMs, int showWindow) {
+    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    if (!path || !*path) return RecordError(KOLVEX_ERR_ARGUMENT), 0;
+    // One recording at a time: a second one would reopen the file the
+    // running thread is writing.
+    if (recording()) return RecordError(KOLVEX_ERR_PATH), 0;
+
+    SetCallback(nullptr, nullptr, 0, 0);
+    if (showWindow && !OpenPreviewIfWanted()) return 0;
+    if (!StartPreview()) {
+        Close();
+        return RecordError(KOLVEX_ERR_PATH), 0;
+    }
+    if (!aviFile_) aviFile_ = std::make_unique<CAviFile>();
+    if (!recorder_) recorder_ = std::make_unique<AviRecorder>(*aviFile_);
+    if (!recordingSource_) recordingSource_ = std::make_unique<CameraRecordingSource>(*this);
+    recorderNewFrame_ = 0;
+    switch (recorder_->Start(*recordingSource_, path, durationMs, kSampleBits)) {
+        case AviRecorder::StartResult::Started:
+            return 1;
+        case AviRecorder::StartResult::ThreadFailed:
+            Close();
+            return RecordError(KOLVEX_ERR_THREAD), 0;
+        case AviRecorder::StartResult::AlreadyRunning:
+        case AviRecorder::StartResult::OpenFailed:
+            break;
+    }
+    Close();
+    return RecordError(KOLVEX_ERR_PATH), 0;
+}
+
+int CKolvex::RecordWide(const wchar_t* path, int durationMs, int showWindow) {
+    char narrow[kWidePathBytes];
+    if (!path || !platform::WideToAnsi(path, narrow, sizeof narrow)) return RecordError(KOLVEX_ERR_PATH), 0;
+    return Record(narrow, durationMs, showWindow);
+}
+
+void CKolvex::StopRecording() {
+    if (recorder_) recorder_->Stop();
+}
+
+}  // namespace kvx

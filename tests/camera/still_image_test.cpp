@@ -1,0 +1,78 @@
+// Saving the current image through the C interface.
+#include <cstdio>
+#include <fstream>
+
+#include "acquisition_fixture.h"
+#include "unique_name.h"
+
+namespace {
+
+using kvx::test::AcquisitionTest;
+
+class StillImage : public AcquisitionTest {
+protected:
+    ~StillImage() override {
+        for (const std::string& path : paths_) std::remove(path.c_str());
+    }
+    std::string NewPath(const char* extension) {
+        paths_.push_back(kvx::test::UniqueName("kolvex-still") + extension);
+        return paths_.back();
+    }
+    static long FileSize(const std::string& path) {
+        std::ifstream in(path, std::ios::binary | std::ios::ate);
+        return in ? static_cast<long>(in.tellg()) : -1;
+    }
+    std::vector<std::string> paths_;
+};
+
+TEST_F(StillImage, NothingToSaveBeforeAFrameWasConverted) {
+    ASSERT_NE(OpenWith(64, 48, 2), 0);
+    const std::string path = NewPath(".bmp");
+    EXPECT_EQ(Kolvex_SaveImage(handle_, path.c_str(), KOLVEX_FILE_BMP), 0);
+    EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_NO_DEVICE);
+    std::wstring wide(path.begin(), path.end());
+    EXPECT_EQ(Kolvex_SaveImageW(handle_, wide.c_str(), KOLVEX_FILE_BMP), 0);
+    EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_NO_DEVICE);
+    EXPECT_EQ(FileSize(path), -1);
+}
+
+TEST_F(StillImage, TheSnapshotsImageIsSavedInEveryFormat) {
+    ASSERT_NE(OpenWith(64, 48, 2), 0);
+    NoPreviewWindow();
+    ASSERT_EQ(Kolvex_SnapShot(handle_, nullptr, 0, 0), 1);
+    // 24-bit 64 x 48: rows of 192 bytes after a 54-byte header.
+    const std::string bmp = NewPath(".bmp");
+    EXPECT_EQ(Kolvex_SaveImage(handle_, bmp.c_str(), KOLVEX_FILE_BMP), 1);
+    EXPECT_EQ(FileSize(bmp), 54 + 192 * 48);
+    const std::string raw = NewPath(".raw");
+    EXPECT_EQ(Kolvex_SaveImage(handle_, raw.c_str(), KOLVEX_FILE_RAW), 1);
+    EXPECT_EQ(FileSize(raw), 192 * 48);
+    for (int format : {KOLVEX_FILE_JPEG_100, KOLVEX_FILE_JPEG_70, KOLVEX_FILE_JPEG_20, KOLVEX_FILE_PNG,
+                       KOLVEX_FILE_TIFF}) {
+        const std::string path = NewPath(".img");
+        EXPECT_EQ(Kolvex_SaveImage(handle_, path.c_str(), format), 1) << format;
+        EXPECT_GT(FileSize(path), 0) << format;
+    }
+    const std::string unknown = NewPath(".x");
+    EXPECT_EQ(Kolvex_SaveImage(handle_, unknown.c_str(), 7), 0);
+    EXPECT_EQ(FileSize(unknown), -1);
+    EXPECT_EQ(Kolvex_GetLastError(handle_), 0);
+}
+
+TEST_F(StillImage, AfterCloseOnlyTheWideFormSavesWhatTheBitmapHolds) {
+    ASSERT_NE(OpenWith(64, 48, 0), 0);
+    NoPreviewWindow();
+    ASSERT_EQ(Kolvex_SnapShot(handle_, nullptr, 0, 0), 1);
+    ASSERT_EQ(Kolvex_Close(handle_), 1);
+    const std::string path = NewPath(".raw");
+    EXPECT_EQ(Kolvex_SaveImage(handle_, path.c_str(), KOLVEX_FILE_RAW), 0);
+    EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_NO_DEVICE);
+    std::wstring wide(path.begin(), path.end());
+    EXPECT_EQ(Kolvex_SaveImageW(handle_, wide.c_str(), KOLVEX_FILE_RAW), 1);
+    EXPECT_EQ(FileSize(path), 64 * 48);
+    // A path the code page cannot hold is refused with 1.
+    EXPECT_EQ(Kolvex_SaveImageW(handle_, L"still_\x65E5.raw", KOLVEX_FILE_RAW), 0);
+    EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_NO_DEVICE);
+}
+
+}  // namespace
