@@ -80,8 +80,8 @@ void CKolvex::Convert() {
     ConversionBitmaps bitmaps;
     bitmaps.byMode = ModeBitmapSet();
     bitmaps.outputCopy = bitmaps_[kBitmapOutputCopy].get();
-    CameraExposure exposure(device_.get(), analog_.data(), nullptr);
-    ConvertFrame(controls, bitmaps, &exposure, nullptr);
+    CameraExposure exposure(device_.get(), analog_.data(), &dialogHooks_);
+    ConvertFrame(controls, bitmaps, &exposure, &dialogHooks_);
 }
 
 void CKolvex::Paint() { PaintPreview(preview_, activeMode_, ModeBitmapSet(), *bitmaps_[kBitmapDisplay]); }

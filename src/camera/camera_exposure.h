@@ -11,7 +11,7 @@ namespace kvx {
 class CKolvex410QFXZQPSdk;
 
 // The open analog settings dialog, shown each value the automatic exposure
-// sets. No such dialog exists yet; the camera passes none.
+// sets.
 class AnalogDialogRefresh {
 public:
     virtual ~AnalogDialogRefresh() = default;

@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "KolvexSdk.h"
+#include "camera/dialog_hooks.h"
 #include "camera/error_history.h"
 #include "device/shared_device_table.h"
 #include "display/preview_window.h"
 #include "imaging/filter_index.h"
 #include "platform/event.h"
+#include "platform/modal_dialog.h"
 #include "platform/window_message.h"
 #include "settings/config_file.h"
 #include "settings/size_settings.h"
@@ -200,6 +202,15 @@ public:
     int LoadConfigFileWide(const wchar_t* path);
     std::vector<settings::ValuePair> ConfigPairs() const;
 
+    // --- settings dialogs (settings_dialogs.cpp) -----------------------------
+    // Modal on the calling thread, owned by `owner`. 1 when the dialog was
+    // shown, whatever its end; 0 with error 1 without a device, with error
+    // 11 where no dialog can be shown.
+    int SetCameraDlg(WindowHandle owner);
+    int SetAnalogDlg(WindowHandle owner);
+    int SetImageDlg(WindowHandle owner);
+    const DialogHooks& dialogHooks() const { return dialogHooks_; }
+
     // --- state that tests and later stages read ----------------------------
     WindowHandle applicationWindow() const { return applicationWindow_; }
     CKolvex410QFXZQPSdk* device() const { return device_.get(); }
@@ -225,6 +236,7 @@ public:
     static void SetSharedTableNameForTesting(const std::string& name);
 
 private:
+    int ShowDialog(WindowHandle owner, int templateId, platform::DialogHandler& dialog);
     int InitializeDevice();
     void Teardown();
 
@@ -358,6 +370,10 @@ private:
 
     ErrorHistory errors_;
     int32_t deviceNumber_ = 0;
+
+    // The open analog and image settings dialogs, for the automatic
+    // controls on the worker.
+    DialogHooks dialogHooks_;
 };
 
 }  // namespace kvx

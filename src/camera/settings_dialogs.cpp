@@ -1,0 +1,102 @@
+// The three settings dialogs as the exports open them: what is stopped,
+// copied and restored around each modal loop.
+#include <array>
+
+#include "camera/dialog_device.h"
+#include "camera/kolvex.h"
+#include "device/kolvex_410qfx_zqp_sdk.h"
+#include "settings/analog_dialog.h"
+#include "settings/camera_dialog.h"
+#include "settings/image_dialog.h"
+
+namespace kvx {
+
+namespace {
+int32_t LoadWord(const int32_t* word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
+void StoreWord(int32_t* word, int32_t value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
+}  // namespace
+
+int CKolvex::ShowDialog(WindowHandle owner, int templateId, platform::DialogHandler& dialog) {
+    const int result = settings::RunDialog(owner, templateId, dialog);
+    if (result < 0) RecordError(KOLVEX_ERR_UNSUPPORTED);
+    return result;
+}
+
+int CKolvex::SetCameraDlg(WindowHandle owner) {
+    if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    // The size and format change only between runs: a running acquisition
+    // stops for the dialog, a triggering worker keeps its thread but
+    // leaves the device alone.
+    const AcquisitionState state = state_.load();
+    if (state == AcquisitionState::Preview || state == AcquisitionState::Capture) StopPreview();
+    if (state == AcquisitionState::Trigger) runFlag_ = 2;
+
+    settings::CameraSettingsDialog dialog(deviceNumber_);
+    const int result = ShowDialog(owner, dialog.TemplateId(), dialog);
+    if (result == settings::kOk) {
+        settings::SizeEntry size = {geometry_.horizontalTotal, geometry_.verticalTotal, geometry_.width,
+                                    geometry_.height,          geometry_.horizontalStart, geometry_.verticalStart,
+                                    geometry_.buffers};
+        settings::LoadCurrentSize(deviceNumber_, &size);
+        geometry_ = {size[0], size[1], size[2], size[3], size[4], size[5], size[6]};
+        settings::FormatValues format = {colorMode(), subSample(), waitTimeMs(), clock_};
+        settings::LoadFormat(deviceNumber_, &format);
+        StoreWord(&colorMode_, format.colorMode);
+        StoreWord(&subSample_, format.subSample);
+        StoreWord(&waitTimeMs_, format.waitTime);
+        clock_ = format.clock;
+    }
+
+    if (state == AcquisitionState::Preview) StartPreview();
+    if (state == AcquisitionState::Capture) Capture();
+    if (state == AcquisitionState::Trigger) {
+        int32_t paused = 2;
+        runFlag_.compare_exchange_strong(paused, 1);
+    }
+    return result < 0 ? 0 : 1;
+}
+
+int CKolvex::SetAnalogDlg(WindowHandle owner) {
+    if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    uint16_t lines = 0;
+    device_->GetExposureLines(&lines);
+    StoreWord(&analog_[kGlobalGain], device_->GetGain());
+    for (int i = kColorGainGreen1; i <= kColorGainGreen2; ++i) StoreWord(&analog_[static_cast<size_t>(i)], 0);
+    StoreWord(&analog_[kExposureLines], lines);
+    StoreWord(&analog_[kMirrorV], device_->GetMirrorV());
+    StoreWord(&analog_[kMirrorH], device_->GetMirrorH());
+    std::array<int32_t, kAnalogBlockSize> saved;
+    for (size_t i = 0; i < saved.size(); ++i) saved[i] = LoadWord(&analog_[i]);
+
+    DialogAnalogDevice sensor(*device_, exposure_);
+    settings::AnalogDialog dialog(sensor, analog_.data());
+    dialogHooks_.SetAnalogDialog(&dialog);
+    const int result = ShowDialog(owner, dialog.TemplateId(), dialog);
+    dialogHooks_.SetAnalogDialog(nullptr);
+
+    if (result != settings::kOk) {
+        device_->SetGain(saved[kGlobalGain]);
+        device_->SetExposureLines(saved[kExposureLines]);
+        device_->SetMirrorV(saved[kMirrorV]);
+        device_->SetMirrorH(saved[kMirrorH]);
+        for (size_t i = 0; i < saved.size(); ++i) StoreWord(&analog_[i], saved[i]);
+    }
+    return result < 0 ? 0 : 1;
+}
+
+int CKolvex::SetImageDlg(WindowHandle owner) {
+    if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    std::array<int32_t, kFilterBlockSize> saved;
+    for (size_t i = 0; i < saved.size(); ++i) saved[i] = LoadWord(&filter_[i]);
+
+    settings::ImageDialog dialog(filter_.data(), colorMode());
+    dialogHooks_.SetImageDialog(&dialog);
+    const int result = ShowDialog(owner, dialog.TemplateId(), dialog);
+    dialogHooks_.SetImageDialog(nullptr);
+
+    if (result != settings::kOk)
+        for (size_t i = 0; i < saved.size(); ++i) StoreWord(&filter_[i], saved[i]);
+    return result < 0 ? 0 : 1;
+}
+
+}  // namespace kvx

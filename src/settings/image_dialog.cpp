@@ -1,0 +1,242 @@
+#include "settings/image_dialog.h"
+
+namespace kvx::settings {
+
+namespace {
+
+enum FilterWord : int {
+    kBayerMode = 9,
+    kGrayMode = 11,
+    kGrayFirst = 12,
+    kAutoWhiteBalance = 25,
+    kWhiteBalanceOnce1 = 26,
+    kWhiteBalanceOnce2 = 27,
+    kAutoGrayGain = 29,
+};
+constexpr int kWhiteBalanceFlag = 15;
+constexpr int kGrayTabFlag = 9;
+
+// Slider k of the filter page edits block word k under enable flag k.
+constexpr SliderGroup kFilterSliders[9] = {
+    {2001, 2004, 2002, -255, 255, 64}, {2011, 2014, 2012, -127, 127, 32}, {2021, 2024, 2022, -360, 360, 90},
+    {2031, 2034, 2032, -255, 255, 64}, {2041, 2044, 2042, 0, 30, 4},      {2051, 2054, 2052, 0, 400, 32},
+    {2061, 2063, 2062, 0, 400, 32},    {2071, 2073, 2072, 0, 400, 32},    {2081, 2084, 2082, 0, 200, 32},
+};
+
+// Gains then offsets, block words 12 to 19.
+SliderGroup GraySlider(int k) { return {2100 + 3 * k, 2102 + 3 * k, 2101 + 3 * k, 0, 400, 32}; }
+constexpr int kGraySliders = 8;
+
+int32_t Load(const int32_t* word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
+void Store(int32_t* word, int32_t value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
+
+void CheckBayerMode(DialogControls& controls, int mode) {
+    for (int m = 0; m < 4; ++m) controls.SetCheck(kBayerModeRadio0 + m, false);
+    if (mode >= 0 && mode < 4) controls.SetCheck(kBayerModeRadio0 + mode, true);
+}
+
+bool IsRadio(int id, int first, int count) { return id >= first && id < first + count; }
+
+}  // namespace
+
+ImageDialogFlags ImageDialogFlagsFor(int colorMode) {
+    ImageDialogFlags flags{};
+    if (colorMode == 0 || colorMode == 1) {
+        for (int f : {0, 1, 4, 8, kGrayTabFlag}) flags[static_cast<size_t>(f)] = 1;
+    } else if (colorMode >= 2 && colorMode <= 5) {
+        for (int f = 0; f <= 8; ++f) flags[static_cast<size_t>(f)] = 1;
+        flags[kWhiteBalanceFlag] = 1;
+    }
+    return flags;
+}
+
+// --- filter page --------------------------------------------------------------
+
+void FilterPage::OnInit(DialogControls& controls) {
+    initialised_ = false;
+    for (int k = 0; k < 9; ++k) SetUpSliderGroup(controls, kFilterSliders[k], Load(&block_[k]), flags_[static_cast<size_t>(k)] != 0);
+    const bool whiteBalance = flags_[kWhiteBalanceFlag] != 0;
+    for (int id : {static_cast<int>(kOnceButton), static_cast<int>(kAllFramesBox), 1030, 1031, 1032, 1033})
+        controls.Enable(id, whiteBalance);
+    CheckBayerMode(controls, Load(&block_[kBayerMode]));
+    initialised_ = true;
+}
+
+void FilterPage::ShowBlock(DialogControls& controls) {
+    for (int k = 0; k < 9; ++k) {
+        controls.SetTrackbarPosition(kFilterSliders[k].trackbar, Load(&block_[k]));
+        ShowSigned(controls, kFilterSliders[k].edit, Load(&block_[k]));
+    }
+    CheckBayerMode(controls, Load(&block_[kBayerMode]));
+}
+
+void FilterPage::ReadEditBoxes(const DialogControls& controls) {
+    for (int k = 0; k < 9; ++k) Store(&block_[k], ReadSigned(controls, kFilterSliders[k].edit));
+    for (int m = 0; m < 4; ++m) {
+        if (controls.Checked(kBayerModeRadio0 + m)) {
+            Store(&block_[kBayerMode], m);
+            break;
+        }
+    }
+}
+
+void FilterPage::OnCommand(DialogControls& controls, int id, int notification) {
+    if (IsRadio(id, kBayerModeRadio0, 4)) {
+        Store(&block_[kBayerMode], id - kBayerModeRadio0);
+        return;
+    }
+    if (id == kAllFramesBox) {
+        Store(&block_[kAutoWhiteBalance], controls.Checked(id) ? 1 : 0);
+        Store(&block_[kWhiteBalanceOnce1], 0);
+        Store(&block_[kWhiteBalanceOnce2], 0);
+        return;
+    }
+    if (id == kOnceButton) {
+        for (int w : {kAutoWhiteBalance, kWhiteBalanceOnce1, kWhiteBalanceOnce2}) Store(&block_[w], 1);
+        controls.SetCheck(kAllFramesBox, false);
+        return;
+    }
+    if (notification != platform::kEditChanged || !initialised_) return;
+    for (int k = 0; k < 9; ++k) {
+        if (kFilterSliders[k].edit != id) continue;
+        const int value = ReadSigned(controls, id);
+        Store(&block_[k], value);
+        controls.SetTrackbarPosition(kFilterSliders[k].trackbar, value);
+    }
+}
+
+void FilterPage::OnScroll(DialogControls& controls, int trackbarId) {
+    for (int k = 0; k < 9; ++k) {
+        if (kFilterSliders[k].trackbar != trackbarId) continue;
+        const int position = controls.TrackbarPosition(trackbarId);
+        ShowSigned(controls, kFilterSliders[k].edit, position);
+        Store(&block_[k], position);
+    }
+}
+
+void FilterPage::OnPosted(DialogControls& controls, int code, int /*value*/) {
+    if (code == ImageDialog::kRefresh) ShowBlock(controls);
+}
+
+// --- gray page ----------------------------------------------------------------
+
+void GrayPage::OnInit(DialogControls& controls) {
+    initialised_ = false;
+    for (int k = 0; k < kGraySliders; ++k) SetUpSliderGroup(controls, GraySlider(k), Load(&block_[kGrayFirst + k]), true);
+    const int mode = Load(&block_[kGrayMode]);
+    for (int m = 0; m < 3; ++m) controls.SetCheck(kGrayModeBayer + m, m == mode);
+    CheckBayerMode(controls, Load(&block_[kBayerMode]));
+    initialised_ = true;
+}
+
+void GrayPage::ShowBlock(DialogControls& controls) {
+    for (int k = 0; k < kGraySliders; ++k) {
+        const SliderGroup group = GraySlider(k);
+        controls.SetTrackbarPosition(group.trackbar, Load(&block_[kGrayFirst + k]));
+        ShowSigned(controls, group.edit, Load(&block_[kGrayFirst + k]));
+    }
+}
+
+void GrayPage::ReadEditBoxes(const DialogControls& controls) {
+    for (int k = 0; k < kGraySliders; ++k) Store(&block_[kGrayFirst + k], ReadSigned(controls, GraySlider(k).edit));
+}
+
+void GrayPage::OnCommand(DialogControls& controls, int id, int notification) {
+    if (IsRadio(id, kBayerModeRadio0, 4)) {
+        Store(&block_[kBayerMode], id - kBayerModeRadio0);
+        return;
+    }
+    if (IsRadio(id, kGrayModeBayer, 3)) {
+        Store(&block_[kGrayMode], id - kGrayModeBayer);
+        return;
+    }
+    if (id == kAllFramesBox) {
+        Store(&block_[kAutoGrayGain], Load(&block_[kAutoGrayGain]) == 0 ? -1 : 0);
+        return;
+    }
+    if (id == kOnceButton) {
+        Store(&block_[kAutoGrayGain], 1);
+        return;
+    }
+    if (notification != platform::kEditChanged || !initialised_) return;
+    for (int k = 0; k < kGraySliders; ++k) {
+        const SliderGroup group = GraySlider(k);
+        if (group.edit != id) continue;
+        const int value = ReadSigned(controls, id);
+        Store(&block_[kGrayFirst + k], value);
+        controls.SetTrackbarPosition(group.trackbar, value);
+    }
+}
+
+void GrayPage::OnScroll(DialogControls& controls, int trackbarId) {
+    for (int k = 0; k < kGraySliders; ++k) {
+        const SliderGroup group = GraySlider(k);
+        if (group.trackbar != trackbarId) continue;
+        const int position = controls.TrackbarPosition(trackbarId);
+        ShowSigned(controls, group.edit, position);
+        Store(&block_[kGrayFirst + k], position);
+    }
+}
+
+void GrayPage::OnPosted(DialogControls& controls, int code, int /*value*/) {
+    if (code == ImageDialog::kRefresh) ShowBlock(controls);
+}
+
+// --- frame --------------------------------------------------------------------
+
+int ImageDialog::TemplateId() const { return japanese_ ? kImageFrameJapanese : kImageFrameEnglish; }
+
+void ImageDialog::OnInit(DialogControls& controls) {
+    controls.InsertTab(kTabControl, 0, "Image Filter");
+    filterControls_ =
+        controls.CreatePage(kTabControl, japanese_ ? kFilterPageJapanese : kFilterPageEnglish, filterPage_, true);
+    if (filterControls_) filterWindow_ = filterControls_->window();
+    if (flags_[kGrayTabFlag]) {
+        controls.InsertTab(kTabControl, 1, "Gray Filter");
+        grayControls_ =
+            controls.CreatePage(kTabControl, japanese_ ? kGrayPageJapanese : kGrayPageEnglish, grayPage_, false);
+        if (grayControls_) grayWindow_ = grayControls_->window();
+    }
+}
+
+void ImageDialog::OnCommand(DialogControls& controls, int id, int /*notification*/) {
+    switch (id) {
+        case kOk:
+            if (filterControls_) filterPage_.ReadEditBoxes(*filterControls_);
+            if (grayControls_) grayPage_.ReadEditBoxes(*grayControls_);
+            filterWindow_ = nullptr;
+            grayWindow_ = nullptr;
+            controls.End(kOk);
+            return;
+        case kCancel:
+            filterWindow_ = nullptr;
+            grayWindow_ = nullptr;
+            controls.End(kCancel);
+            return;
+        case kDefault:
+            for (int k = 0; k <= 4; ++k) Store(&block_[k], 0);
+            for (int k = 5; k <= 8; ++k) Store(&block_[k], 100);
+            Store(&block_[kBayerMode], 2);
+            if (filterControls_) filterPage_.ShowBlock(*filterControls_);
+            if (grayControls_) {
+                for (int k = 0; k < 4; ++k) Store(&block_[kGrayFirst + k], 128);
+                for (int k = 4; k < kGraySliders; ++k) Store(&block_[kGrayFirst + k], 0);
+                grayPage_.ShowBlock(*grayControls_);
+            }
+            return;
+        default:
+            return;
+    }
+}
+
+void ImageDialog::OnTabChanged(DialogControls& /*controls*/, int /*tabId*/, int selected) {
+    if (filterControls_) filterControls_->Show(selected == 0);
+    if (grayControls_) grayControls_->Show(selected == 1);
+}
+
+void ImageDialog::Refresh() {
+    platform::PostToDialog(filterWindow_.load(), kRefresh, 0);
+    platform::PostToDialog(grayWindow_.load(), kRefresh, 0);
+}
+
+}  // namespace kvx::settings
