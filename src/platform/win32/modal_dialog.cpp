@@ -95,7 +95,7 @@ public:
     DialogControls* CreatePage(int tabId, int templateId, DialogHandler& handler, bool shown) override {
         pages_.push_back(std::make_unique<Win32Controls>(handler, module_, tabBrush_));
         Win32Controls* page = pages_.back().get();
-        HWND created = CreateDialogParamA(module_, MAKEINTRESOURCEA(templateId), GetDlgItem(window_, tabId),
+        HWND created = CreateDialogParamW(module_, MAKEINTRESOURCEW(templateId), GetDlgItem(window_, tabId),
                                           DialogProc, reinterpret_cast<LPARAM>(page));
         if (!created) {
             pages_.pop_back();
@@ -164,14 +164,14 @@ private:
 INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* controls = reinterpret_cast<Win32Controls*>(lParam);
-        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
         controls->Attach(window);
         controls->handler().OnInit(*controls);
         return TRUE;
     }
     // Each window finds its own object, so dialogs of one kind on two
     // cameras never steal each other's messages.
-    auto* controls = reinterpret_cast<Win32Controls*>(GetWindowLongPtrA(window, DWLP_USER));
+    auto* controls = reinterpret_cast<Win32Controls*>(GetWindowLongPtrW(window, DWLP_USER));
     if (!controls) return FALSE;
     return controls->Handle(message, wParam, lParam);
 }
@@ -196,7 +196,7 @@ int RunModalDialog(const char* moduleName, WindowHandle owner, int templateId, D
     INT_PTR result;
     {
         Win32Controls frame(handler, module, brush);
-        result = DialogBoxParamA(module, MAKEINTRESOURCEA(templateId), static_cast<HWND>(owner), DialogProc,
+        result = DialogBoxParamW(module, MAKEINTRESOURCEW(templateId), static_cast<HWND>(owner), DialogProc,
                                  reinterpret_cast<LPARAM>(&frame));
     }
     DeleteObject(brush);
@@ -204,7 +204,7 @@ int RunModalDialog(const char* moduleName, WindowHandle owner, int templateId, D
 }
 
 void PostToDialog(WindowHandle window, int code, int value) {
-    if (window) PostMessageA(static_cast<HWND>(window), kPostedMessage, static_cast<WPARAM>(code), value);
+    if (window) PostMessageW(static_cast<HWND>(window), kPostedMessage, static_cast<WPARAM>(code), value);
 }
 
 }  // namespace kvx::platform
