@@ -33,8 +33,8 @@ Rgb12 SceneColor(int x, int y, uint32_t frameCounter) {
 uint16_t MosaicSample(int x, int y, uint32_t frameCounter) {
     Rgb12 c = SceneColor(x, y, frameCounter);
     bool oddRow = (y & 1) != 0, oddColumn = (x & 1) != 0;
-    if (oddRow == oddColumn) return c.g;
-    return oddColumn ? c.b : c.r;
+    if (oddRow != oddColumn) return c.g;
+    return oddRow ? c.r : c.b;
 }
 
 }  // namespace kvx::sim

@@ -14,8 +14,10 @@
 //  1536 +-----------------------------------------------------------+
 //
 // Values are 12-bit. The sensor sees the scene through a Bayer filter whose
-// 2x2 cell at even picture coordinates is  G B
-//                                          R G
+// 2x2 cell at even picture coordinates is  B G
+//                                          G R
+// so that an unmirrored frame starts with the phase the camera's settings
+// name by default (Bayer mode 2).
 #pragma once
 
 #include <cstdint>

@@ -75,4 +75,26 @@ TEST_F(StillImage, AfterCloseOnlyTheWideFormSavesWhatTheBitmapHolds) {
     EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_NO_DEVICE);
 }
 
+// With the settings a camera starts with (Bayer mode 2, no mirrors), the
+// virtual camera's colour patches come out in their own colours: the
+// mosaic's phase and the demosaic's agree.
+TEST_F(StillImage, DefaultSettingsShowTheScenesColours) {
+    ASSERT_NE(OpenWith(1024, 256, 2), 0);
+    NoPreviewWindow();
+    const int stride = 1024 * 3;
+    std::vector<uint8_t> frame(static_cast<size_t>(stride) * 256);
+    ASSERT_EQ(Kolvex_SnapShot(handle_, frame.data(), static_cast<int>(frame.size()), 0), 1);
+    struct Patch {
+        int x;
+        bool r, g, b;
+    };
+    for (Patch p : {Patch{384, true, false, false}, Patch{640, false, true, false}, Patch{896, true, true, false},
+                    Patch{128, false, false, false}}) {
+        const uint8_t* pixel = frame.data() + 128 * stride + p.x * 3;  // B, G, R
+        EXPECT_EQ(pixel[2] > 160, p.r) << "red at x " << p.x << ": " << int(pixel[2]);
+        EXPECT_EQ(pixel[1] > 160, p.g) << "green at x " << p.x << ": " << int(pixel[1]);
+        EXPECT_EQ(pixel[0] > 160, p.b) << "blue at x " << p.x << ": " << int(pixel[0]);
+    }
+}
+
 }  // namespace
