@@ -1,9 +1,12 @@
 // kolvex-cli: the first program a user runs against the camera library.
+#include <cctype>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "KolvexSdk.h"
@@ -22,9 +25,13 @@ void PrintUsage() {
         "  list               list the cameras that are plugged in\n"
         "  info [--device N]  show a camera's name, sensor, limits and readout window\n"
         "  snapshot [--device N] [--output FILE]\n"
-        "                     take one frame, write its pixels to FILE (default\n"
-        "                     snapshot.raw: rows top first, each padded to 4 bytes)\n"
-        "                     and print its size and pixel statistics\n"
+        "                     take one frame and print its size and pixel statistics;\n"
+        "                     FILE ending in .bmp, .jpg, .png or .tif is saved in that\n"
+        "                     format, anything else as raw pixels (default snapshot.raw:\n"
+        "                     rows top first, each padded to 4 bytes)\n"
+        "  record [--device N] [--seconds S] [--output FILE] [--window]\n"
+        "                     record S seconds (default 3) of live video into an AVI\n"
+        "                     file (default recording.avi)\n"
         "  stream [--device N] [--frames N | --seconds S] [--window]\n"
         "                     receive frames (default 100) with live statistics;\n"
         "                     --window also shows the preview window\n"
@@ -33,7 +40,7 @@ void PrintUsage() {
         "  set PARAMETER VALUE [--device N]\n"
         "                     change a parameter; the camera keeps it for later runs\n"
         "\n"
-        "format options (snapshot, stream, get, set):\n"
+        "format options (snapshot, record, stream, get, set):\n"
         "  --color BITS       8, 16, 24, 32, 48 or 64 bits per pixel (this run)\n"
         "  --subsample 0|1    1 reads every other pixel and line (this run)\n"
         "  --exposure-us N    exposure time in microseconds (kept)\n"
@@ -191,6 +198,18 @@ bool LearnFrameLayout(const Camera& camera, FrameLayout* layout) {
     return got;
 }
 
+// The still image format a file name asks for by its extension; -1 for raw.
+int StillFormatFor(const std::string& path) {
+    const size_t dot = path.find_last_of('.');
+    std::string ext = dot == std::string::npos ? "" : path.substr(dot + 1);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == "bmp") return KOLVEX_FILE_BMP;
+    if (ext == "jpg" || ext == "jpeg") return KOLVEX_FILE_JPEG_100;
+    if (ext == "png") return KOLVEX_FILE_PNG;
+    if (ext == "tif" || ext == "tiff") return KOLVEX_FILE_TIFF;
+    return -1;
+}
+
 int Snapshot(const Options& options) {
     Camera camera;
     if (!camera.handle() || !camera.Select(options.device)) return 1;
@@ -210,18 +229,75 @@ int Snapshot(const Options& options) {
         return 1;
     }
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    std::FILE* file = std::fopen(options.output.c_str(), "wb");
-    if (!file || std::fwrite(pixels.data(), 1, pixels.size(), file) != pixels.size()) {
-        std::fprintf(stderr, "kolvex-cli: cannot write %s\n", options.output.c_str());
-        if (file) std::fclose(file);
-        return 1;
+    const int format = StillFormatFor(options.output);
+    if (format >= 0) {
+        if (!Kolvex_SaveImage(camera.handle(), options.output.c_str(), format)) {
+            camera.ReportErrors("save image");
+            std::fprintf(stderr, "kolvex-cli: cannot write %s\n", options.output.c_str());
+            return 1;
+        }
+    } else {
+        std::FILE* file = std::fopen(options.output.c_str(), "wb");
+        bool written = file && std::fwrite(pixels.data(), 1, pixels.size(), file) == pixels.size();
+        written = file && std::fclose(file) == 0 && written;
+        if (!written) {
+            std::fprintf(stderr, "kolvex-cli: cannot write %s\n", options.output.c_str());
+            return 1;
+        }
     }
-    std::fclose(file);
     std::printf("snapshot:  %d x %d, %d bits per pixel, %d bytes a row, %zu bytes in %.1f ms\n", layout.width,
                 layout.height, layout.bitsPerPixel, layout.stride(), pixels.size(), ms);
     std::printf("pixels:    %s\n", DescribeFrame(layout, pixels.data()).c_str());
-    std::printf("written:   %s (raw, top row first)\n", options.output.c_str());
+    std::printf("written:   %s (%s)\n", options.output.c_str(), format >= 0 ? "image file" : "raw, top row first");
     return camera.ReportErrors("snapshot") ? 1 : 0;
+}
+
+// Reads the frame count and size out of a finished AVI file's headers.
+bool DescribeRecording(const std::string& path, uint32_t* frames, uint32_t* width, uint32_t* height, long* bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    uint8_t header[72] = {};
+    const bool ok = std::fread(header, 1, sizeof header, file) == sizeof header && std::memcmp(header, "RIFF", 4) == 0;
+    std::fseek(file, 0, SEEK_END);
+    *bytes = std::ftell(file);
+    std::fclose(file);
+    auto u32 = [&](int at) {
+        return static_cast<uint32_t>(header[at]) | static_cast<uint32_t>(header[at + 1]) << 8 |
+               static_cast<uint32_t>(header[at + 2]) << 16 | static_cast<uint32_t>(header[at + 3]) << 24;
+    };
+    *frames = u32(48);
+    *width = u32(64);
+    *height = u32(68);
+    return ok;
+}
+
+int Record(const Options& options) {
+    Camera camera;
+    if (!camera.handle() || !camera.Select(options.device)) return 1;
+    camera.ReportErrors("initialise");
+    if (!ApplyFormat(camera.handle(), options.format)) return 1;
+    if (!options.window) Kolvex_SetPreviewWindow(camera.handle(), nullptr, 0, 0, 0, 0);
+    const std::string path = options.output == "snapshot.raw" ? "recording.avi" : options.output;
+    const double seconds = options.seconds > 0 ? options.seconds : 3.0;
+    const int ms = static_cast<int>(seconds * 1000);
+    if (!Kolvex_Record(camera.handle(), path.c_str(), ms, options.window ? 1 : 0)) {
+        camera.ReportErrors("record");
+        return 1;
+    }
+    std::printf("recording %.1f s into %s\n", seconds, path.c_str());
+    // The duration counts from the first recorded frame; stopping the
+    // acquisition afterwards finishes the file.
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms + 500));
+    Kolvex_StopPreview(camera.handle());
+    uint32_t frames = 0, width = 0, height = 0;
+    long bytes = 0;
+    if (!DescribeRecording(path, &frames, &width, &height, &bytes)) {
+        std::fprintf(stderr, "kolvex-cli: %s is not a finished recording\n", path.c_str());
+        return 1;
+    }
+    std::printf("recorded:  %u frames of %u x %u (24-bit), %ld bytes, %.1f frames per second\n", frames, width,
+                height, bytes, frames / seconds);
+    return camera.ReportErrors("record") ? 1 : 0;
 }
 
 // Frames through a callback preview until enough arrived or time is up,
@@ -347,9 +423,10 @@ int main(int argc, char** argv) {
         }
         return Info(device);
     }
-    if (command == "snapshot" || command == "stream") {
+    if (command == "snapshot" || command == "stream" || command == "record") {
         Options options;
         if (!ParseOptions(argc, argv, 2, &options)) return 2;
+        if (command == "record") return Record(options);
         return command == "snapshot" ? Snapshot(options) : Stream(options);
     }
     if (command == "get" || command == "set") return Parameters(argc, argv, command == "set");
