@@ -6,12 +6,6 @@
 
 namespace kvx {
 
-namespace {
-constexpr size_t kWidePathBytes = 1024;
-// Recorded frames are reduced like still images: 12 significant bits.
-constexpr int kSampleBits = 12;
-}  // namespace
-
 bool CameraRecordingSource::TakeNewFrame() { return camera_.recorderNewFrame_.exchange(0) != 0; }
 
 void CameraRecordingSource::WithCurrentFrame(const std::function<void(const FrameBitmap&)>& use) {
@@ -40,7 +34,7 @@ int CKolvex::Record(const char* path, int durationMs, int showWindow) {
     if (!recorder_) recorder_ = std::make_unique<AviRecorder>(*aviFile_);
     if (!recordingSource_) recordingSource_ = std::make_unique<CameraRecordingSource>(*this);
     recorderNewFrame_ = 0;
-    switch (recorder_->Start(*recordingSource_, path, durationMs, kSampleBits)) {
+    switch (recorder_->Start(*recordingSource_, path, durationMs, kFileSampleBits)) {
         case AviRecorder::StartResult::Started:
             return 1;
         case AviRecorder::StartResult::ThreadFailed:

@@ -5,10 +5,6 @@
 
 namespace kvx {
 
-namespace {
-constexpr size_t kWidePathBytes = 1024;
-}
-
 int CKolvex::LoadConfigFile(const char* path) {
     if (!path) return 0;
     CBlobReader reader;

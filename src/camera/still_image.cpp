@@ -6,11 +6,6 @@
 
 namespace kvx {
 
-namespace {
-constexpr size_t kWidePathBytes = 1024;
-constexpr int kSampleBits = 12;
-}  // namespace
-
 int CKolvex::SaveImage(const char* path, int format) {
     if (!device_ || imageAvailable_.load() == 0) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     return SaveCurrentImage(path, format);
@@ -31,7 +26,7 @@ int CKolvex::SaveCurrentImage(const char* path, int format) {
     const FrameBitmap* image = OutputBitmap(activeMode_ >= 0 ? activeMode_ : colorMode_);
     if (!image || image->empty()) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     // A writer's failure leaves any earlier file in place and records nothing.
-    return SaveFrameFile(path, image, format, kSampleBits);
+    return SaveFrameFile(path, image, format, kFileSampleBits);
 }
 
 }  // namespace kvx
