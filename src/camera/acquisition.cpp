@@ -51,9 +51,27 @@ bool CKolvex::CreateModeBitmaps(int mode, int width, int height) {
 
 void CKolvex::RefreshRealExposureTime() { UpdateRealExposure(); }
 
+// The busy test and the claim are one step: two starts at the same moment,
+// in one process or two, never both get the device. The claim is held until
+// acquisition stops, and given back at once when the start fails.
 int CKolvex::Setup() {
     const int n = device_->GetDeviceNumber();
-    if (!device_->IsDevicePresent(n) || sharedTable_.IsDeviceBusy(n)) {
+    // Looked at again, so that a camera plugged in after Initialize is found.
+    if (!device_->IsDevicePresent(n)) device_->ProbeDevice(n);
+    if (!device_->IsDevicePresent(n) || !ClaimForUse(n)) {
+        RecordError(KOLVEX_ERR_DEVICE_NUMBER);
+        return 0;
+    }
+    if (!SetupClaimed()) {
+        ReleaseClaim();
+        return 0;
+    }
+    return 1;
+}
+
+int CKolvex::SetupClaimed() {
+    // A device whose programming was withheld or lost gets it now.
+    if (!ProgramClaimedDevice()) {
         RecordError(KOLVEX_ERR_DEVICE_NUMBER);
         return 0;
     }
@@ -176,8 +194,6 @@ int CKolvex::StartPreview() {
         return RecordError(KOLVEX_ERR_DEVICE_IO), 0;
     }
     state_ = State::Preview;
-    claimedDevice_ = device_->GetDeviceNumber();
-    sharedTable_.ClaimDevice(claimedDevice_, applicationWindow_, platform::ProgramModuleId());
     return 1;
 }
 
@@ -194,16 +210,15 @@ int CKolvex::StopPreview() {
         device_->SetTriggerMode(0);
         // Ending the transfer also wakes a worker waiting for a frame.
         device_->StopTransfer();
-        if (claimedDevice_ >= 0) {
-            sharedTable_.ReleaseDevice(claimedDevice_, applicationWindow_, platform::ProgramModuleId());
-            claimedDevice_ = -1;
-        }
     }
     if (worker_.joinable()) {
         workerEnded_.Wait();
         worker_.join();
         workerId_ = std::thread::id();
     }
+    // Given back once nothing drives the device any more; also after a
+    // start that failed before it changed the state.
+    ReleaseClaim();
     // Frames reach the recorder only from the preview worker: with it gone
     // the recording ends too, finished with the frames it has.
     StopRecording();
@@ -285,8 +300,15 @@ int CKolvex::SnapShot(void* buffer, int size, int bottomUp) {
     const State state = state_.load();
     if (state == State::Preview || state == State::Trigger) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     if (state == State::Idle && !Setup()) return 0;
-    // Capture state keeps the single-frame channel for the next snapshot.
+    // Capture state keeps the single-frame channel for the next snapshot,
+    // and its claim; a snapshot from idle gives the claim back when done.
     const bool keepChannel = state == State::Capture;
+    struct ClaimedForSnapshot {
+        CKolvex* camera;
+        ~ClaimedForSnapshot() {
+            if (camera) camera->ReleaseClaim();
+        }
+    } claimed{keepChannel ? nullptr : this};
 
     std::unique_lock<std::mutex> hold(frameLock_);
     auto fail = [&](int code) {

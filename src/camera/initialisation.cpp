@@ -34,7 +34,7 @@ int CKolvex::Initialize(WindowHandle applicationWindow) {
         return 0;
     }
     try {
-        device_ = std::make_unique<CKolvex410QFXZQPSdk>();
+        device_ = std::make_unique<CKolvex410QFXZQPSdk>(CKolvex410QFXZQPSdk::NoSelection{});
         for (auto& bitmap : bitmaps_) bitmap = std::make_unique<FrameBitmap>();
     } catch (const std::bad_alloc&) {
         // A camera that is only half there must not be driven: without a
@@ -46,6 +46,11 @@ int CKolvex::Initialize(WindowHandle applicationWindow) {
         return 0;
     }
     applicationWindow_ = applicationWindow;
+    // A device that another camera object streams from is left alone:
+    // selecting it below only names it, and this object programs it when its
+    // own start claims it.
+    device_->SetCommandGate([this](int n) { return MayDrive(n); });
+    device_->SelectDevice(0);
     return InitializeDevice();
 }
 
@@ -140,7 +145,7 @@ void CKolvex::Teardown() {
         // Stops the worker before anything it uses goes away, also when the
         // release raced a running acquisition.
         Close();
-        sharedTable_.ReleaseDevice(deviceNumber_, applicationWindow_, platform::ProgramModuleId());
+        ReleaseClaim();
     }
     device_.reset();
     for (auto& bitmap : bitmaps_) bitmap.reset();

@@ -251,8 +251,22 @@ private:
     void StopRecording();
     friend class CameraRecordingSource;
 
+    // Owning the device while driving it (device_claim.cpp).
+    // Test-and-claim of device n in the shared table; true when this object
+    // holds it afterwards.
+    bool ClaimForUse(int n);
+    void ReleaseClaim();
+    // Whether commands may go to device n now: not while another camera
+    // object, here or in another process, holds it.
+    bool MayDrive(int n) const;
+    // Brings the claimed device up to what this object expects of it when
+    // its programming was withheld or lost; false when it cannot be.
+    bool ProgramClaimedDevice();
+    void ReadVariant();
+
     // Acquisition (acquisition.cpp, acquisition_worker.cpp).
     int Setup();
+    int SetupClaimed();
     bool CreateModeBitmaps(int mode, int width, int height);
     void RefreshRealExposureTime();
     bool OpenPreviewIfWanted();
@@ -332,9 +346,9 @@ private:
     // makes them reach for a bitmap that Setup has not made. Guarded by
     // frameLock_.
     int32_t activeMode_ = -1;
-    // The device number claimed in the shared table by the last start, so
-    // that the claim is released even if the device was switched since.
-    int32_t claimedDevice_ = -1;
+    // The device number this object holds in the shared table, -1 for none;
+    // written under controlLock_, read by the device's command gate.
+    std::atomic<int32_t> claimedDevice_{-1};
     // Set by the worker for each converted frame, cleared by the recorder.
     std::atomic<int32_t> recorderNewFrame_{0};
     // The AVI writer and its recording thread; started and stopped under
