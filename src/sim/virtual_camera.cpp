@@ -267,7 +267,9 @@ bool VirtualCamera::HandleReply(uint32_t control, uint8_t* out, uint32_t size, u
     return ok;
 }
 
-bool VirtualCamera::SensorAwake() const {
+bool VirtualCamera::SensorAwake() {
+    std::lock_guard<std::mutex> hold(lock_);
+    NoticeForeignPowerUp();
     return powered_ && startupSeen_ == (1u << std::size(reg::sensor::kStartup)) - 1;
 }
 

@@ -89,7 +89,7 @@ public:
     // The value the sensor works with now.
     uint8_t ActiveSensorRegister(uint16_t address) const;
     // Powered and through its start-up writes: frames can be requested.
-    bool SensorAwake() const;
+    bool SensorAwake();
     uint8_t LogicRegister(uint8_t address) const;
     uint8_t ControlRegister(uint8_t address) const;
     uint8_t RomByte(uint16_t address) const;

@@ -43,7 +43,7 @@ TEST(DevicePath, DigitTableHasNBeforeMAndRejectsNumbersOutOfRange) {
     EXPECT_EQ(PathOf(lib, 31), "\\\\.\\Kvex410qfxZQP-V");
 }
 
-TEST(DeviceProbe, FindsExactlyThePluggedCamerasAndResetsTheDeviceNumber) {
+TEST(DeviceProbe, FindsExactlyThePluggedCamerasAndKeepsTheSelectedDevice) {
     VirtualRig rig(23);
     kvx::sim::Plug(2);
     DriverLib lib;
@@ -51,8 +51,9 @@ TEST(DeviceProbe, FindsExactlyThePluggedCamerasAndResetsTheDeviceNumber) {
     lib.ProbeDevices();
     for (int n = 0; n < 32; ++n) EXPECT_EQ(lib.IsDevicePresent(n), n == 2 || n == 23) << n;
     EXPECT_FALSE(lib.IsDevicePresent(32));
-    EXPECT_EQ(lib.GetDeviceNumber(), 0);
-    // The path keeps naming the device selected before the probe.
+    // Listing the cameras never moves the object to another one: its claim
+    // and its programming follow the selected number.
+    EXPECT_EQ(lib.GetDeviceNumber(), 5);
     EXPECT_EQ(std::string(lib.devicePath()), "\\\\.\\Kvex410qfxZQP-5");
     // Handles opened by the probe are all closed again.
     EXPECT_EQ(rig.camera->OpenHandles(), 0);
@@ -60,7 +61,12 @@ TEST(DeviceProbe, FindsExactlyThePluggedCamerasAndResetsTheDeviceNumber) {
     kvx::sim::UnplugAll();
     lib.ProbeDevices();
     for (int n = 0; n < 32; ++n) EXPECT_FALSE(lib.IsDevicePresent(n)) << n;
-    EXPECT_EQ(lib.GetDeviceNumber(), 0);
+    EXPECT_EQ(lib.GetDeviceNumber(), 5);
+    // One number alone is probed again when a caller needs it.
+    kvx::sim::Plug(5);
+    EXPECT_TRUE(lib.ProbeDevice(5));
+    EXPECT_TRUE(lib.IsDevicePresent(5));
+    EXPECT_FALSE(lib.ProbeDevice(32));
 }
 
 TEST(PipeTransfer, ResultCodesForMissingArgumentsAndWrongByteCounts) {

@@ -10,7 +10,9 @@
 //                                 once byte 64 of the block turns 1 (10 s at most)
 //   devtable-abandon NAME N       claim device N and end without releasing it
 //   sim-trigger BLOCK N           pulse the virtual trigger line of device N
+//   sim-power WIRE N              power up a virtual camera at device N on the wires WIRE
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -19,6 +21,10 @@
 #include "platform/settings_store.h"
 #include "platform/shared_memory.h"
 #include "platform/system_info.h"
+#include "platform/device_io.h"
+#include "sim/camera_table.h"
+#include "sim/driver_protocol.h"
+#include "sim/register_map.h"
 #include "sim/trigger_line.h"
 
 using kvx::platform::SettingsKey;
@@ -69,6 +75,23 @@ int main(int argc, char** argv) {
         }
         table.ReleaseDevice(device, window, kvx::platform::ProgramModuleId());
         return 0;
+    }
+    if (command == "sim-power") {
+        if (argc != 4) return 2;
+        kvx::sim::CameraOptions options;
+        options.triggerBlock = argv[2];
+        const int device = std::atoi(argv[3]);
+        kvx::sim::Plug(device, options);
+        char path[32];
+        std::snprintf(path, sizeof path, "\\\\.\\Kvex410qfxZQP-%c", "0123456789ABCDEFGHIJKLNMOPQRSTUV"[device & 31]);
+        kvx::platform::DeviceHandle handle = kvx::platform::DeviceOpen(path);
+        if (!handle) return 3;
+        uint8_t block[64] = {kvx::sim::kControlWrite, kvx::sim::reg::control::kPower, 1};
+        uint32_t pipe = kvx::sim::kCommandPipe, returned = 0;
+        const bool sent = kvx::platform::DeviceControl(handle, kvx::sim::kIoctlPipeSend, &pipe, 4, block, 64, &returned);
+        kvx::platform::DeviceClose(handle);
+        kvx::sim::UnplugAll();
+        return sent ? 0 : 3;
     }
     if (command == "sim-trigger") {
         if (argc != 4) return 2;
