@@ -11,13 +11,24 @@
 //   devtable-abandon NAME N       claim device N and end without releasing it
 //   sim-trigger BLOCK N           pulse the virtual trigger line of device N
 //   sim-power WIRE N              power up a virtual camera at device N on the wires WIRE
+//
+// Camera objects through the C interface, with virtual cameras at 0 and 2 on
+// the wires WIRE and the shared device table TABLE, in a settings store of
+// their own:
+//   camera-open TABLE WIRE N      initialise, select device N, release
+//   camera-preview TABLE WIRE N   initialise, select N, start preview: 0 when it
+//                                 streams, 1 when refused with code 2
+//   camera-hold TABLE WIRE N      as camera-preview, then stream until killed (20 s)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
 
+#include "KolvexSdk.h"
+#include "camera/kolvex.h"
 #include "device/shared_device_table.h"
+#include "settings_sandbox.h"
 #include "platform/settings_store.h"
 #include "platform/shared_memory.h"
 #include "platform/system_info.h"
@@ -92,6 +103,33 @@ int main(int argc, char** argv) {
         kvx::platform::DeviceClose(handle);
         kvx::sim::UnplugAll();
         return sent ? 0 : 3;
+    }
+    if (command.rfind("camera-", 0) == 0) {
+        if (argc != 5) return 2;
+        kvx::test::SettingsSandbox settings;
+        kvx::CKolvex::SetSharedTableNameForTesting(argv[2]);
+        kvx::sim::CameraOptions options;
+        options.fastFrames = true;
+        options.triggerBlock = argv[3];
+        kvx::sim::UnplugAll();
+        kvx::sim::Plug(0, options);
+        kvx::sim::Plug(2, options);
+        const int device = std::atoi(argv[4]);
+        const int handle = Kolvex_Initialize(nullptr);
+        if (!handle) return 3;
+        int result = Kolvex_SetDeviceNumber(handle, device) ? 0 : 3;
+        if (result == 0 && command != "camera-open") {
+            Kolvex_SetPreviewWindow(handle, nullptr, 0, 0, 0, 0);
+            if (!Kolvex_StartPreview(handle)) {
+                result = Kolvex_GetLastError(handle) == KOLVEX_ERR_NO_DEVICE && Kolvex_GetLastError(handle) ==
+                                 KOLVEX_ERR_DEVICE_NUMBER ? 1 : 3;
+            } else if (command == "camera-hold") {
+                std::this_thread::sleep_for(std::chrono::seconds(20));
+            }
+        }
+        Kolvex_Release(handle);
+        kvx::sim::UnplugAll();
+        return result;
     }
     if (command == "sim-trigger") {
         if (argc != 4) return 2;
