@@ -5,6 +5,7 @@
 //   shm-check NAME OFFSET VALUE   open an existing block, byte at OFFSET must be VALUE
 //   shm-set NAME OFFSET VALUE     open an existing block, store VALUE at OFFSET
 //   shm-absent NAME               no block of that name may exist
+//   shm-hold NAME                 create or open the block, then wait until killed (20 s)
 //   settings-write PATH PREFIX N  write values PREFIX0..PREFIX{N-1} = index
 //   devtable-hold NAME N          claim device N in the device table NAME, release it
 //                                 once byte 64 of the block turns 1 (10 s at most)
@@ -57,6 +58,12 @@ int main(int argc, char** argv) {
             return 0;
         }
         return bytes[offset] == value ? 0 : 1;
+    }
+    if (command == "shm-hold") {
+        SharedMemory shm;
+        if (!shm.OpenOrCreate(argv[2], 4096)) return 3;
+        std::this_thread::sleep_for(std::chrono::seconds(20));
+        return 0;
     }
     if (command == "shm-absent") {
         SharedMemory shm;
