@@ -7,9 +7,13 @@
 
 #include "device/kvx_sdk_lib.h"
 #include "device/pipe_io.h"
+#include "sim/register_map.h"
 #include "virtual_rig.h"
 
 namespace {
+
+namespace S = kvx::sim::reg::sensor;
+namespace L = kvx::sim::reg::logic;
 
 using kvx::CKVXSdkLib;
 using kvx::test::VirtualRig;
@@ -101,7 +105,7 @@ TEST(CommandExchange, QueryReadsTheReplyTwiceAndOnlyTheSecondReadDecides) {
     lib.SelectDevicePath(0);
     uint8_t write[64] = {0x25, 0x07, 0x5A};
     ASSERT_TRUE(lib.SendCommand(write));
-    EXPECT_EQ(rig.camera->LogicRegister(0x07), 0x5A);
+    EXPECT_EQ(rig.camera->LogicRegister(L::kIoPort), 0x5A);
 
     rig.camera->StartLog();
     rig.camera->FailReplyReads(1);

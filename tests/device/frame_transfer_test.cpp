@@ -8,9 +8,13 @@
 
 #include "child_process.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
+#include "sim/register_map.h"
 #include "virtual_rig.h"
 
 namespace {
+
+namespace S = kvx::sim::reg::sensor;
+namespace L = kvx::sim::reg::logic;
 
 using kvx::CKolvex410QFXZQPSdk;
 using kvx::test::DecodeCounter;
@@ -145,7 +149,7 @@ TEST_F(TransferTest, SizesOffTheFourPixelGridDeliverExactlyTheRequestedRegion) {
     UnityExposure(model);
     EXPECT_EQ(model.width(), 1021);
     EXPECT_EQ(model.height(), 766);
-    EXPECT_EQ(rig.camera->SensorRegister(0x0514) | rig.camera->SensorRegister(0x0515) << 8, 1024);
+    EXPECT_EQ(rig.camera->SensorRegister(S::kWindowWidth) | rig.camera->SensorRegister(S::kWindowWidth + 1) << 8, 1024);
     EXPECT_EQ(model.transferSize(), 1024 * 768);  // the whole sensor window
     const size_t exact = 1021u * 766u;
     std::vector<uint8_t> frame(exact + 64, 0xEE);
