@@ -18,6 +18,7 @@ namespace {
 using State = AcquisitionState;
 
 constexpr int kTriggerWaitMs = 5000;
+constexpr uint32_t kStopPollMs = 20;
 
 int SubsampleDivisor(int mode) {
     switch (mode) {
@@ -212,7 +213,9 @@ int CKolvex::StopPreview() {
         device_->StopTransfer();
     }
     if (worker_.joinable()) {
-        workerEnded_.Wait();
+        // A worker waiting for a triggered frame that never comes, or for a
+        // camera that never answers, has its read cancelled.
+        while (!workerEnded_.Wait(kStopPollMs)) device_->CancelSingleFrame();
         worker_.join();
         workerId_ = std::thread::id();
     }

@@ -249,23 +249,24 @@ int CKVXSdkLib::ReadFrame(void* dst) {
 int CKVXSdkLib::ReadSingleFrame() {
     const uint32_t bytes = static_cast<uint32_t>(UpdateTransferBytes());
     if (!singleBuffer_) return 7;
-    if (!singleHandle_) {
-        singleHandle_ = OpenDevice(devicePath_);
-        if (!singleHandle_) {
-            CloseSingleFrame();
-            lastSingleStatus_ = 19;
-            programLost_ = 1;
-            return 10;
-        }
+    DeviceHandle handle;
+    {
+        std::lock_guard<std::mutex> hold(singleLock_);
+        if (!singleHandle_) singleHandle_ = OpenDevice(devicePath_);
+        handle = singleHandle_;
+    }
+    if (!handle) {
+        lastSingleStatus_ = 19;
+        programLost_ = 1;
+        return 10;
     }
     driver::CommandBlock arm(driver::kArm);
     SendCommand(arm.bytes);
     driver::CommandBlock request(driver::kRequestFrame);
     uint32_t returned = 0;
-    PipeTransfer(singleHandle_, driver::kCommandPipe, driver::kBlockSize, request.bytes, &returned, driver::kSendCode);
+    PipeTransfer(handle, driver::kCommandPipe, driver::kBlockSize, request.bytes, &returned, driver::kSendCode);
     const uint32_t imageCode = largeTransfer_ ? driver::kLargeSendCode : driver::kSendCode;
-    if (PipeTransfer(singleHandle_, driver::kImagePipe, bytes, singleBuffer_, &returned, imageCode) == 0 &&
-        returned == bytes)
+    if (PipeTransfer(handle, driver::kImagePipe, bytes, singleBuffer_, &returned, imageCode) == 0 && returned == bytes)
         return 0;
     lastSingleStatus_ = 19;
     programLost_ = 1;
@@ -280,6 +281,14 @@ int CKVXSdkLib::CopySingleFrame(void* dst) {
     return 0;
 }
 
-void CKVXSdkLib::CloseSingleFrame() { CloseDevice(&singleHandle_); }
+void CKVXSdkLib::CloseSingleFrame() {
+    std::lock_guard<std::mutex> hold(singleLock_);
+    CloseDevice(&singleHandle_);
+}
+
+void CKVXSdkLib::CancelSingleFrame() {
+    std::lock_guard<std::mutex> hold(singleLock_);
+    platform::DeviceCancel(singleHandle_);
+}
 
 }  // namespace kvx

@@ -112,6 +112,10 @@ public:
     int ReadSingleFrame();
     int CopySingleFrame(void* dst);
     void CloseSingleFrame();
+    // Ends a single-frame read waiting on another thread (a trigger that
+    // never comes, a camera that never answers). Repeat until that thread is
+    // out: a cancel reaches only a read already issued.
+    void CancelSingleFrame();
 
     // The delivered region and the transfer it comes from.
     int pitch() const { return pitch_; }
@@ -177,6 +181,9 @@ protected:
     platform::Event frameEvent_{platform::Event::Reset::Auto};
     platform::Event endedEvent_{platform::Event::Reset::Manual};
     std::thread thread_;
+    // Opened and closed by the reading thread; a stopping thread cancels
+    // through it, so both take singleLock_ (never held during the read).
+    std::mutex singleLock_;
     DeviceHandle singleHandle_ = nullptr;
     int32_t lastSingleStatus_ = 0;
     int32_t lastElapsedMs_ = 0;

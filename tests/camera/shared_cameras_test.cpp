@@ -262,6 +262,42 @@ TEST_F(SharedCameras, ACameraThatCameBackAfterALossStreamsAgain) {
     EXPECT_GE(Count(CollectFrames(callback_, 2), IsFrameReady), 2);
 }
 
+// Stop, Close and Release come back at once whatever the camera does: a
+// read it never answers is cancelled, in preview and in trigger mode.
+TEST_F(SharedCameras, StoppingNeverWaitsForAReadThatNeverReturns) {
+    ASSERT_NE(OpenWith(64, 48, 0), 0);
+    NoPreviewWindow();
+    auto camera = sandbox_.Camera(0);
+    auto timed = [](auto call) {
+        const auto start = Clock::now();
+        call();
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    };
+    ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), nullptr, 0, 0), 1);
+    CollectFrames(callback_, 1);
+    camera->SetStalled(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto preview = timed([&] { EXPECT_EQ(Kolvex_StopPreview(handle_), 1); });
+    RecordProperty("preview_stop_ms", static_cast<int>(preview.count()));
+    EXPECT_LT(preview, std::chrono::seconds(3));
+
+    // Trigger mode with no pulse and a camera that never gives up.
+    ASSERT_EQ(Kolvex_Trigger(handle_, callback_.handle(), nullptr, 0, 0), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto trigger = timed([&] { EXPECT_EQ(Kolvex_Close(handle_), 1); });
+    RecordProperty("trigger_close_ms", static_cast<int>(trigger.count()));
+    EXPECT_LT(trigger, std::chrono::seconds(3));
+
+    ASSERT_EQ(Kolvex_Trigger(handle_, callback_.handle(), nullptr, 0, 0), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto release = timed([&] { EXPECT_EQ(Kolvex_Release(handle_), 1); });
+    handle_ = 0;
+    RecordProperty("trigger_release_ms", static_cast<int>(release.count()));
+    EXPECT_LT(release, std::chrono::seconds(3));
+    camera->SetStalled(false);
+    EXPECT_EQ(camera->OpenHandles(), 0);
+}
+
 // --- across processes ----------------------------------------------------------
 
 TEST_F(SharedCameras, ClaimsAfterEnumerationHoldAcrossProcesses) {
