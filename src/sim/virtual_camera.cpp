@@ -321,7 +321,13 @@ bool VirtualCamera::HandleImage(VirtualHandle* handle, uint32_t control, uint8_t
     ++framesDelivered_;
     if (failAfter_ > 0) --failAfter_;
     if (stallAfter_ > 0) --stallAfter_;
-    nextFrame_ = std::max(Clock::now(), nextFrame_) + FramePeriod();
+    // The sensor runs freely: frames finish every period whether or not
+    // anyone asks. A host that is late gets the frame that finished last at
+    // once; the ones it missed are gone, the schedule does not slip.
+    const auto period = FramePeriod();
+    const auto now = Clock::now();
+    if (now - nextFrame_ > period) nextFrame_ = now - (now - nextFrame_) % period;
+    nextFrame_ += period;
     *returned = (shortenNext_ || shortenAll_) ? bytes / 2 : bytes;
     shortenNext_ = false;
     Log(LogEntry::Kind::ImageRead, 0, 0, *returned, control, true);
