@@ -1,7 +1,6 @@
 #include "platform/posix/reg_file.h"
 
 #include <cctype>
-#include <cstdio>
 
 namespace kvx::platform::posix {
 
@@ -39,14 +38,13 @@ bool ReadQuoted(std::string_view text, size_t& pos, std::string* out) {
     return false;
 }
 
-std::string Quote(const std::string& s) {
-    std::string out = "\"";
+void AppendQuoted(std::string& out, const std::string& s) {
+    out.push_back('"');
     for (char c : s) {
         if (c == '"' || c == '\\') out.push_back('\\');
         out.push_back(c);
     }
     out.push_back('"');
-    return out;
 }
 
 // Exactly one to eight hexadecimal digits, nothing else: no sign, no
@@ -113,22 +111,29 @@ RegDocument RegDocument::Parse(std::string_view text) {
 }
 
 std::string RegDocument::Serialize() const {
+    size_t estimate = 0;
+    for (const auto& entry : keys_) estimate += entry.second.path.size() + 4 + entry.second.values.size() * 40;
     std::string out;
+    out.reserve(estimate);
     for (const auto& entry : keys_) {
         const Key& key = entry.second;
-        out += "[" + key.path + "]\n";
+        out += '[';
+        out += key.path;
+        out += "]\n";
         for (const RegValue& v : key.values) {
-            out += Quote(v.name) + "=";
+            AppendQuoted(out, v.name);
+            out += '=';
             if (v.type == RegValue::Type::Dword) {
-                char hex[16];
-                std::snprintf(hex, sizeof hex, "dword:%08x", v.dword);
-                out += hex;
+                static const char kHex[] = "0123456789abcdef";
+                char hex[14] = {'d', 'w', 'o', 'r', 'd', ':'};
+                for (int i = 0; i < 8; ++i) hex[6 + i] = kHex[(v.dword >> (28 - 4 * i)) & 0xF];
+                out.append(hex, sizeof hex);
             } else {
-                out += Quote(v.text);
+                AppendQuoted(out, v.text);
             }
-            out += "\n";
+            out += '\n';
         }
-        out += "\n";
+        out += '\n';
     }
     return out;
 }
