@@ -30,7 +30,7 @@ protected:
     std::string root_;
 };
 
-TEST_F(SettingsFileStore, AnotherProcesssWriteIsSeenByTheNextRead) {
+TEST_F(SettingsFileStore, AWriteByAnotherProcessIsSeenByTheNextRead) {
     auto key = SettingsKey::Open(root_, Access::Write);
     ASSERT_NE(key, nullptr);
     ASSERT_TRUE(key->WriteDword("x0", 77));
