@@ -86,30 +86,6 @@ int CKolvex::InitializeDevice() {
     return 1;
 }
 
-bool CKolvex::CaptureWindowValid() const {
-    const CaptureGeometry& g = geometry_;
-    if (g.width < 0 || g.height < 0 || g.horizontalStart < 0 || g.verticalStart < 0) return false;
-    if (g.width > 2048 || g.height > 1536 || g.horizontalStart > 2048 || g.verticalStart > 1536) return false;
-    // Compared in 64 bits: stored values near INT32_MAX must not wrap into
-    // a valid-looking window.
-    if (int64_t{g.horizontalStart} + g.width > 2048 || int64_t{g.verticalStart} + g.height > 1536) return false;
-    switch (subSample_) {
-        case 2: case 3: case 17: case 18: case 19:
-            return false;
-        default:
-            return true;
-    }
-}
-
-void CKolvex::RestoreDefaultGeometry() {
-    geometry_.horizontalTotal = 2048;
-    geometry_.verticalTotal = 1536;
-    geometry_.width = 2048;
-    geometry_.height = 1536;
-    geometry_.horizontalStart = 0;
-    geometry_.verticalStart = 0;
-}
-
 // Reads the analog, filter and gray groups of the current device number.
 void CKolvex::LoadDeviceSettings() {
     if (!settings::FilterGroup().Load(deviceNumber_, &filter_[kBrightness])) {
