@@ -14,6 +14,8 @@ void CameraRecordingSource::WithCurrentFrame(const std::function<void(const Fram
     if (frame && !frame->empty()) use(*frame);
 }
 
+void CameraRecordingSource::EndedEarly() { camera_.RecordError(KOLVEX_ERR_PATH); }
+
 bool CKolvex::recording() const { return recorder_ && recorder_->running(); }
 
 int CKolvex::Record(const char* path, int durationMs, int showWindow) {
