@@ -23,8 +23,9 @@ using kvx::test::IsFrameReady;
 using kvx::test::Notification;
 using Clock = std::chrono::steady_clock;
 
-// Far above one frame's work, far below the pauses that used to be waited.
-constexpr auto kPromptly = std::chrono::milliseconds(1500);
+// Far above one frame's work (also on a loaded machine), far below the
+// pauses that used to be waited.
+constexpr auto kPromptly = std::chrono::milliseconds(3000);
 
 template <typename Call>
 Clock::duration Timed(Call call) {
@@ -40,7 +41,7 @@ class AcquisitionLifetime : public AcquisitionTest {};
 TEST_F(AcquisitionLifetime, StopCloseAndReleaseNeverWaitForTheWorkersPause) {
     ASSERT_NE(OpenWith(64, 48, 0), 0);
     NoPreviewWindow();
-    for (int waitTime : {5000, INT_MAX}) {
+    for (int waitTime : {30000, INT_MAX}) {
         SCOPED_TRACE(waitTime);
         ASSERT_EQ(Kolvex_SetWaitTime(handle_, waitTime), 1);
         ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), nullptr, 0, 0), 1);
