@@ -193,7 +193,7 @@ int CKolvex::CallBackPreview(WindowHandle window, void* buffer, int size, int bo
     // Without a device the start fails at once; a window would only be
     // opened to be closed again.
     if (device_ && !OpenPreviewIfWanted()) return 0;
-    const int started = StartPreview();
+    const int started = StartPreviewHeld();
     if (!started) {
         Close();
         RecordError(KOLVEX_ERR_FRAME);
@@ -204,6 +204,10 @@ int CKolvex::CallBackPreview(WindowHandle window, void* buffer, int size, int bo
 int CKolvex::StartPreview() {
     YieldToWaitingStops();
     std::lock_guard<std::recursive_mutex> control(controlLock_);
+    return StartPreviewHeld();
+}
+
+int CKolvex::StartPreviewHeld() {
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     if (retired()) return 0;
     const State state = state_.load();

@@ -260,7 +260,6 @@ public:
     bool workerRunning() const { return worker_.joinable(); }
     WindowHandle previewWindow() const { return preview_.window; }
     const FrameBitmap* bitmap(BitmapSlot slot) const { return bitmaps_[slot].get(); }
-    const KolvexFrameInfo* frameInfoRecord() const { return frameInfo_; }
     // Frames the preview worker handled and the time it spent on them
     // outside WaitFrame (read, conversion, painting, copy).
     int64_t workerFrames() const { return workerFrames_.load(); }
@@ -313,6 +312,9 @@ private:
     FrameBitmap* RawBitmap() const;
     FrameBitmap* OutputBitmap(int mode) const;
     bool OnWorkerThread() const;
+    // Start preview for a caller that holds controlLock_ already (and so
+    // must not step aside for a waiting stop).
+    int StartPreviewHeld();
     // A caller that loops on the camera (snapshots) lets a waiting stop
     // through first, so that Close never starves behind it.
     void YieldToWaitingStops();

@@ -30,7 +30,7 @@ int CKolvex::Record(const char* path, int durationMs, int showWindow) {
 
     SetCallback(nullptr, nullptr, 0, 0);
     if (showWindow && !OpenPreviewIfWanted()) return 0;
-    if (!StartPreview()) {
+    if (!StartPreviewHeld()) {
         Close();
         return RecordError(KOLVEX_ERR_PATH), 0;
     }
