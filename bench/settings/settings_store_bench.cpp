@@ -48,9 +48,10 @@ struct BigStore {
             "\"EVS\"=dword:00000000\n\"Buf\"=dword:00000004\n\n";
         for (int i = 0; i < 2; ++i) {
             files[static_cast<size_t>(i)] = base + "-" + std::to_string(i) + ".reg";
-            std::FILE* f = std::fopen(files[static_cast<size_t>(i)].c_str(), "wb");
-            std::fwrite(text.data(), 1, text.size(), f);
-            std::fclose(f);
+            if (std::FILE* f = std::fopen(files[static_cast<size_t>(i)].c_str(), "wb")) {
+                std::fwrite(text.data(), 1, text.size(), f);
+                std::fclose(f);
+            }
         }
     }
     ~BigStore() {

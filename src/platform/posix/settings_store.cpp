@@ -61,7 +61,8 @@ struct FileIdentity {
 };
 
 // The parsed store of this process. Readers and writers take `lock` for
-// the whole of their work on `doc`, so a writer can change it in place.
+// the whole of their work on `doc`, so a writer can change it in place; a
+// writer takes it before the file lock, never after.
 struct StoreCache {
     std::mutex lock;
     std::string file;  // the path the copy belongs to; empty: no copy
