@@ -107,7 +107,8 @@ void CameraSettingsDialog::ReadControlsAndSave(DialogControls& controls) {
     list_.format.subSample = controls.ComboSelection(kSubSampleCombo) == 1 ? 1 : 0;
     const int clock = controls.ComboSelection(kClockCombo);
     if (clock >= 0) list_.format.clock = clock;
-    // A longer pause would not load again (nor would a "negative" one).
+    // Typed beyond what a signed value holds, it would load again as a
+    // "negative" pause, which the setter refuses.
     const uint32_t wait = ReadUnsigned(controls, kWaitTimeEdit);
     list_.format.waitTime = wait > static_cast<uint32_t>(kStoredWaitTimeRange.max) ? kStoredWaitTimeRange.max
                                                                                   : static_cast<int32_t>(wait);

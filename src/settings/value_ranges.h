@@ -51,9 +51,8 @@ inline constexpr ValueRange kAutoIrisRange = {0, 2};
 inline constexpr ValueRange kColorModeRange = {0, 5};
 inline constexpr ValueRange kSubSampleRange = {0, 1};
 inline constexpr ValueRange kClockRange = {0, 2};
-// The setter takes any pause of 0 ms or more; a stored pause is also held
-// to ten seconds, since a preview that shows one frame in minutes is never
-// what was meant and only a damaged or hostile store holds one.
-inline constexpr ValueRange kStoredWaitTimeRange = {0, 10000};
+// The setter takes any pause of 0 ms or more, so a stored one may be as
+// long: a stop ends the pause at once, whatever its length.
+inline constexpr ValueRange kStoredWaitTimeRange = {0, INT32_MAX};
 
 }  // namespace kvx::settings

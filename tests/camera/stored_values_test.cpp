@@ -37,7 +37,7 @@ TEST_F(StoredValues, ValuesTheSettersWouldRefuseStartTheCameraWithDefaults) {
     Store(camera_ + "\\Gain", "AutoIris", 3);
     Store(camera_, "Color", 99);
     Store(camera_, "SubSample", 3);
-    Store(camera_, "WaitTime", 1000000);
+    Store(camera_, "WaitTime", 0x80000000u);
     Store(camera_, "Clock", 0x80000000u);
     ASSERT_NE(Open(), 0);
     EXPECT_EQ(Kolvex_GetLastError(handle_), 0);
@@ -79,6 +79,19 @@ TEST_F(StoredValues, ValuesTheSettersAcceptAreKeptAsTheyAre) {
     EXPECT_EQ(Kolvex_GetColorMode(handle_), 8);
     EXPECT_EQ(Kolvex_GetSubSample(handle_), 1);
     EXPECT_EQ(Kolvex_GetWaitTime(handle_), 0);
+}
+
+// The setter takes a pause of a million milliseconds, so the store keeps
+// it; what matters is that a stop does not wait for it.
+TEST_F(StoredValues, ALongStoredWaitTimeIsKeptAndStopIsPrompt) {
+    Store(camera_, "WaitTime", 1000000);
+    ASSERT_NE(Open(), 0);
+    EXPECT_EQ(Kolvex_GetWaitTime(handle_), 1000000);
+    ASSERT_EQ(Kolvex_SetPreviewWindow(handle_, nullptr, 0, 0, 0, 0), 1);
+    ASSERT_EQ(Kolvex_Preview(handle_), 1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Kolvex_StopPreview(handle_), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 // A stored 0xFFFFFFFF would read as -1, which is also what the wait time

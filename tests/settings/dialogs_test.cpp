@@ -125,15 +125,15 @@ TEST_F(DialogTest, ACustomSizeTheSensorCannotReadFallsBackToTheFullSensor) {
     }
 }
 
-TEST_F(DialogTest, AWaitTimeBeyondTenSecondsIsStoredAsTenSeconds) {
-    for (const char* typed : {"60000", "4294967295"}) {
+TEST_F(DialogTest, AWaitTimeBeyondTheLongestPauseIsStoredAsTheLongest) {
+    for (const char* typed : {"2147483648", "4294967295"}) {
         ScriptedDialogs dialogs([&](FakeDialog& d) {
             d.Type(kWaitTimeEdit, typed);
             d.Click(kOk);
         });
         ASSERT_EQ(Kolvex_SetCameraDlg(handle_, nullptr), 1);
-        EXPECT_EQ(Stored(CameraKeyPath(0), "WaitTime"), 10000u) << typed;
-        EXPECT_EQ(Object()->waitTimeMs(), 10000);
+        EXPECT_EQ(Stored(CameraKeyPath(0), "WaitTime"), 0x7FFFFFFFu) << typed;
+        EXPECT_EQ(Object()->waitTimeMs(), 0x7FFFFFFF);
     }
 }
 
