@@ -26,14 +26,18 @@ endif()
 
 install(EXPORT KolvexSdkTargets NAMESPACE KolvexSdk:: DESTINATION ${KOLVEX_CMAKE_DIR})
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/KolvexSdkConfig.cmake.in
-  ${PROJECT_BINARY_DIR}/package/KolvexSdkConfig.cmake INSTALL_DESTINATION ${KOLVEX_CMAKE_DIR})
-write_basic_package_version_file(${PROJECT_BINARY_DIR}/package/KolvexSdkConfigVersion.cmake
+  ${PROJECT_BINARY_DIR}/install-files/KolvexSdkConfig.cmake INSTALL_DESTINATION ${KOLVEX_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/install-files/KolvexSdkConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
-install(FILES ${PROJECT_BINARY_DIR}/package/KolvexSdkConfig.cmake
-  ${PROJECT_BINARY_DIR}/package/KolvexSdkConfigVersion.cmake DESTINATION ${KOLVEX_CMAKE_DIR})
+install(FILES ${PROJECT_BINARY_DIR}/install-files/KolvexSdkConfig.cmake
+  ${PROJECT_BINARY_DIR}/install-files/KolvexSdkConfigVersion.cmake DESTINATION ${KOLVEX_CMAKE_DIR})
 
 # pkg-config file, relocatable through ${pcfiledir}.
 file(RELATIVE_PATH KOLVEX_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
 string(REGEX REPLACE "/$" "" KOLVEX_PC_TO_PREFIX "${KOLVEX_PC_TO_PREFIX}")
-configure_file(${PROJECT_SOURCE_DIR}/cmake/KolvexSdk.pc.in ${PROJECT_BINARY_DIR}/package/KolvexSdk.pc @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/package/KolvexSdk.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/KolvexSdk.pc.in ${PROJECT_BINARY_DIR}/install-files/KolvexSdk.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/install-files/KolvexSdk.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+if(WIN32 AND TARGET kolvex-cli)
+  include(${CMAKE_CURRENT_LIST_DIR}/WindowsPackage.cmake)
+endif()

@@ -2,6 +2,7 @@
 # against it twice, with find_package(KolvexSdk) and with pkg-config, and
 # runs both builds on the virtual camera.
 #   -DBUILD_DIR -DSOURCE_DIR -DWORK -DC_COMPILER -DC_FLAGS -DLINK_FLAGS -DVERSION
+cmake_minimum_required(VERSION 3.25)
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT rc EQUAL 0)

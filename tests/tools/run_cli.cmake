@@ -3,6 +3,7 @@
 #   -DEXIT=n [-DEXPECT=regex ...] [-DREJECT=regex]
 # EXPECT and REJECT are matched against stdout and stderr together; items
 # of ARGS and EXPECT are separated by "|".
+cmake_minimum_required(VERSION 3.25)
 string(REPLACE "|" ";" ARGS "${ARGS}")
 string(REPLACE "|" ";" EXPECT "${EXPECT}")
 if(DEFINED SIMULATOR)
