@@ -123,8 +123,8 @@ public:
         wmDelete_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
         int major = 0, minor = 0;
         Bool pixmaps = False;
-        shmAvailable_ = std::getenv("KOLVEX_X11_NO_SHM") == nullptr &&
-                        XShmQueryVersion(display_, &major, &minor, &pixmaps) == True;
+        const char* noShm = std::getenv("KOLVEX_X11_NO_SHM");
+        shmAvailable_ = !(noShm && *noShm) && XShmQueryVersion(display_, &major, &minor, &pixmaps) == True;
         errorDisplay = display_;
     }
 
