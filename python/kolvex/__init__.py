@@ -21,7 +21,7 @@ import numpy as np
 from . import _library, _messages
 from .errors import KolvexError, codes_to_report, meaning, remedy
 
-__all__ = ["Camera", "KolvexError", "PARAMETERS", "list_cameras", "meaning", "remedy", "version"]
+__all__ = ["Camera", "KolvexError", "PARAMETERS", "frame_array", "list_cameras", "meaning", "remedy", "version"]
 __version__ = "1.0.0"
 
 #: Parameter names, as kolvex-cli spells them, by identifier (1 to 28).

@@ -54,3 +54,24 @@ def test_parameter_names_are_those_of_kolvex_cli(cli):
     usage = subprocess.run([cli, "help"], capture_output=True, text=True).stdout
     listed = dict((int(n), name) for n, name in re.findall(r"(\d+) ([a-z0-9-]+)", usage.split("parameters:")[1]))
     assert [listed[i] for i in range(1, 29)] == list(kolvex.PARAMETERS)
+
+
+@pytest.mark.parametrize("bits,shape,dtype", [
+    (8, (3, 5), "uint8"), (16, (3, 5), "uint16"), (24, (3, 5, 3), "uint8"),
+    (32, (3, 5, 4), "uint8"), (48, (3, 5, 3), "uint16"), (64, (3, 5, 4), "uint16"),
+])
+def test_frames_drop_the_row_padding(bits, shape, dtype):
+    import numpy as np
+
+    row_bytes = 5 * bits // 8
+    stride = (row_bytes + 3) & ~3
+    raw = np.zeros(stride * 3, np.uint8)
+    for row in range(3):
+        raw[row * stride: row * stride + row_bytes] = np.arange(row_bytes) + row
+        raw[row * stride + row_bytes: (row + 1) * stride] = 0xEE  # padding never shows
+    frame = kolvex.frame_array(raw, 5, 3, bits)
+    assert frame.shape == shape and frame.dtype == dtype
+    flat = frame.reshape(3, -1).view(np.uint8)
+    assert flat.shape == (3, row_bytes)
+    assert (flat[2] == np.arange(row_bytes) + 2).all()
+    assert not (flat == 0xEE).any()
