@@ -157,7 +157,7 @@ public:
                                         &attributes);
         XSync(display_, False);
         if (lastError || !id) {
-            // A parent value that is no window of this display.
+            // Refused: a parent that cannot hold such a window, or no resources.
             if (id && lastError != BadWindow) XDestroyWindow(display_, id);
             XSync(display_, False);
             return nullptr;
