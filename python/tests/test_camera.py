@@ -130,3 +130,10 @@ def test_a_closed_camera_raises_and_closes_twice_quietly():
     with pytest.raises(kolvex.KolvexError) as caught:
         camera.snapshot()
     assert caught.value.code == 1
+
+
+def test_stream_with_the_preview_window_and_without_it_afterwards(cam):
+    cam.color_mode = 8
+    assert len(list(cam.stream(frames=2, window=True))) == 2
+    # The window belongs to that stream only: a snapshot runs without one.
+    assert cam.snapshot().shape == (768, 1024)
