@@ -16,7 +16,7 @@
 #include "display/preview_window.h"
 #include "platform/posix/window_backend.h"
 #include "platform/window_surface.h"
-#include "settings_sandbox.h"
+#include "camera_sandbox.h"
 
 // Last: Xlib's macros (None, Bool, Status) would clash with the above.
 #include <X11/Xatom.h>
@@ -358,7 +358,8 @@ std::vector<uint8_t> StreamInto(int handle, platform::WindowHandle mailbox, int 
 }
 
 TEST_F(X11PublicPreview, WindowShowsTheDeliveredFrameExactlyOrScaled) {
-    kvx::test::SettingsSandbox settings;
+    // A device table of its own: other tests may stream from device 0 meanwhile.
+    kvx::test::CameraSandbox sandbox;
     const int handle = Kolvex_Initialize(nullptr);
     ASSERT_NE(handle, 0);
     ASSERT_EQ(Kolvex_SetColorMode(handle, 24), 1);
