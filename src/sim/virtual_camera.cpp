@@ -24,6 +24,8 @@ uint32_t LittleEndian32(const uint8_t* p) {
 // scene's own values, which keeps pixel checks in tests exact.
 constexpr uint64_t kUnityExposure = 1500u * 64u;
 
+constexpr auto kFastFrameGap = std::chrono::microseconds(500);
+
 }  // namespace
 
 VirtualCamera::VirtualCamera(int deviceNumber, CameraOptions options)
@@ -324,10 +326,17 @@ bool VirtualCamera::HandleImage(VirtualHandle* handle, uint32_t control, uint8_t
     // The sensor runs freely: frames finish every period whether or not
     // anyone asks. A host that is late gets the frame that finished last at
     // once; the ones it missed are gone, the schedule does not slip.
-    const auto period = FramePeriod();
     const auto now = Clock::now();
-    if (now - nextFrame_ > period) nextFrame_ = now - (now - nextFrame_) % period;
-    nextFrame_ += period;
+    if (fast_) {
+        // Even "as fast as read", a frame takes its time on the cable: the
+        // reading thread (real-time on POSIX) must block between frames
+        // rather than hold its core.
+        nextFrame_ = now + kFastFrameGap;
+    } else {
+        const auto period = FramePeriod();
+        if (now - nextFrame_ > period) nextFrame_ = now - (now - nextFrame_) % period;
+        nextFrame_ += period;
+    }
     *returned = (shortenNext_ || shortenAll_) ? bytes / 2 : bytes;
     shortenNext_ = false;
     Log(LogEntry::Kind::ImageRead, 0, 0, *returned, control, true);
@@ -355,7 +364,7 @@ bool VirtualCamera::WaitForFrame(VirtualHandle* handle, std::unique_lock<std::mu
             wake_.wait_for(hold, std::chrono::milliseconds(2));
             continue;
         }
-        if (!fast_ && Clock::now() < nextFrame_) {
+        if (Clock::now() < nextFrame_) {
             wake_.wait_until(hold, nextFrame_);
             continue;
         }
@@ -524,6 +533,7 @@ std::vector<LogEntry> VirtualCamera::TakeLog() {
 void VirtualCamera::SetFastFrames(bool fast) {
     std::lock_guard<std::mutex> hold(lock_);
     fast_ = fast;
+    nextFrame_ = {};
     wake_.notify_all();
 }
 
