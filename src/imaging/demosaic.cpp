@@ -26,6 +26,7 @@ RowPath SimdRowPath() {
     constexpr bool wide = sizeof(Sample) == 2;
     switch (ActiveSimdLevel()) {
         case SimdLevel::Avx2: return wide ? demosaic_detail::RowAvx2_16 : demosaic_detail::RowAvx2_8;
+        case SimdLevel::Ssse3: return wide ? demosaic_detail::RowSsse3_16 : demosaic_detail::RowSsse3_8;
         case SimdLevel::Sse2: return wide ? demosaic_detail::RowSse2_16 : demosaic_detail::RowSse2_8;
         case SimdLevel::Scalar: break;
     }

@@ -124,7 +124,7 @@ int GrayGain8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, in
         int done = 0;
 #if KVX_SIMD_X86
         if (level == SimdLevel::Avx2) done = GrayGainRow8Avx2(d, s, layout.Width(), rule);
-        else if (level == SimdLevel::Sse2) done = GrayGainRow8Sse2(d, s, layout.Width(), rule);
+        else if ((level == SimdLevel::Sse2 || level == SimdLevel::Ssse3)) done = GrayGainRow8Sse2(d, s, layout.Width(), rule);
 #endif
         // The vector body handles an even count of pixels, so the tail keeps the column parity.
         GrayGainRow8Scalar(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, layout.Width() - done,
@@ -151,7 +151,7 @@ int GrayGain16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, i
         int done = 0;
 #if KVX_SIMD_X86
         if (level == SimdLevel::Avx2) done = GrayGainRow16Avx2(d, s, layout.Width(), rule, maxValue);
-        else if (level == SimdLevel::Sse2) done = GrayGainRow16Sse2(d, s, layout.Width(), rule, maxValue);
+        else if ((level == SimdLevel::Sse2 || level == SimdLevel::Ssse3)) done = GrayGainRow16Sse2(d, s, layout.Width(), rule, maxValue);
 #endif
         GrayGainRow16Scalar(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, layout.Width() - done,
                             dstBytesPerPixel, srcBytesPerPixel, rule, maxValue);
