@@ -102,7 +102,7 @@ const bool kAllThreadsRegistered = [] {
                                      "/active:" + std::to_string(active) + "/all_threads";
             benchmark::RegisterBenchmark(name.c_str(), [mode, active](benchmark::State& state) {
                 ConvertFrameOn(state, mode, active != 0, &kvx::platform::SharedWorkerPool());
-            })->Unit(benchmark::kMillisecond)->UseRealTime();
+            })->Unit(benchmark::kMillisecond);
         }
     }
     return true;

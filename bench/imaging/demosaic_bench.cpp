@@ -89,8 +89,7 @@ const bool kAllThreadsRegistered = [] {
     for (const bool deep : {false, true}) {
         benchmark::RegisterBenchmark(deep ? "BM_OpenCvBayerToBgr/16bit/all_threads" : "BM_OpenCvBayerToBgr/8bit/all_threads",
                                      [deep](benchmark::State& state) { OpenCvBayerToBgr(state, deep, true); })
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+            ->Unit(benchmark::kMillisecond);
     }
     return true;
 }();

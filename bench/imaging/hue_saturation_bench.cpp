@@ -57,8 +57,7 @@ BENCHMARK(BM_OpenCvHsvRoundTrip)->Unit(benchmark::kMillisecond);
 const bool kAllThreadsRegistered = [] {
     benchmark::RegisterBenchmark("BM_OpenCvHsvRoundTrip/all_threads",
                                  [](benchmark::State& state) { OpenCvHsvRoundTrip(state, true); })
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
+        ->Unit(benchmark::kMillisecond);
     return true;
 }();
 #endif

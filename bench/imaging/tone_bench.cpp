@@ -179,8 +179,7 @@ const bool kAllThreadsRegistered = [] {
             const std::string name = std::string(y.name) + "/" + std::to_string(mode) + "/all_threads";
             const Yardstick run = y.run;
             benchmark::RegisterBenchmark(name.c_str(), [run, mode](benchmark::State& state) { run(state, mode, true); })
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+                ->Unit(benchmark::kMillisecond);
         }
     }
     return true;

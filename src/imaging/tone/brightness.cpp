@@ -23,7 +23,7 @@ void Build16(ToneTable& table, int brightness, int bitDepth) {
     table.factor = BrightnessFactor(brightness);
     table.maxValue = (1 << bitDepth) - 1;
     table.rule = ToneTable::Rule::kScale;
-    table.words.resize(65536);
+    table.words.resize(kToneWords);
     for (int i = 0; i < 65536; ++i) table.words[i] = static_cast<uint16_t>(Scale(i, table.factor, table.maxValue));
 }
 

@@ -22,7 +22,7 @@ void Build8(ToneTable& table, int contrast, int) {
 void Build16(ToneTable& table, int contrast, int bitDepth) {
     const int size = 1 << bitDepth;
     const int t = contrast * (1 << (bitDepth - 8));
-    table.words.resize(65536);
+    table.words.resize(kToneWords);
     for (int i = 0; i < size; ++i) table.words[i] = static_cast<uint16_t>(Stretch(i, t, size));
     for (int i = size; i < 65536; ++i) table.words[i] = static_cast<uint16_t>(size - 1);
 }

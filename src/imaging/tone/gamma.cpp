@@ -24,7 +24,7 @@ void BuildColor8(ToneTable& t, int gamma, int) { FillBytes(std::clamp(GammaExpon
 void Build16(ToneTable& t, int gamma, int bitDepth) {
     const double exponent = GammaExponent(gamma);
     const int size = 1 << bitDepth;
-    t.words.resize(65536);
+    t.words.resize(kToneWords);
     for (int i = 0; i < size; ++i)
         t.words[i] = static_cast<uint16_t>(
             TruncToRange(std::pow(static_cast<double>(i) / size, exponent) * (size - 1), size - 1));

@@ -71,19 +71,21 @@ void LookupQuads8(uint8_t* d, const uint8_t* s, int width, const uint16_t* pairs
     }
 }
 
-// Four words per load and store; the table covers every word, so nothing
-// is tested. With `keepFourth` every fourth word (the pixel's unused one)
-// is carried over unchanged.
+// Two words per 32-bit load and store: the upper word needs only a shift,
+// which keeps the loop short. The table covers every word, so nothing is
+// tested. With `keepFourth` every fourth word (the pixel's unused one) is
+// carried over unchanged.
 template <bool keepFourth>
 void LookupWords(uint8_t* d, const uint8_t* s, int count, const uint16_t* t) {
     int i = 0;
     for (; i + 4 <= count; i += 4) {
-        uint64_t v;
-        std::memcpy(&v, s + 2 * i, 8);
-        uint64_t r = static_cast<uint64_t>(t[v & 0xFFFF]) | static_cast<uint64_t>(t[(v >> 16) & 0xFFFF]) << 16 |
-                     static_cast<uint64_t>(t[(v >> 32) & 0xFFFF]) << 32;
-        r |= keepFourth ? (v & 0xFFFF000000000000ull) : static_cast<uint64_t>(t[v >> 48]) << 48;
-        std::memcpy(d + 2 * i, &r, 8);
+        uint32_t a, b;
+        std::memcpy(&a, s + 2 * i, 4);
+        std::memcpy(&b, s + 2 * i + 4, 4);
+        a = t[a & 0xFFFF] | static_cast<uint32_t>(t[a >> 16]) << 16;
+        b = keepFourth ? (t[b & 0xFFFF] | (b & 0xFFFF0000u)) : (t[b & 0xFFFF] | static_cast<uint32_t>(t[b >> 16]) << 16);
+        std::memcpy(d + 2 * i, &a, 4);
+        std::memcpy(d + 2 * i + 4, &b, 4);
     }
     for (; i < count; ++i) Store16(d + 2 * i, keepFourth && (i & 3) == 3 ? Load16(s + 2 * i) : t[Load16(s + 2 * i)]);
 }
@@ -132,7 +134,7 @@ void ApplyLookup8(const KernelLayout& layout, int channels, const ToneTable& tab
 }
 
 void ApplyLookup16(const KernelLayout& layout, int channels, const ToneTable& table) {
-    if (layout.Empty() || table.words.size() != 65536) return;
+    if (layout.Empty() || table.words.size() < static_cast<size_t>(kToneWords)) return;
     const uint16_t* t = table.words.data();
     const int width = layout.Width();
     const int sb = layout.srcBytesPerPixel, db = layout.dstBytesPerPixel;
@@ -140,7 +142,8 @@ void ApplyLookup16(const KernelLayout& layout, int channels, const ToneTable& ta
     // pixels whose fourth word stays.
     const bool run = sb == db && (sb == 2 * channels || (channels == 3 && sb == 8));
     const int wordsPerPixel = sb / 2;
-    const SimdLevel level = run && table.rule == ToneTable::Rule::kScale ? ActiveSimdLevel() : SimdLevel::Scalar;
+    const SimdLevel level = run ? ActiveSimdLevel() : SimdLevel::Scalar;
+    const bool scale = table.rule == ToneTable::Rule::kScale;
     for (int y = layout.rect.top; y < layout.rect.bottom; ++y) {
         const uint8_t* s = layout.SrcRow(y);
         uint8_t* d = layout.DstRow(y);
@@ -152,9 +155,11 @@ void ApplyLookup16(const KernelLayout& layout, int channels, const ToneTable& ta
         const int count = width * wordsPerPixel;
         int done = 0;
 #if KVX_SIMD_X86
-        if (level == SimdLevel::Avx2) done = ScaleWordsAvx2(d, s, count, wordsPerPixel, table.factor, table.maxValue);
-        else if (level != SimdLevel::Scalar)
+        if (level == SimdLevel::Avx2 && scale) {
+            done = ScaleWordsAvx2(d, s, count, wordsPerPixel, table.factor, table.maxValue);
+        } else if (level != SimdLevel::Scalar && scale) {
             done = ScaleWordsSse2(d, s, count, wordsPerPixel, table.factor, table.maxValue);
+        }
 #endif
         (void)level;
         if (wordsPerPixel == 4) LookupWords<true>(d + 2 * done, s + 2 * done, count - done, t);

@@ -13,6 +13,10 @@
 
 namespace kvx {
 
+// Entries of a 16-bit table: one per word, and one more that vector
+// gathers may read (as the upper half of the last word's 32-bit load).
+constexpr int kToneWords = 65537;
+
 struct ToneTable {
     enum class Rule { kTableOnly, kScale };
 

@@ -19,6 +19,7 @@ int ScaleWordsAvx2(uint8_t* d, const uint8_t* s, int count, int wordsPerPixel, f
 // else trunc(ratio * (in - t)) in double precision.
 int StretchWordsSse2(uint8_t* d, const uint8_t* s, int count, int wordsPerPixel, double ratio, int t, int maxValue);
 int StretchWordsAvx2(uint8_t* d, const uint8_t* s, int count, int wordsPerPixel, double ratio, int t, int maxValue);
+
 #endif
 
 }  // namespace kvx
