@@ -94,23 +94,22 @@ inline void TransformLanes(__m128i B, __m128i G, __m128i R, const Lanes& k, __m1
     sec = _mm_sub_epi16(sec, _mm_and_si128(_mm_cmpgt_epi16(sec, five), v6));
     const __m128i ramp = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(newChroma, pos), round8), 8);
 
+    // The sector table per channel, looked up by byte shuffles on the
+    // sector: whether the channel takes the full chroma, and the sign with
+    // which the ramp goes to it (psignw: +ramp, -ramp or nothing).
     //   s:      0      1      2      3      4      5
     //   full:   R,B    R      R,G    G      G,B    B
     //   ramp:  -B     +G     -R     +B     -G     +R
-    __m128i is[6];
-    for (int i = 0; i < 6; ++i) is[i] = _mm_cmpeq_epi16(sec, _mm_set1_epi16(static_cast<short>(i)));
-    const __m128i fullR = _mm_or_si128(_mm_or_si128(is[0], is[1]), is[2]);
-    const __m128i fullG = _mm_or_si128(_mm_or_si128(is[2], is[3]), is[4]);
-    const __m128i fullB = _mm_or_si128(_mm_or_si128(is[0], is[4]), is[5]);
-    *outR = _mm_sub_epi16(
-        _mm_add_epi16(_mm_add_epi16(newMin, _mm_and_si128(fullR, newChroma)), _mm_and_si128(is[5], ramp)),
-        _mm_and_si128(is[2], ramp));
-    *outG = _mm_sub_epi16(
-        _mm_add_epi16(_mm_add_epi16(newMin, _mm_and_si128(fullG, newChroma)), _mm_and_si128(is[1], ramp)),
-        _mm_and_si128(is[4], ramp));
-    *outB = _mm_sub_epi16(
-        _mm_add_epi16(_mm_add_epi16(newMin, _mm_and_si128(fullB, newChroma)), _mm_and_si128(is[3], ramp)),
-        _mm_and_si128(is[0], ramp));
+    const __m128i index = _mm_add_epi16(_mm_mullo_epi16(sec, _mm_set1_epi16(0x0202)), _mm_set1_epi16(0x0100));
+    const __m128i fullR = _mm_shuffle_epi8(_mm_setr_epi16(-1, -1, -1, 0, 0, 0, 0, 0), index);
+    const __m128i fullG = _mm_shuffle_epi8(_mm_setr_epi16(0, 0, -1, -1, -1, 0, 0, 0), index);
+    const __m128i fullB = _mm_shuffle_epi8(_mm_setr_epi16(-1, 0, 0, 0, -1, -1, 0, 0), index);
+    const __m128i signR = _mm_shuffle_epi8(_mm_setr_epi16(0, 0, -1, 0, 0, 1, 0, 0), index);
+    const __m128i signG = _mm_shuffle_epi8(_mm_setr_epi16(0, 1, 0, 0, -1, 0, 0, 0), index);
+    const __m128i signB = _mm_shuffle_epi8(_mm_setr_epi16(-1, 0, 0, 1, 0, 0, 0, 0), index);
+    *outR = _mm_add_epi16(_mm_add_epi16(newMin, _mm_and_si128(fullR, newChroma)), _mm_sign_epi16(ramp, signR));
+    *outG = _mm_add_epi16(_mm_add_epi16(newMin, _mm_and_si128(fullG, newChroma)), _mm_sign_epi16(ramp, signG));
+    *outB = _mm_add_epi16(_mm_add_epi16(newMin, _mm_and_si128(fullB, newChroma)), _mm_sign_epi16(ramp, signB));
 }
 
 Lanes MakeLanes(const HueTransform& t) {
