@@ -14,6 +14,7 @@
 #include "imaging/tone/gamma.h"
 #include "imaging/tone/gray_gain.h"
 #include "imaging/tone/sharpness.h"
+#include "imaging/tone/tone_chain.h"
 #include "imaging/tone/tone_params.h"
 #include "imaging/white_balance.h"
 
@@ -366,17 +367,29 @@ void ConvertFrame(const ConversionControls& controls, const ConversionBitmaps& b
     if (mode >= 2 && (hueSaturation.hue != 0 || hueSaturation.saturation != 0))
         pass.Add(Pixels(steps.hueSaturation[mode], tone, &hueSaturation));
     ToneParams gamma{Read(filter, kGamma), kDeepBitDepth};
-    if (gamma.value != 100) pass.Add(Pixels(steps.gamma[mode], tone, &gamma));
     ToneParams contrast{Read(filter, kContrast), kDeepBitDepth};
-    if (contrast.value != 0) pass.Add(Pixels(steps.contrast[mode], tone, &contrast));
-
     ToneParams sharpness{Read(filter, kSharpness), kDeepBitDepth};
+    ToneParams brightness{Read(filter, kBrightness), kDeepBitDepth};
     FrameBitmap* copy = bitmaps.outputCopy;
     // The blur reads the unsharpened picture, so it must come from a copy of
     // exactly the image's layout.
     const bool sharpen = sharpness.value != 0 && steps.sharpness[mode] != nullptr && Usable(copy) && copy != image &&
                          copy->width() == image->width() && copy->height() == image->height() &&
                          copy->bitsPerPixel() == image->bitsPerPixel();
+    // Gamma, contrast and (with nothing sharpened between) brightness are
+    // curves on each sample: two or three of them run as one table.
+    ToneChainParams chain{gamma.value, contrast.value, sharpen ? 0 : brightness.value, kDeepBitDepth};
+    const bool libraryCurves = steps.gamma[mode] == kGammaKernels[mode] &&
+                               steps.contrast[mode] == kContrastKernels[mode] &&
+                               steps.brightness[mode] == kBrightnessKernels[mode];
+    const int curves = (chain.gamma != 100) + (chain.contrast != 0) + (chain.brightness != 0);
+    const bool chained = libraryCurves && curves >= 2 && ToneChainFits(chain);
+    if (chained) {
+        pass.Add(Pixels(kToneChainKernels[mode], tone, &chain));
+    } else {
+        if (gamma.value != 100) pass.Add(Pixels(steps.gamma[mode], tone, &gamma));
+        if (contrast.value != 0) pass.Add(Pixels(steps.contrast[mode], tone, &contrast));
+    }
     if (sharpen) {
         BandStep copyStep;
         copyStep.kind = BandStep::Kind::kCopy;
@@ -389,8 +402,8 @@ void ConvertFrame(const ConversionControls& controls, const ConversionBitmaps& b
         sharpenStep.kind = BandStep::Kind::kSharpen;
         pass.Add(sharpenStep);
     }
-    ToneParams brightness{Read(filter, kBrightness), kDeepBitDepth};
-    if (brightness.value != 0) pass.Add(Pixels(steps.brightness[mode], tone, &brightness));
+    if (brightness.value != 0 && !(chained && chain.brightness != 0))
+        pass.Add(Pixels(steps.brightness[mode], tone, &brightness));
     pass.Run();
 }
 

@@ -52,7 +52,9 @@ bool WorkerPool::Claim(Job*& job, int& index) {
 void WorkerPool::WorkerLoop() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
+        ++idle_;
         work_.wait(lock, [this] { return stopping_ || oldest_ != nullptr; });
+        --idle_;
         if (stopping_) return;
         Job* job = nullptr;
         int index = 0;
@@ -74,6 +76,11 @@ void WorkerPool::Run(int count, Task task, void* context) {
     }
     Job job{task, context, count};
     std::unique_lock<std::mutex> lock(mutex_);
+    if (idle_ == 0) {
+        lock.unlock();
+        for (int i = 0; i < count; ++i) task(context, i);
+        return;
+    }
     if (newest_ != nullptr) newest_->newer = &job;
     else oldest_ = &job;
     newest_ = &job;

@@ -1,7 +1,8 @@
 // A small pool of worker threads that runs numbered tasks beside the
-// calling thread. The caller always works on its own tasks too, so a call
-// finishes even when every worker is busy with another caller's tasks:
-// several cameras share one pool without one waiting for another's frame.
+// calling thread. The caller always works on its own tasks too, and hands
+// tasks to the pool only while a worker is idle: with every worker busy
+// (several cameras converting at once) a caller runs its tasks alone, so
+// one camera never waits for a thread that another camera's frame holds.
 //
 // Run takes no allocation: the job lives on the caller's stack and is
 // linked into the pool's queue for as long as it has unclaimed tasks.
@@ -58,6 +59,7 @@ private:
     std::condition_variable finished_;  // some job's last task finished
     Job* oldest_ = nullptr;
     Job* newest_ = nullptr;
+    int idle_ = 0;  // workers waiting for a job
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };

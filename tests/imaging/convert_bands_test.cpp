@@ -135,19 +135,23 @@ const Size kSizes[] = {{70, 37}, {6, 5}, {130, 97}, {258, 301}};
 TEST(ConvertFrameBands, ColourModesMatchTheWholeFrameKernelsOnAnyPool) {
     platform::WorkerPool one(1), three(3);
     for (const Size size : kSizes) {
-        for (int mode = 2; mode <= 5; ++mode) {
+        // Without sharpening, brightness joins gamma and contrast in one table.
+        for (int mode = 2, sharpness = 15; mode <= 5; sharpness = sharpness != 0 ? 0 : 15, mode += sharpness != 0) {
             Frame expected(size.width, size.height, mode);
             expected.filter[kBayerMode] = 2;
             expected.filter[kAutoWhiteBalance] = 1;
+            expected.filter[kSharpness] = sharpness;
             ColourWhole(expected, mode);
             for (platform::WorkerPool* pool : {&one, &three, static_cast<platform::WorkerPool*>(nullptr)}) {
                 Frame actual(size.width, size.height, mode);
                 actual.filter[kBayerMode] = 2;
                 actual.filter[kAutoWhiteBalance] = 1;
+                actual.filter[kSharpness] = sharpness;
                 actual.controls.pool = pool;
                 ConvertFrame(actual.controls, actual.set, &actual.sensor, nullptr);
                 const std::string where = std::to_string(size.width) + "x" + std::to_string(size.height) + " mode " +
-                                          std::to_string(mode) + " threads " +
+                                          std::to_string(mode) + " sharpness " + std::to_string(sharpness) +
+                                          " threads " +
                                           std::to_string(pool != nullptr ? pool->size() : 0);
                 EXPECT_EQ(actual.Bytes(*actual.set.byMode[mode]), expected.Bytes(*expected.set.byMode[mode])) << where;
                 EXPECT_EQ(actual.filter[kBayerGainRed], expected.filter[kBayerGainRed]) << where;

@@ -94,19 +94,32 @@ void LookupWords(uint8_t* d, const uint8_t* s, int count, const uint16_t* t) {
 
 std::shared_ptr<const ToneTable> CachedToneTable(ToneCurve curve, int value, int bitDepth, ToneTableBuilder build) {
     Cache& cache = TheCache();
-    std::lock_guard<std::mutex> lock(cache.mutex);
     const int key = static_cast<int>(curve);
-    CacheEntry* oldest = &cache.entries[0];
-    for (CacheEntry& entry : cache.entries) {
-        if (entry.curve == key && entry.value == value && entry.bitDepth == bitDepth) {
-            entry.lastUse = ++cache.clock;
-            return entry.table;
+    auto find = [&]() -> CacheEntry* {
+        for (CacheEntry& entry : cache.entries)
+            if (entry.curve == key && entry.value == value && entry.bitDepth == bitDepth) return &entry;
+        return nullptr;
+    };
+    {
+        std::lock_guard<std::mutex> lock(cache.mutex);
+        if (CacheEntry* entry = find()) {
+            entry->lastUse = ++cache.clock;
+            return entry->table;
         }
-        if (entry.lastUse < oldest->lastUse) oldest = &entry;
     }
-    // A conversion still using the evicted table keeps it alive until it ends.
+    // Built outside the lock: a builder may run kernels that look up tables
+    // of their own, and other conversions keep using the cache meanwhile.
     auto table = std::make_shared<ToneTable>();
     build(*table, value, bitDepth);
+    std::lock_guard<std::mutex> lock(cache.mutex);
+    if (CacheEntry* entry = find()) {  // built at the same time by another conversion
+        entry->lastUse = ++cache.clock;
+        return entry->table;
+    }
+    CacheEntry* oldest = &cache.entries[0];
+    for (CacheEntry& entry : cache.entries)
+        if (entry.lastUse < oldest->lastUse) oldest = &entry;
+    // A conversion still using the evicted table keeps it alive until it ends.
     *oldest = CacheEntry{key, value, bitDepth, ++cache.clock, table};
     return table;
 }

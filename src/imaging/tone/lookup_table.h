@@ -40,7 +40,18 @@ struct ToneTable {
 
 // Which curve a table holds; with the control value and the depth it names
 // the table in the cache.
-enum class ToneCurve : int { kGammaGray8, kGammaColor8, kGamma16, kContrast8, kContrast16, kBrightness8, kBrightness16 };
+enum class ToneCurve : int {
+    kGammaGray8,
+    kGammaColor8,
+    kGamma16,
+    kContrast8,
+    kContrast16,
+    kBrightness8,
+    kBrightness16,
+    kChainGray8,
+    kChainColour8,
+    kChain16
+};
 
 using ToneTableBuilder = void (*)(ToneTable& table, int value, int bitDepth);
 
