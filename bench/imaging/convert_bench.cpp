@@ -1,13 +1,17 @@
 // ConvertFrame per colour mode at the sensor's full size, with every control
-// neutral and with every control active.
+// neutral and with every control active: on one thread, and with the suffix
+// /all_threads on the pool every camera shares (one thread per core unless
+// KOLVEX_THREADS says otherwise).
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <memory>
 #include <random>
+#include <string>
 
 #include "display/frame_bitmap.h"
 #include "imaging/convert_frame.h"
+#include "platform/worker_pool.h"
 
 namespace {
 
@@ -28,9 +32,7 @@ public:
     void GainsChanged() override {}
 };
 
-void BM_ConvertFrame(benchmark::State& state) {
-    const int mode = static_cast<int>(state.range(0));
-    const bool active = state.range(1) != 0;
+void ConvertFrameOn(benchmark::State& state, int mode, bool active, kvx::platform::WorkerPool* pool) {
     static const int depths[6] = {8, 16, 24, 32, 48, 64};
     std::array<std::unique_ptr<kvx::FrameBitmap>, 6> bitmaps;
     kvx::ConversionBitmaps set;
@@ -58,6 +60,7 @@ void BM_ConvertFrame(benchmark::State& state) {
     for (int i = kvx::kGrayGainR; i <= kvx::kGrayGainB; ++i) filter[i] = 128;
     kvx::ConversionControls controls;
     controls.filter = filter.data();
+    controls.pool = pool;
     controls.colorMode = mode;
     if (active) {
         filter[kvx::kBrightness] = 20;
@@ -82,9 +85,27 @@ void BM_ConvertFrame(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
 }
 
+void BM_ConvertFrame(benchmark::State& state) {
+    static kvx::platform::WorkerPool oneThread(1);
+    ConvertFrameOn(state, static_cast<int>(state.range(0)), state.range(1) != 0, &oneThread);
+}
+
 BENCHMARK(BM_ConvertFrame)
     ->ArgNames({"mode", "active"})
     ->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1}})
     ->Unit(benchmark::kMillisecond);
+
+const bool kAllThreadsRegistered = [] {
+    for (int active = 0; active < 2; ++active) {
+        for (int mode = 0; mode < 6; ++mode) {
+            const std::string name = "BM_ConvertFrame/mode:" + std::to_string(mode) +
+                                     "/active:" + std::to_string(active) + "/all_threads";
+            benchmark::RegisterBenchmark(name.c_str(), [mode, active](benchmark::State& state) {
+                ConvertFrameOn(state, mode, active != 0, &kvx::platform::SharedWorkerPool());
+            })->Unit(benchmark::kMillisecond);
+        }
+    }
+    return true;
+}();
 
 }  // namespace

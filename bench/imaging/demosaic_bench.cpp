@@ -1,5 +1,6 @@
 // Demosaic at the sensor's full size, one thread, beside OpenCV's bilinear
-// Bayer conversion of the same frame.
+// Bayer conversion of the same frame on one thread and, with the suffix
+// /all_threads, on OpenCV's default number of threads.
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -56,8 +57,9 @@ void BM_Demosaic(benchmark::State& state, bool deep) {
     kvx::SetSimdLevel(previous);
 }
 
+// Levels by their number (labels name them): scalar 0, sse2 1, avx2 2, ssse3 3.
 void Levels(benchmark::internal::Benchmark* b, int narrow, int wide) {
-    for (int level = 0; level <= 2; ++level) {
+    for (int level = 0; level <= 3; ++level) {
         b->Args({level, narrow});
         b->Args({level, wide});
     }
@@ -68,8 +70,8 @@ BENCHMARK_CAPTURE(BM_Demosaic, 8bit, false)->Apply([](auto* b) { Levels(b, 24, 3
 BENCHMARK_CAPTURE(BM_Demosaic, 16bit, true)->Apply([](auto* b) { Levels(b, 48, 64); });
 
 #if KOLVEX_BENCH_WITH_OPENCV
-void BM_OpenCvBayerToBgr(benchmark::State& state, bool deep) {
-    cv::setNumThreads(1);
+void OpenCvBayerToBgr(benchmark::State& state, bool deep, bool allThreads) {
+    cv::setNumThreads(allThreads ? -1 : 1);
     cv::Mat raw(kHeight, kWidth, deep ? CV_16UC1 : CV_8UC1);
     cv::randu(raw, 0, deep ? 4096 : 256);
     cv::Mat out;
@@ -78,9 +80,19 @@ void BM_OpenCvBayerToBgr(benchmark::State& state, bool deep) {
         benchmark::DoNotOptimize(out.data);
     }
     state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
+    cv::setNumThreads(1);
 }
+void BM_OpenCvBayerToBgr(benchmark::State& state, bool deep) { OpenCvBayerToBgr(state, deep, false); }
 BENCHMARK_CAPTURE(BM_OpenCvBayerToBgr, 8bit, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_OpenCvBayerToBgr, 16bit, true)->Unit(benchmark::kMillisecond);
+const bool kAllThreadsRegistered = [] {
+    for (const bool deep : {false, true}) {
+        benchmark::RegisterBenchmark(deep ? "BM_OpenCvBayerToBgr/16bit/all_threads" : "BM_OpenCvBayerToBgr/8bit/all_threads",
+                                     [deep](benchmark::State& state) { OpenCvBayerToBgr(state, deep, true); })
+            ->Unit(benchmark::kMillisecond);
+    }
+    return true;
+}();
 #endif
 
 }  // namespace

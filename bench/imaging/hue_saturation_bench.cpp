@@ -1,4 +1,5 @@
-// Hue and saturation at 2048 x 1536 beside OpenCV's BGR -> HSV -> BGR round trip.
+// Hue and saturation at 2048 x 1536 beside OpenCV's BGR -> HSV -> BGR round
+// trip, on one thread and (suffix /all_threads) on OpenCV's default threads.
 #include <benchmark/benchmark.h>
 
 #include "imaging/color/hue_saturation.h"
@@ -32,14 +33,14 @@ void BM_HueSaturation(benchmark::State& state) {
 }
 void ModesAndLevels(benchmark::internal::Benchmark* b) {
     for (int mode = 2; mode < 6; ++mode)
-        for (int level : {0, 1, 2})
+        for (int level : {0, 1, 2, 3})
             if (SimdLevelSupported(SimdLevel(level))) b->Args({mode, level});
 }
 BENCHMARK(BM_HueSaturation)->Apply(ModesAndLevels)->Unit(benchmark::kMillisecond);
 
 #ifdef KOLVEX_BENCH_WITH_OPENCV
-void BM_OpenCvHsvRoundTrip(benchmark::State& state) {
-    cv::setNumThreads(1);
+void OpenCvHsvRoundTrip(benchmark::State& state, bool allThreads) {
+    cv::setNumThreads(allThreads ? -1 : 1);
     BenchFrame frame(3);
     const cv::Mat src(kHeight, kWidth, CV_8UC3, frame.bytes.data(), size_t(frame.stride));
     cv::Mat hsv(kHeight, kWidth, CV_8UC3), dst(kHeight, kWidth, CV_8UC3);
@@ -49,8 +50,16 @@ void BM_OpenCvHsvRoundTrip(benchmark::State& state) {
         benchmark::DoNotOptimize(dst.data);
         benchmark::ClobberMemory();
     }
+    cv::setNumThreads(1);
 }
+void BM_OpenCvHsvRoundTrip(benchmark::State& state) { OpenCvHsvRoundTrip(state, false); }
 BENCHMARK(BM_OpenCvHsvRoundTrip)->Unit(benchmark::kMillisecond);
+const bool kAllThreadsRegistered = [] {
+    benchmark::RegisterBenchmark("BM_OpenCvHsvRoundTrip/all_threads",
+                                 [](benchmark::State& state) { OpenCvHsvRoundTrip(state, true); })
+        ->Unit(benchmark::kMillisecond);
+    return true;
+}();
 #endif
 
 }  // namespace

@@ -12,6 +12,9 @@
 #include "imaging/tone/sharpness.h"
 #include "tone_bench_frames.h"
 
+#include <string>
+#include <vector>
+
 #ifdef KOLVEX_BENCH_WITH_OPENCV
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -45,7 +48,7 @@ void BM_Sharpness(benchmark::State& state) { RunToneStep(state, kSharpnessKernel
 
 void ModesAndLevels(benchmark::internal::Benchmark* b) {
     for (int mode = 0; mode < 6; ++mode)
-        for (int level : {0, 1, 2})
+        for (int level : {0, 1, 2, 3})
             if (SimdLevelSupported(SimdLevel(level))) b->Args({mode, level});
 }
 void EveryModeBestLevel(benchmark::internal::Benchmark* b) {
@@ -111,9 +114,8 @@ int CvType(int mode) {
 }
 
 // The OpenCV yardsticks for the 8-bit modes 0, 2, 3 (state.range(0)).
-void BM_OpenCvLut(benchmark::State& state) {
-    cv::setNumThreads(1);
-    const int mode = int(state.range(0));
+void OpenCvLut(benchmark::State& state, int mode, bool allThreads) {
+    cv::setNumThreads(allThreads ? -1 : 1);
     BenchFrame frame(kBytesPerPixel[mode]);
     const cv::Mat src(kHeight, kWidth, CvType(mode), frame.bytes.data(), size_t(frame.stride));
     cv::Mat dst(kHeight, kWidth, CvType(mode));
@@ -124,12 +126,13 @@ void BM_OpenCvLut(benchmark::State& state) {
         benchmark::DoNotOptimize(dst.data);
         benchmark::ClobberMemory();
     }
+    cv::setNumThreads(1);
 }
+void BM_OpenCvLut(benchmark::State& state) { OpenCvLut(state, int(state.range(0)), false); }
 BENCHMARK(BM_OpenCvLut)->Arg(0)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 
-void BM_OpenCvBlurAddWeighted(benchmark::State& state) {
-    cv::setNumThreads(1);
-    const int mode = int(state.range(0));
+void OpenCvBlurAddWeighted(benchmark::State& state, int mode, bool allThreads) {
+    cv::setNumThreads(allThreads ? -1 : 1);
     BenchFrame frame(kBytesPerPixel[mode]);
     const cv::Mat src(kHeight, kWidth, CvType(mode), frame.bytes.data(), size_t(frame.stride));
     cv::Mat blurred(kHeight, kWidth, CvType(mode)), dst(kHeight, kWidth, CvType(mode));
@@ -139,14 +142,15 @@ void BM_OpenCvBlurAddWeighted(benchmark::State& state) {
         benchmark::DoNotOptimize(dst.data);
         benchmark::ClobberMemory();
     }
+    cv::setNumThreads(1);
 }
+void BM_OpenCvBlurAddWeighted(benchmark::State& state) { OpenCvBlurAddWeighted(state, int(state.range(0)), false); }
 BENCHMARK(BM_OpenCvBlurAddWeighted)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
 
 // cv::LUT takes 8-bit samples only; for the 16-bit modes (1, 4, 5) the
 // nearest per-sample operation is a saturating scale.
-void BM_OpenCvScale16(benchmark::State& state) {
-    cv::setNumThreads(1);
-    const int mode = int(state.range(0));
+void OpenCvScale16(benchmark::State& state, int mode, bool allThreads) {
+    cv::setNumThreads(allThreads ? -1 : 1);
     BenchFrame frame(kBytesPerPixel[mode]);
     const cv::Mat src(kHeight, kWidth, CvType(mode), frame.bytes.data(), size_t(frame.stride));
     cv::Mat dst(kHeight, kWidth, CvType(mode));
@@ -155,8 +159,31 @@ void BM_OpenCvScale16(benchmark::State& state) {
         benchmark::DoNotOptimize(dst.data);
         benchmark::ClobberMemory();
     }
+    cv::setNumThreads(1);
 }
+void BM_OpenCvScale16(benchmark::State& state) { OpenCvScale16(state, int(state.range(0)), false); }
 BENCHMARK(BM_OpenCvScale16)->Arg(1)->Arg(4)->Arg(5)->Unit(benchmark::kMillisecond);
+
+// The same yardsticks on OpenCV's default number of threads.
+const bool kAllThreadsRegistered = [] {
+    using Yardstick = void (*)(benchmark::State&, int, bool);
+    const struct {
+        const char* name;
+        Yardstick run;
+        std::vector<int> modes;
+    } yardsticks[] = {{"BM_OpenCvLut", OpenCvLut, {0, 2, 3}},
+                      {"BM_OpenCvBlurAddWeighted", OpenCvBlurAddWeighted, {0, 1, 2, 3, 4, 5}},
+                      {"BM_OpenCvScale16", OpenCvScale16, {1, 4, 5}}};
+    for (const auto& y : yardsticks) {
+        for (int mode : y.modes) {
+            const std::string name = std::string(y.name) + "/" + std::to_string(mode) + "/all_threads";
+            const Yardstick run = y.run;
+            benchmark::RegisterBenchmark(name.c_str(), [run, mode](benchmark::State& state) { run(state, mode, true); })
+                ->Unit(benchmark::kMillisecond);
+        }
+    }
+    return true;
+}();
 #endif
 
 }  // namespace

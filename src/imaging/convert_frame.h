@@ -20,6 +20,7 @@
 #include "imaging/filter_index.h"
 #include "imaging/pixel_kernel.h"
 #include "imaging/tone/auto_exposure.h"
+#include "platform/worker_pool.h"
 
 namespace kvx {
 
@@ -64,10 +65,18 @@ struct ConversionControls {
     bool mirrorVertical = false;
     bool mirrorHorizontal = false;
     int autoExposure = 0;  // 0 off, 1 by exposure time, 2 by gain
+    // The threads that convert: the steps are cut into row bands that run
+    // on the caller and the pool's idle workers. Null means the pool every
+    // camera of the process shares. The result is the same whatever the
+    // pool's size.
+    platform::WorkerPool* pool = nullptr;
 };
 
 // The kernels each step runs, by colour mode where they differ. Filled from
-// the tone and colour kernels by default; tests may substitute.
+// the tone and colour kernels by default; tests may substitute. Every
+// kernel here must work pixel by pixel, since it is called once per row
+// band, except sharpness, which is given the whole frame and the band's
+// rows in its ToneParams.
 struct ConversionSteps {
     std::array<PixelKernel, 6> hueSaturation{};
     std::array<PixelKernel, 6> gamma{};
@@ -75,7 +84,6 @@ struct ConversionSteps {
     std::array<PixelKernel, 6> sharpness{};
     std::array<PixelKernel, 6> brightness{};
     PixelKernel grayGain8 = nullptr, grayGain16 = nullptr;
-    PixelKernel grayBalance8 = nullptr, grayBalance16 = nullptr;
     PixelKernel regionMean8 = nullptr, regionMean16 = nullptr;
     std::array<DrawingRect, kAutoExposureRegionCount> (*exposureRegions)(int width, int height) = nullptr;
     double (*exposureFactor)(const std::array<int, kAutoExposureRegionCount>& means) = nullptr;

@@ -26,6 +26,7 @@ RowPath SimdRowPath() {
     constexpr bool wide = sizeof(Sample) == 2;
     switch (ActiveSimdLevel()) {
         case SimdLevel::Avx2: return wide ? demosaic_detail::RowAvx2_16 : demosaic_detail::RowAvx2_8;
+        case SimdLevel::Ssse3: return wide ? demosaic_detail::RowSsse3_16 : demosaic_detail::RowSsse3_8;
         case SimdLevel::Sse2: return wide ? demosaic_detail::RowSse2_16 : demosaic_detail::RowSse2_8;
         case SimdLevel::Scalar: break;
     }
@@ -42,6 +43,7 @@ struct Frame {
     int dstStride, dstX, dstY, dstBytesPerPixel;
     int phase;
     uint32_t gainRed, gainBlue, clip;
+    int firstRow, endRow;
 
     const Sample* Row(int y) const {
         return reinterpret_cast<const Sample*>(src + static_cast<intptr_t>(top + y) * srcStride) + left;
@@ -88,7 +90,9 @@ bool MakeFrame(Frame<Sample>& f, uint8_t* dst, const uint8_t* src, KernelRect re
                       params->phase & 3,
                       static_cast<uint32_t>(DemosaicFixedGain(params->gainRed)),
                       static_cast<uint32_t>(DemosaicFixedGain(params->gainBlue)),
-                      sizeof(Sample) == 1 ? 255u : 4095u};
+                      sizeof(Sample) == 1 ? 255u : 4095u,
+                      std::max(params->firstRow, 0),
+                      std::min(params->endRow, rect.bottom - rect.top)};
     return f.width > 0 && f.height > 0;
 }
 
@@ -98,7 +102,7 @@ int Interior(uint8_t* dst, const uint8_t* src, KernelRect rect, int dstX, int ds
     Frame<Sample> f;
     if (!MakeFrame(f, dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument)) return 1;
     const RowPath simd = SimdRowPath<Sample>();
-    for (int y = 2; y < f.height - 2; ++y) {
+    for (int y = std::max(2, f.firstRow); y < std::min(f.height - 2, f.endRow); ++y) {
         int x = 2;
         if (simd != nullptr && f.width - 2 > x) {
             RowJob job{{f.Row(y - 2), f.Row(y - 1), f.Row(y), f.Row(y + 1)},
@@ -122,7 +126,7 @@ int Border(uint8_t* dst, const uint8_t* src, KernelRect rect, int dstX, int dstY
            int dstStride, int srcStride, void* argument) {
     Frame<Sample> f;
     if (!MakeFrame(f, dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument)) return 1;
-    for (int y = 0; y < f.height; ++y) {
+    for (int y = f.firstRow; y < f.endRow; ++y) {
         if (y < 2 || y >= f.height - 2) {
             f.ScalarRow(y, 0, f.width, true);
         } else {

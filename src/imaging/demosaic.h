@@ -27,11 +27,17 @@
 namespace kvx {
 
 // Gains in percent (100 = unity). Green's gain is carried, never applied.
+// Only output rows [firstRow, endRow), counted from the source rectangle's
+// first row, are written: a frame split into row bands gives each band the
+// whole frame as its rectangle, so the borders and the phase stay those of
+// the frame.
 struct DemosaicParams {
     int32_t phase;
     int32_t gainRed;
     int32_t gainGreen;
     int32_t gainBlue;
+    int32_t firstRow = 0;
+    int32_t endRow = INT32_MAX;
 };
 
 // Percent to 1/128 steps: trunc(gain x 1.28). Gains are held to 0..400, the

@@ -70,6 +70,8 @@ struct RowJob {
 
 int RowSse2_8(const RowJob& job);
 int RowSse2_16(const RowJob& job);
+int RowSsse3_8(const RowJob& job);
+int RowSsse3_16(const RowJob& job);
 int RowAvx2_8(const RowJob& job);
 int RowAvx2_16(const RowJob& job);
 

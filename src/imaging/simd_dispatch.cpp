@@ -11,6 +11,7 @@ SimdLevel BestSupported() {
 #if KVX_SIMD_X86
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
+    if (__builtin_cpu_supports("ssse3")) return SimdLevel::Ssse3;
     if (__builtin_cpu_supports("sse2")) return SimdLevel::Sse2;
 #endif
     return SimdLevel::Scalar;
@@ -18,7 +19,7 @@ SimdLevel BestSupported() {
 
 SimdLevel Clamp(SimdLevel wanted) {
     const SimdLevel best = BestSupported();
-    return static_cast<int>(wanted) > static_cast<int>(best) ? best : wanted;
+    return SimdRank(wanted) > SimdRank(best) ? best : wanted;
 }
 
 SimdLevel FromEnvironment() {
@@ -26,6 +27,7 @@ SimdLevel FromEnvironment() {
     if (forced != nullptr) {
         if (std::strcmp(forced, "scalar") == 0) return Clamp(SimdLevel::Scalar);
         if (std::strcmp(forced, "sse2") == 0) return Clamp(SimdLevel::Sse2);
+        if (std::strcmp(forced, "ssse3") == 0) return Clamp(SimdLevel::Ssse3);
         if (std::strcmp(forced, "avx2") == 0) return Clamp(SimdLevel::Avx2);
     }
     return BestSupported();
@@ -50,6 +52,7 @@ const char* SimdLevelName(SimdLevel level) {
     switch (level) {
         case SimdLevel::Scalar: return "scalar";
         case SimdLevel::Sse2: return "sse2";
+        case SimdLevel::Ssse3: return "ssse3";
         case SimdLevel::Avx2: return "avx2";
     }
     return "?";

@@ -1,11 +1,27 @@
 // Which instruction set the kernels use. Chosen once, on first use, from
-// what the processor supports; KOLVEX_SIMD=scalar|sse2|avx2 in the
+// what the processor supports; KOLVEX_SIMD=scalar|sse2|ssse3|avx2 in the
 // environment caps it, so the same exactness tests can run once per path.
 #pragma once
 
 namespace kvx {
 
-enum class SimdLevel : int { Scalar = 0, Sse2 = 1, Avx2 = 2 };
+// The numbers are those benchmarks and settings already name; the order of
+// the levels is Scalar < Sse2 < Ssse3 < Avx2 (SimdRank). A kernel without a
+// path of its own for a level uses the best lower one it has.
+enum class SimdLevel : int { Scalar = 0, Sse2 = 1, Avx2 = 2, Ssse3 = 3 };
+
+// Every level, lowest first.
+inline constexpr SimdLevel kSimdLevels[] = {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Ssse3, SimdLevel::Avx2};
+
+inline int SimdRank(SimdLevel level) {
+    switch (level) {
+        case SimdLevel::Scalar: return 0;
+        case SimdLevel::Sse2: return 1;
+        case SimdLevel::Ssse3: return 2;
+        case SimdLevel::Avx2: return 3;
+    }
+    return 0;
+}
 
 // The level every dispatched kernel uses.
 SimdLevel ActiveSimdLevel();
@@ -29,9 +45,11 @@ const char* SimdLevelName(SimdLevel level);
 #define KVX_SIMD_X86 1
 #if defined(__i386__)
 #define KVX_TARGET_SSE2 __attribute__((target("sse2"), force_align_arg_pointer))
+#define KVX_TARGET_SSSE3 __attribute__((target("ssse3"), force_align_arg_pointer))
 #define KVX_TARGET_AVX2 __attribute__((target("avx2"), force_align_arg_pointer))
 #else
 #define KVX_TARGET_SSE2 __attribute__((target("sse2")))
+#define KVX_TARGET_SSSE3 __attribute__((target("ssse3")))
 #define KVX_TARGET_AVX2 __attribute__((target("avx2")))
 #endif
 #else

@@ -16,18 +16,14 @@ int WhiteBalanceGain(double meanGreen, double meanRed, double meanBlue, double m
 namespace {
 
 template <typename Sample>
-int Measure(const uint8_t* src, KernelRect rect, int srcStride, void* argument) {
-    if (src == nullptr || argument == nullptr) return 0;
-    auto* result = static_cast<WhiteBalanceResult*>(argument);
-    const int phase = result->phase & 3;
+void Accumulate(const uint8_t* src, KernelRect rect, int srcStride, int phase, int firstRow, int endRow,
+                WhiteBalanceSums& sums) {
+    const int width = rect.right - rect.left;
     // 64-bit sums: a full frame of 16-bit samples overflows 32 bits.
-    uint64_t sums[3] = {0, 0, 0};  // green, blue, red
-    uint64_t counts[3] = {0, 0, 0};
-    for (int y = 0; y < rect.bottom - rect.top; ++y) {
+    for (int y = firstRow < 0 ? 0 : firstRow; y < endRow && y < rect.bottom - rect.top; ++y) {
         const Sample* row = reinterpret_cast<const Sample*>(src + static_cast<intptr_t>(rect.top + y) * srcStride) +
                             rect.left;
         const int rowState = RowState(phase, y);
-        const int width = rect.right - rect.left;
         // Along a row only two colours alternate: green and one other.
         const int other = rowState == 0 ? 1 : 2;
         const int firstIsGreen = ColumnState(phase, 0) == rowState;
@@ -39,22 +35,42 @@ int Measure(const uint8_t* src, KernelRect rect, int srcStride, void* argument) 
         }
         const uint64_t evenCount = static_cast<uint64_t>((width + 1) / 2), oddCount = static_cast<uint64_t>(width / 2);
         if (x < width) even += row[x];
-        sums[firstIsGreen ? 0 : other] += even;
-        counts[firstIsGreen ? 0 : other] += evenCount;
-        sums[firstIsGreen ? other : 0] += odd;
-        counts[firstIsGreen ? other : 0] += oddCount;
+        sums.sum[firstIsGreen ? 0 : other] += even;
+        sums.count[firstIsGreen ? 0 : other] += evenCount;
+        sums.sum[firstIsGreen ? other : 0] += odd;
+        sums.count[firstIsGreen ? other : 0] += oddCount;
     }
-    if (counts[0] == 0 || counts[1] == 0 || counts[2] == 0 || sums[0] == 0 || sums[1] == 0 || sums[2] == 0) return 0;
-    const double green = static_cast<double>(sums[0]) / static_cast<double>(counts[0]);
-    const double blue = static_cast<double>(sums[1]) / static_cast<double>(counts[1]);
-    const double red = static_cast<double>(sums[2]) / static_cast<double>(counts[2]);
-    result->gainBlue = WhiteBalanceGain(green, red, blue, blue);
-    result->gainGreen = 100;
-    result->gainRed = WhiteBalanceGain(green, red, blue, red);
-    return 1;
+}
+
+template <typename Sample>
+int Measure(const uint8_t* src, KernelRect rect, int srcStride, void* argument) {
+    if (src == nullptr || argument == nullptr) return 0;
+    auto* result = static_cast<WhiteBalanceResult*>(argument);
+    WhiteBalanceSums sums;
+    Accumulate<Sample>(src, rect, srcStride, result->phase & 3, 0, rect.bottom - rect.top, sums);
+    return FinishWhiteBalance(sums, *result);
 }
 
 }  // namespace
+
+void AccumulateWhiteBalance(const uint8_t* src, KernelRect srcRect, int srcStride, bool words, int phase,
+                            int firstRow, int endRow, WhiteBalanceSums& sums) {
+    if (src == nullptr) return;
+    if (words) Accumulate<uint16_t>(src, srcRect, srcStride, phase & 3, firstRow, endRow, sums);
+    else Accumulate<uint8_t>(src, srcRect, srcStride, phase & 3, firstRow, endRow, sums);
+}
+
+int FinishWhiteBalance(const WhiteBalanceSums& sums, WhiteBalanceResult& result) {
+    for (int i = 0; i < 3; ++i)
+        if (sums.count[i] == 0 || sums.sum[i] == 0) return 0;
+    const double green = static_cast<double>(sums.sum[0]) / static_cast<double>(sums.count[0]);
+    const double blue = static_cast<double>(sums.sum[1]) / static_cast<double>(sums.count[1]);
+    const double red = static_cast<double>(sums.sum[2]) / static_cast<double>(sums.count[2]);
+    result.gainBlue = WhiteBalanceGain(green, red, blue, blue);
+    result.gainGreen = 100;
+    result.gainRed = WhiteBalanceGain(green, red, blue, red);
+    return 1;
+}
 
 int WhiteBalance8(uint8_t*, const uint8_t* src, KernelRect srcRect, int, int, int, int, int, int srcStride,
                   void* argument, int) {

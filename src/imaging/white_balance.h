@@ -26,6 +26,23 @@ int WhiteBalance8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX
 int WhiteBalance16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
 
+// The measurement split by rows, so that row bands can measure in parallel:
+// sums of rows [firstRow, endRow) of srcRect (counted from its first row)
+// are added to `sums`; integer sums added band by band in any order give
+// the whole frame's sums exactly. Finish turns them into gains as the
+// kernels do and returns what they return.
+struct WhiteBalanceSums {
+    uint64_t sum[3] = {0, 0, 0};  // green, blue, red
+    uint64_t count[3] = {0, 0, 0};
+
+    void Add(const WhiteBalanceSums& other) {
+        for (int i = 0; i < 3; ++i) sum[i] += other.sum[i], count[i] += other.count[i];
+    }
+};
+void AccumulateWhiteBalance(const uint8_t* src, KernelRect srcRect, int srcStride, bool words, int phase,
+                            int firstRow, int endRow, WhiteBalanceSums& sums);
+int FinishWhiteBalance(const WhiteBalanceSums& sums, WhiteBalanceResult& result);
+
 // The gain for one colour from the three means, trunc(((S / mean) / 3 x 100)
 // / ((S / green) / 3)) with S the sum of the means, held to 0..400.
 int WhiteBalanceGain(double meanGreen, double meanRed, double meanBlue, double meanOfColor);

@@ -3,9 +3,12 @@
 // two interfaces.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,8 @@
 #include "display/frame_bitmap.h"
 #include "imaging/convert_frame.h"
 #include "imaging/demosaic.h"
+#include "imaging/tone/tone_params.h"
+#include "platform/worker_pool.h"
 
 namespace kvx {
 namespace {
@@ -275,15 +280,31 @@ TEST(ConvertFrame, AutomaticExposureReachesTheDevice) {
     EXPECT_EQ(camera.sensor.applied, 2);
 }
 
-// Records the order in which steps ran and what they were given.
-std::vector<std::string> g_trace;
+// Records, row by row, the order in which steps ran and what they were
+// given. Steps run in row bands, possibly on several threads at once.
+std::mutex g_traceLock;
+std::map<int, std::vector<std::string>> g_trace;  // memory row -> steps
 const uint8_t* g_sharpenSource = nullptr;
 template <char Name>
-int Trace(uint8_t*, const uint8_t* src, KernelRect, int, int, int, int, int, int, void* argument, int) {
+int Trace(uint8_t*, const uint8_t* src, KernelRect rect, int, int, int, int, int, int, void* argument, int) {
     const int value = *static_cast<const int32_t*>(argument);
-    g_trace.push_back(std::string(1, Name) + std::to_string(value));
+    int first = rect.top, end = rect.bottom;
+    if (Name == 'S') {
+        // Sharpening sees the whole frame; its band is in the parameters.
+        const auto* tone = static_cast<const ToneParams*>(argument);
+        first = rect.top + std::max(tone->firstRow, 0);
+        end = rect.top + std::min(tone->endRow, rect.bottom - rect.top);
+    }
+    std::lock_guard<std::mutex> lock(g_traceLock);
+    for (int y = first; y < end; ++y) g_trace[y].push_back(std::string(1, Name) + std::to_string(value));
     if (Name == 'S') g_sharpenSource = src;
     return 1;
+}
+
+// Every row of the frame went through exactly `expected`, in that order.
+void ExpectEveryRow(const std::vector<std::string>& expected) {
+    ASSERT_EQ(g_trace.size(), static_cast<size_t>(kHeight));
+    for (const auto& [row, steps] : g_trace) EXPECT_EQ(steps, expected) << "row " << row;
 }
 
 TEST(ConvertFrame, StepsRunInOrderAndOnlyOffNeutral) {
@@ -295,32 +316,37 @@ TEST(ConvertFrame, StepsRunInOrderAndOnlyOffNeutral) {
         steps.sharpness[mode] = Trace<'S'>;
         steps.brightness[mode] = Trace<'b'>;
     }
-    Camera camera;
-    camera.UseMode(3);
-    camera.FillRaw(1);
-    g_trace.clear();
-    camera.Convert(steps);
-    EXPECT_TRUE(g_trace.empty());
+    platform::WorkerPool pool(3);
+    for (platform::WorkerPool* threads : {static_cast<platform::WorkerPool*>(nullptr), &pool}) {
+        Camera camera;
+        camera.controls.pool = threads;
+        camera.UseMode(3);
+        camera.FillRaw(1);
+        g_trace.clear();
+        camera.Convert(steps);
+        EXPECT_TRUE(g_trace.empty());
 
-    camera.filter[kHue] = 0;
-    camera.filter[kSaturation] = -5;
-    camera.filter[kGamma] = 120;
-    camera.filter[kContrast] = 3;
-    camera.filter[kSharpness] = 7;
-    camera.filter[kBrightness] = -9;
-    camera.Convert(steps);
-    EXPECT_EQ(g_trace, (std::vector<std::string>{"H0", "g120", "c3", "S7", "b-9"}));
-    // Sharpening reads the copy, which holds the image as it was before.
-    EXPECT_EQ(g_sharpenSource, camera.set.outputCopy->bits());
-    const FrameBitmap& image = *camera.set.byMode[3];
-    EXPECT_EQ(std::memcmp(camera.set.outputCopy->bits(), image.bits(), static_cast<size_t>(image.height()) * image.stride()),
-              0);
+        camera.filter[kHue] = 0;
+        camera.filter[kSaturation] = -5;
+        camera.filter[kGamma] = 120;
+        camera.filter[kContrast] = 3;
+        camera.filter[kSharpness] = 7;
+        camera.filter[kBrightness] = -9;
+        camera.Convert(steps);
+        ExpectEveryRow({"H0", "g120", "c3", "S7", "b-9"});
+        // Sharpening reads the copy, which holds the image as it was before.
+        EXPECT_EQ(g_sharpenSource, camera.set.outputCopy->bits());
+        const FrameBitmap& image = *camera.set.byMode[3];
+        EXPECT_EQ(std::memcmp(camera.set.outputCopy->bits(), image.bits(),
+                              static_cast<size_t>(image.height()) * image.stride()),
+                  0);
 
-    // No hue and saturation in the monochrome modes.
-    camera.UseMode(1);
-    g_trace.clear();
-    camera.Convert(steps);
-    EXPECT_EQ(g_trace, (std::vector<std::string>{"g120", "c3", "S7", "b-9"}));
+        // No hue and saturation in the monochrome modes.
+        camera.UseMode(1);
+        g_trace.clear();
+        camera.Convert(steps);
+        ExpectEveryRow({"g120", "c3", "S7", "b-9"});
+    }
 }
 
 TEST(ConvertFrame, MissingBitmapsAndBadModesSkipQuietly) {

@@ -18,7 +18,7 @@ using test::Region;
 
 std::vector<SimdLevel> SupportedLevels() {
     std::vector<SimdLevel> levels;
-    for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2}) {
+    for (SimdLevel level : kSimdLevels) {
         if (SimdLevelSupported(level)) levels.push_back(level);
     }
     return levels;

@@ -80,7 +80,7 @@ inline int RunInPlace(PixelKernel kernel, TestFrame& f, void* argument, int extr
 // Calls `body` once per instruction set this machine runs, with that set active.
 inline void ForEachSimdLevel(const std::function<void(SimdLevel)>& body) {
     const SimdLevel previous = ActiveSimdLevel();
-    for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2}) {
+    for (SimdLevel level : kSimdLevels) {
         if (!SimdLevelSupported(level)) continue;
         SetSimdLevel(level);
         body(level);

@@ -60,9 +60,11 @@ inline uint32_t TransformPixel(int b, int g, int r, const HueTransform& t) {
 // 8-bit B, G, R pixels of 3 or 4 bytes (a fourth byte is written 0). Returns
 // how many pixels were done from the start of the row.
 int HueRow8Avx2(uint8_t* d, const uint8_t* s, int width, int bytesPerPixel, const HueTransform& t);
+int HueRow8Ssse3(uint8_t* d, const uint8_t* s, int width, int bytesPerPixel, const HueTransform& t);
 int HueRow8Sse2(uint8_t* d, const uint8_t* s, int width, int bytesPerPixel, const HueTransform& t);
 // 16-bit words, 6 or 8 bytes per pixel (a fourth word is written 0).
 int HueRow16Avx2(uint8_t* d, const uint8_t* s, int width, int bytesPerPixel, const HueTransform& t);
+int HueRow16Ssse3(uint8_t* d, const uint8_t* s, int width, int bytesPerPixel, const HueTransform& t);
 int HueRow16Sse2(uint8_t* d, const uint8_t* s, int width, int bytesPerPixel, const HueTransform& t);
 #endif
 

@@ -66,6 +66,7 @@ int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY
         if (wide) {
 #if KVX_SIMD_X86
             if (level == SimdLevel::Avx2) done = HueRow16Avx2(d, s, width, srcBytesPerPixel, transform);
+            else if (level == SimdLevel::Ssse3) done = HueRow16Ssse3(d, s, width, srcBytesPerPixel, transform);
             else if (level == SimdLevel::Sse2) done = HueRow16Sse2(d, s, width, srcBytesPerPixel, transform);
 #endif
             Row16(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, width - done, dstBytesPerPixel,
@@ -74,6 +75,7 @@ int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY
         }
 #if KVX_SIMD_X86
         if (level == SimdLevel::Avx2) done = HueRow8Avx2(d, s, width, srcBytesPerPixel, transform);
+        else if (level == SimdLevel::Ssse3) done = HueRow8Ssse3(d, s, width, srcBytesPerPixel, transform);
         else if (level == SimdLevel::Sse2) done = HueRow8Sse2(d, s, width, srcBytesPerPixel, transform);
 #endif
         Row8(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, width - done, dstBytesPerPixel,

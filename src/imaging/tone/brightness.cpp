@@ -12,14 +12,26 @@ int Scale(int sample, float factor, int maxValue) {
 
 const ToneParams& Params(void* argument) { return *static_cast<const ToneParams*>(argument); }
 
+void Build8(ToneTable& table, int brightness, int) {
+    const float factor = BrightnessFactor(brightness);
+    for (int i = 0; i < 256; ++i) table.bytes[i] = static_cast<uint8_t>(Scale(i, factor, 255));
+    table.FillPairs();
+}
+
+// Every word is scaled, those beyond the depth too, and clipped to the depth.
+void Build16(ToneTable& table, int brightness, int bitDepth) {
+    table.factor = BrightnessFactor(brightness);
+    table.maxValue = (1 << bitDepth) - 1;
+    table.rule = ToneTable::Rule::kScale;
+    table.words.resize(kToneWords);
+    for (int i = 0; i < 65536; ++i) table.words[i] = static_cast<uint16_t>(Scale(i, table.factor, table.maxValue));
+}
+
 int Run8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
          int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int channels) {
     if (argument == nullptr) return 0;
-    const float factor = BrightnessFactor(Params(argument).value);
-    uint8_t table[256];
-    for (int i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(Scale(i, factor, 255));
     ApplyLookup8(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                 channels, table);
+                 channels, *CachedToneTable(ToneCurve::kBrightness8, Params(argument).value, 8, Build8));
     return 1;
 }
 
@@ -27,16 +39,8 @@ int Run16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int ds
           int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int channels) {
     if (argument == nullptr) return 0;
     const ToneParams& p = Params(argument);
-    const int size = 1 << ClampBitDepth(p.bitDepth);
-    Lookup16 lookup;
-    lookup.factor = BrightnessFactor(p.value);
-    lookup.maxValue = size - 1;
-    lookup.scaleOverflow = true;
-    lookup.rule = Lookup16::Rule::kScale;
-    lookup.table.resize(size);
-    for (int i = 0; i < size; ++i) lookup.table[i] = static_cast<uint16_t>(Scale(i, lookup.factor, size - 1));
     ApplyLookup16(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                  channels, lookup);
+                  channels, *CachedToneTable(ToneCurve::kBrightness16, p.value, ClampBitDepth(p.bitDepth), Build16));
     return 1;
 }
 

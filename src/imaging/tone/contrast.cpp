@@ -13,23 +13,18 @@ int Stretch(int i, int t, int size) {
     return TruncToRange(static_cast<double>(size) / (size - 2 * t) * (i - t), maxValue);
 }
 
-void BuildTable8(int contrast, uint8_t table[256]) {
-    for (int i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(Stretch(i, contrast, 256));
+void Build8(ToneTable& table, int contrast, int) {
+    for (int i = 0; i < 256; ++i) table.bytes[i] = static_cast<uint8_t>(Stretch(i, contrast, 256));
+    table.FillPairs();
 }
 
-Lookup16 BuildTable16(int contrast, int bitDepth) {
-    const int depth = ClampBitDepth(bitDepth);
-    const int size = 1 << depth;
-    const int t = contrast * (1 << (depth - 8));
-    Lookup16 lookup;
-    lookup.table.resize(size);
-    for (int i = 0; i < size; ++i) lookup.table[i] = static_cast<uint16_t>(Stretch(i, t, size));
-    lookup.overflowValue = static_cast<uint16_t>(size - 1);
-    lookup.rule = Lookup16::Rule::kStretch;
-    lookup.ratio = static_cast<double>(size) / (size - 2 * t);
-    lookup.threshold = t;
-    lookup.maxValue = size - 1;
-    return lookup;
+// Samples from the size of the depth on map to the largest value.
+void Build16(ToneTable& table, int contrast, int bitDepth) {
+    const int size = 1 << bitDepth;
+    const int t = contrast * (1 << (bitDepth - 8));
+    table.words.resize(kToneWords);
+    for (int i = 0; i < size; ++i) table.words[i] = static_cast<uint16_t>(Stretch(i, t, size));
+    for (int i = size; i < 65536; ++i) table.words[i] = static_cast<uint16_t>(size - 1);
 }
 
 const ToneParams& Params(void* argument) { return *static_cast<const ToneParams*>(argument); }
@@ -37,10 +32,8 @@ const ToneParams& Params(void* argument) { return *static_cast<const ToneParams*
 int Run8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
          int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int channels) {
     if (argument == nullptr) return 0;
-    uint8_t table[256];
-    BuildTable8(Params(argument).value, table);
     ApplyLookup8(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                 channels, table);
+                 channels, *CachedToneTable(ToneCurve::kContrast8, Params(argument).value, 8, Build8));
     return 1;
 }
 
@@ -49,7 +42,7 @@ int Run16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int ds
     if (argument == nullptr) return 0;
     const ToneParams& p = Params(argument);
     ApplyLookup16(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                  channels, BuildTable16(p.value, p.bitDepth));
+                  channels, *CachedToneTable(ToneCurve::kContrast16, p.value, ClampBitDepth(p.bitDepth), Build16));
     return 1;
 }
 

@@ -8,24 +8,45 @@
 namespace kvx {
 namespace {
 
-void BuildTable8(double exponent, uint8_t table[256]) {
-    for (int i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(TruncToRange(std::pow(i / 255.0, exponent) * 255.0, 255));
+void FillBytes(double exponent, ToneTable& t) {
+    for (int i = 0; i < 256; ++i)
+        t.bytes[i] = static_cast<uint8_t>(TruncToRange(std::pow(i / 255.0, exponent) * 255.0, 255));
+    t.FillPairs();
 }
+
+void BuildGray8(ToneTable& t, int gamma, int) { FillBytes(GammaExponent(gamma), t); }
+
+// Kept away from 0 so that gamma 0 does not turn black pixels white in colour.
+void BuildColor8(ToneTable& t, int gamma, int) { FillBytes(std::clamp(GammaExponent(gamma), 0.001, 99.999), t); }
 
 // 16-bit samples of `bitDepth` significant bits; samples beyond the depth
 // are looked up as the largest one.
-Lookup16 BuildTable16(double exponent, int bitDepth) {
-    const int size = 1 << ClampBitDepth(bitDepth);
-    Lookup16 lookup;
-    lookup.table.resize(size);
+void Build16(ToneTable& t, int gamma, int bitDepth) {
+    const double exponent = GammaExponent(gamma);
+    const int size = 1 << bitDepth;
+    t.words.resize(kToneWords);
     for (int i = 0; i < size; ++i)
-        lookup.table[i] = static_cast<uint16_t>(
+        t.words[i] = static_cast<uint16_t>(
             TruncToRange(std::pow(static_cast<double>(i) / size, exponent) * (size - 1), size - 1));
-    lookup.overflowValue = lookup.table[size - 1];
-    return lookup;
+    for (int i = size; i < 65536; ++i) t.words[i] = t.words[size - 1];
 }
 
 const ToneParams& Params(void* argument) { return *static_cast<const ToneParams*>(argument); }
+
+int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
+        int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int channels, ToneCurve curve) {
+    if (argument == nullptr) return 0;
+    const ToneParams& p = Params(argument);
+    const KernelLayout layout =
+        MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride);
+    if (curve == ToneCurve::kGamma16) {
+        ApplyLookup16(layout, channels, *CachedToneTable(curve, p.value, ClampBitDepth(p.bitDepth), Build16));
+    } else {
+        ApplyLookup8(layout, channels,
+                     *CachedToneTable(curve, p.value, 8, curve == ToneCurve::kGammaGray8 ? BuildGray8 : BuildColor8));
+    }
+    return 1;
+}
 
 }  // namespace
 
@@ -33,42 +54,26 @@ double GammaExponent(int gamma) { return gamma > 100 ? (gamma - 100) / 10.0 + 1.
 
 int GammaGray8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
                int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    if (argument == nullptr) return 0;
-    uint8_t table[256];
-    BuildTable8(GammaExponent(Params(argument).value), table);
-    ApplyLookup8(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                 1, table);
-    return 1;
+    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1,
+               ToneCurve::kGammaGray8);
 }
 
 int GammaGray16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
                 int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    if (argument == nullptr) return 0;
-    const ToneParams& p = Params(argument);
-    ApplyLookup16(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                  1, BuildTable16(GammaExponent(p.value), p.bitDepth));
-    return 1;
+    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1,
+               ToneCurve::kGamma16);
 }
 
 int GammaColor8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
                 int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    if (argument == nullptr) return 0;
-    // Kept away from 0 so that gamma 0 does not turn black pixels white in colour.
-    const double exponent = std::clamp(GammaExponent(Params(argument).value), 0.001, 99.999);
-    uint8_t table[256];
-    BuildTable8(exponent, table);
-    ApplyLookup8(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                 3, table);
-    return 1;
+    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3,
+               ToneCurve::kGammaColor8);
 }
 
 int GammaColor16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
                  int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    if (argument == nullptr) return 0;
-    const ToneParams& p = Params(argument);
-    ApplyLookup16(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                  3, BuildTable16(GammaExponent(p.value), p.bitDepth));
-    return 1;
+    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3,
+               ToneCurve::kGamma16);
 }
 
 const PixelKernel kGammaKernels[6] = {GammaGray8, GammaGray16, GammaColor8, GammaColor8, GammaColor16, GammaColor16};

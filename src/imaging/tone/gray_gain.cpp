@@ -60,10 +60,8 @@ bool FitsSixteenBitLanes(const GrayGainParams& p) {
 }
 
 template <int kBytes>
-int MeasureBalance(const KernelLayout& layout, GrayGainParams& p, int saturation) {
-    if (layout.Empty()) return 0;
-    long long sum[4] = {0, 0, 0, 0};
-    long long count[4] = {0, 0, 0, 0};
+void AccumulateBalance(const KernelLayout& layout, const GrayGainParams& p, int saturation, GrayBalanceSums& sums) {
+    if (layout.Empty()) return;
     const int width = layout.Width();
     for (int y = layout.rect.top; y < layout.rect.bottom; ++y) {
         const uint8_t* s = layout.SrcRow(y);
@@ -73,24 +71,18 @@ int MeasureBalance(const KernelLayout& layout, GrayGainParams& p, int saturation
                                       : LoadWord(s + x * layout.srcBytesPerPixel);
             if (v == 0 || v == saturation) continue;
             const int site = SiteOf(rowState, StartColumnState(p.phase) ^ ((layout.rect.left + x) & 1));
-            sum[site] += v;
-            ++count[site];
+            sums.sum[site] += v;
+            ++sums.count[site];
         }
     }
-    double mean[4];
-    for (int i = 0; i < 4; ++i) {
-        if (count[i] == 0) return 0;
-        mean[i] = static_cast<double>(sum[i]) / static_cast<double>(count[i]);
-    }
-    const double brightest = *std::max_element(mean, mean + 4);
-    // The control's range is 0..255; a site darker than half the brightest
-    // is lifted as far as that range allows.
-    auto gainFor = [&](double m) { return TruncToRange(brightest / m * 128.0, 255); };
-    p.gainG1 = gainFor(mean[kG1]);
-    p.gainR = gainFor(mean[kR]);
-    p.gainB = gainFor(mean[kB]);
-    p.gainG2 = gainFor(mean[kG2]);
-    return 1;
+}
+
+template <int kBytes>
+int MeasureBalance(const KernelLayout& layout, GrayGainParams& p, int saturation) {
+    if (layout.Empty()) return 0;
+    GrayBalanceSums sums;
+    AccumulateBalance<kBytes>(layout, p, saturation, sums);
+    return FinishGrayBalance(sums, p);
 }
 
 }  // namespace
@@ -132,7 +124,7 @@ int GrayGain8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, in
         int done = 0;
 #if KVX_SIMD_X86
         if (level == SimdLevel::Avx2) done = GrayGainRow8Avx2(d, s, layout.Width(), rule);
-        else if (level == SimdLevel::Sse2) done = GrayGainRow8Sse2(d, s, layout.Width(), rule);
+        else if ((level == SimdLevel::Sse2 || level == SimdLevel::Ssse3)) done = GrayGainRow8Sse2(d, s, layout.Width(), rule);
 #endif
         // The vector body handles an even count of pixels, so the tail keeps the column parity.
         GrayGainRow8Scalar(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, layout.Width() - done,
@@ -159,12 +151,37 @@ int GrayGain16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, i
         int done = 0;
 #if KVX_SIMD_X86
         if (level == SimdLevel::Avx2) done = GrayGainRow16Avx2(d, s, layout.Width(), rule, maxValue);
-        else if (level == SimdLevel::Sse2) done = GrayGainRow16Sse2(d, s, layout.Width(), rule, maxValue);
+        else if ((level == SimdLevel::Sse2 || level == SimdLevel::Ssse3)) done = GrayGainRow16Sse2(d, s, layout.Width(), rule, maxValue);
 #endif
         GrayGainRow16Scalar(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, layout.Width() - done,
                             dstBytesPerPixel, srcBytesPerPixel, rule, maxValue);
     }
     (void)level;
+    return 1;
+}
+
+void AccumulateGrayBalance(const uint8_t* src, KernelRect srcRect, int srcBytesPerPixel, int srcStride, bool words,
+                           const GrayGainParams& params, GrayBalanceSums& sums) {
+    const KernelLayout layout =
+        MakeLayout(nullptr, src, srcRect, 0, 0, srcBytesPerPixel, srcBytesPerPixel, srcStride, srcStride);
+    if (words) AccumulateBalance<2>(layout, params, MaxValue16(params.bitDepth), sums);
+    else AccumulateBalance<1>(layout, params, 255, sums);
+}
+
+int FinishGrayBalance(const GrayBalanceSums& sums, GrayGainParams& p) {
+    double mean[4];
+    for (int i = 0; i < 4; ++i) {
+        if (sums.count[i] == 0) return 0;
+        mean[i] = static_cast<double>(sums.sum[i]) / static_cast<double>(sums.count[i]);
+    }
+    const double brightest = *std::max_element(mean, mean + 4);
+    // The control's range is 0..255; a site darker than half the brightest
+    // is lifted as far as that range allows.
+    auto gainFor = [&](double m) { return TruncToRange(brightest / m * 128.0, 255); };
+    p.gainG1 = gainFor(mean[kG1]);
+    p.gainR = gainFor(mean[kR]);
+    p.gainB = gainFor(mean[kB]);
+    p.gainG2 = gainFor(mean[kG2]);
     return 1;
 }
 

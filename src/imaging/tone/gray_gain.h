@@ -45,6 +45,22 @@ int GrayGain16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, i
 // brightest one into the GrayGainParams at `argument`; offsets stay. Returns
 // 1 when the gains were written, 0 when a site had no usable sample (the
 // record is then unchanged). Nothing is written to `dst`.
+// The balance measurement split by rows: the sums of srcRect are added to
+// `sums` (sites follow absolute memory rows and columns, so any band of rows
+// measures alike), and Finish does what the kernels do with the whole
+// frame's sums. `params` gives the phase and bit depth.
+struct GrayBalanceSums {
+    long long sum[4] = {0, 0, 0, 0};
+    long long count[4] = {0, 0, 0, 0};
+
+    void Add(const GrayBalanceSums& other) {
+        for (int i = 0; i < 4; ++i) sum[i] += other.sum[i], count[i] += other.count[i];
+    }
+};
+void AccumulateGrayBalance(const uint8_t* src, KernelRect srcRect, int srcBytesPerPixel, int srcStride, bool words,
+                           const GrayGainParams& params, GrayBalanceSums& sums);
+int FinishGrayBalance(const GrayBalanceSums& sums, GrayGainParams& params);
+
 int GrayBalance8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
                  int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
 int GrayBalance16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,

@@ -1,37 +1,67 @@
 // Applying a per-sample lookup table, the common core of gamma, contrast and
-// brightness. Tables are built per call from the control value; only the
-// samples of B, G and R are looked up, a fourth byte or word stays.
+// brightness. Only the samples of B, G and R are looked up; a fourth byte or
+// word stays. Tables are built when a control value or the depth changes,
+// never per frame, and are shared read-only by every conversion that uses
+// the same curve.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "imaging/tone/kernel_rows.h"
 
 namespace kvx {
 
-// 8-bit samples: `channels` is 1 (gray) or 3 (B, G, R of 3- or 4-byte pixels).
-void ApplyLookup8(const KernelLayout& layout, int channels, const uint8_t table[256]);
+// Entries of a 16-bit table: one per word, and one more that vector
+// gathers may read (as the upper half of the last word's 32-bit load).
+constexpr int kToneWords = 65537;
 
-// 16-bit samples below table.size() are looked up; larger ones (outside the
-// depth, so never from the camera) map through `overflow`. Where the table
-// comes from a rule that vector code can evaluate exactly, `rule` says so
-// and the vector paths compute instead of looking up.
-struct Lookup16 {
-    enum class Rule { kTableOnly, kScale, kStretch };
+struct ToneTable {
+    enum class Rule { kTableOnly, kScale };
 
-    std::vector<uint16_t> table;
-    // Value for samples >= table.size(): either a constant or, when
-    // `scaleOverflow` is set, trunc(sample * factor) clipped to maxValue.
-    uint16_t overflowValue = 0;
-    bool scaleOverflow = false;
+    // 8-bit samples: the table, and the same for two neighbouring bytes at
+    // once (index = high byte << 8 | low byte), which halves the loads.
+    uint8_t bytes[256] = {};
+    std::vector<uint16_t> pairs;
+
+    // 16-bit samples: the result for every possible word, so the lookup
+    // needs no range test; words beyond the depth (never from the camera)
+    // get the curve's value for them.
+    std::vector<uint16_t> words;
+    // kScale: out = min(trunc(in * factor), maxValue) in single precision,
+    // which the vector paths compute faster than they look it up.
+    Rule rule = Rule::kTableOnly;
     float factor = 1.0f;
     int maxValue = 0;
 
-    Rule rule = Rule::kTableOnly;
-    double ratio = 0.0;  // kStretch: trunc(ratio * (v - threshold)) between the thresholds
-    int threshold = 0;
+    void FillPairs();
 };
-void ApplyLookup16(const KernelLayout& layout, int channels, const Lookup16& lookup);
+
+// Which curve a table holds; with the control value and the depth it names
+// the table in the cache.
+enum class ToneCurve : int {
+    kGammaGray8,
+    kGammaColor8,
+    kGamma16,
+    kContrast8,
+    kContrast16,
+    kBrightness8,
+    kBrightness16,
+    kChainGray8,
+    kChainColour8,
+    kChain16
+};
+
+using ToneTableBuilder = void (*)(ToneTable& table, int value, int bitDepth);
+
+// The table of `curve` for `value` and `bitDepth`, built by `build` when no
+// recent conversion used it. The cache keeps the few most recently used.
+std::shared_ptr<const ToneTable> CachedToneTable(ToneCurve curve, int value, int bitDepth, ToneTableBuilder build);
+
+// 8-bit samples: `channels` is 1 (gray) or 3 (B, G, R of 3- or 4-byte pixels).
+void ApplyLookup8(const KernelLayout& layout, int channels, const ToneTable& table);
+// 16-bit samples: `channels` is 1 or 3 (B, G, R of 6- or 8-byte pixels).
+void ApplyLookup16(const KernelLayout& layout, int channels, const ToneTable& table);
 
 }  // namespace kvx

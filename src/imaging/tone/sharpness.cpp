@@ -52,7 +52,9 @@ int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY
                                              : (srcBytesPerPixel == 3 * unit || srcBytesPerPixel == 4 * unit));
     const bool vectorRow = packedLayout && std::abs(strength) <= kVectorSharpnessLimit && maxValue <= 4095;
     const SimdLevel level = vectorRow ? ActiveSimdLevel() : SimdLevel::Scalar;
-    for (int y = srcRect.top + 2; y + 2 < srcRect.bottom; ++y) {
+    const int firstRow = srcRect.top + std::max(p.firstRow, 2);
+    const int endRow = srcRect.top + std::min(p.endRow, layout.Height() - 2);
+    for (int y = firstRow; y < endRow; ++y) {
         const uint8_t* rows[4] = {layout.SrcRow(y - 2), layout.SrcRow(y - 1), layout.SrcRow(y), layout.SrcRow(y + 1)};
         uint8_t* d = layout.DstRow(y);
         bool done = false;
@@ -60,11 +62,11 @@ int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY
         if (wide) {
             if (level == SimdLevel::Avx2)
                 done = SharpenRow16Avx2(d, rows, layout.Width(), srcBytesPerPixel, strength, maxValue);
-            else if (level == SimdLevel::Sse2)
+            else if ((level == SimdLevel::Sse2 || level == SimdLevel::Ssse3))
                 done = SharpenRow16Sse2(d, rows, layout.Width(), srcBytesPerPixel, strength, maxValue);
         } else if (level == SimdLevel::Avx2) {
             done = SharpenRow8Avx2(d, rows, layout.Width(), srcBytesPerPixel, strength);
-        } else if (level == SimdLevel::Sse2) {
+        } else if ((level == SimdLevel::Sse2 || level == SimdLevel::Ssse3)) {
             done = SharpenRow8Sse2(d, rows, layout.Width(), srcBytesPerPixel, strength);
         }
 #endif

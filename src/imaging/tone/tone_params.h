@@ -9,6 +9,11 @@ namespace kvx {
 struct ToneParams {
     int32_t value;     // the control value as the application set it
     int32_t bitDepth;  // significant bits of 16-bit samples (12); 8-bit kernels ignore it
+    // Sharpness only: output rows [firstRow, endRow), counted from the
+    // source rectangle's first row, so that a band of rows still sees the
+    // whole frame as its rectangle and keeps the frame's border.
+    int32_t firstRow = 0;
+    int32_t endRow = INT32_MAX;
 };
 
 // Significant bits of 16-bit samples, kept to a range whose tables stay

@@ -1,4 +1,4 @@
-// Vector workers for the 16-bit tone steps. Each takes a run of `count`
+// Vector workers for the 16-bit brightness step. Each takes a run of `count`
 // words (whole pixels of `wordsPerPixel` words, 1, 3 or 4; with 4 the
 // fourth word of each pixel stays), returns how many words it did from the
 // start (whole pixels), and leaves the rest to the scalar loop.
@@ -15,10 +15,6 @@ namespace kvx {
 int ScaleWordsSse2(uint8_t* d, const uint8_t* s, int count, int wordsPerPixel, float factor, int maxValue);
 int ScaleWordsAvx2(uint8_t* d, const uint8_t* s, int count, int wordsPerPixel, float factor, int maxValue);
 
-// out = 0 below t, maxValue above maxValue - t (and from maxValue + 1 on),
-// else trunc(ratio * (in - t)) in double precision.
-int StretchWordsSse2(uint8_t* d, const uint8_t* s, int count, int wordsPerPixel, double ratio, int t, int maxValue);
-int StretchWordsAvx2(uint8_t* d, const uint8_t* s, int count, int wordsPerPixel, double ratio, int t, int maxValue);
 #endif
 
 }  // namespace kvx
