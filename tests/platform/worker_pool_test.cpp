@@ -46,29 +46,33 @@ TEST(WorkerPool, SizesOutsideTheRangeAreHeldToIt) {
     EXPECT_EQ(kvx::platform::SharedWorkerPool().size(), kvx::platform::ConfiguredThreadCount());
 }
 
-// One caller's tasks hold every worker; another caller must still finish,
-// doing its own tasks itself, or cameras sharing the pool would stall each
-// other.
+// One caller's task holds the only worker; another caller must still
+// finish, doing its own tasks itself, or cameras sharing the pool would
+// stall each other.
 TEST(WorkerPool, ACallerNeverWaitsForAnotherCallersTasks) {
     WorkerPool pool(2);
     std::mutex mutex;
     std::condition_variable changed;
-    bool secondDone = false;
-    int blocked = 0;
+    bool workerHeld = false, secondDone = false;
     std::thread first([&] {
+        const std::thread::id caller = std::this_thread::get_id();
         auto hold = [&](int) {
+            if (std::this_thread::get_id() == caller) return;
             std::unique_lock<std::mutex> lock(mutex);
-            ++blocked;
+            workerHeld = true;
             changed.notify_all();
             changed.wait(lock, [&] { return secondDone; });
         };
-        pool.Run(2, hold);
+        // A worker still starting up takes no task; try until one does.
+        for (;;) {
+            pool.Run(2, hold);
+            std::lock_guard<std::mutex> lock(mutex);
+            if (workerHeld) return;
+        }
     });
     {
-        // Both of the first caller's tasks are running: one on the worker,
-        // one on the first caller.
         std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [&] { return blocked == 2; });
+        changed.wait(lock, [&] { return workerHeld; });
     }
     std::atomic<int> ran{0};
     auto count = [&](int) { ran.fetch_add(1); };
