@@ -1,4 +1,8 @@
 // Millisecond clocks and sleeping.
+//
+// Blocking and threads: TickCount and MultimediaTime never block; SleepMs
+// blocks the calling thread for its time. All three may be called from any
+// thread.
 #pragma once
 
 #include <cstdint>

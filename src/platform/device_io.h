@@ -6,6 +6,12 @@
 // of backends (the real kernel driver where the system has one, the virtual
 // camera everywhere) and asks them in order which one serves a path. The
 // callers never learn which backend answered.
+//
+// Blocking and threads: DeviceOpen, DeviceCancel and DeviceClose never
+// block; DeviceControl blocks until the driver completes the request (a
+// frame read until the camera delivers or the request is cancelled). Any
+// thread may call them; a handle is closed only once no other thread uses it
+// (callers guard the handle they cancel through with a lock of their own).
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,10 @@
 // bitmap section selected into its own memory device context; where the
 // section cannot be made, and on systems without one, zeroed heap memory
 // that the kernels can still work on but nothing can draw.
+//
+// Blocking and threads: No call blocks beyond allocating memory. Any thread
+// may call them, one thread at a time per surface (the camera's frame lock
+// sees to that for its bitmaps).
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,11 @@
 // Events with Win32 semantics on top of the C++ standard library, the same
 // code on every system: a manual-reset event stays signalled until Reset, an
 // auto-reset event releases one waiter and clears itself.
+//
+// Blocking and threads: Set, Clear and IsSet never block (they hold the
+// event's own mutex for an instant); Wait blocks until the event is set or
+// the time-out passes. Every call may come from any thread, on the same
+// event at the same time.
 #pragma once
 
 #include <condition_variable>

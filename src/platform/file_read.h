@@ -2,6 +2,10 @@
 // directory, a FIFO, a pipe or a device is refused before anything is read
 // from it, so that a careless name can neither hang the caller nor make it
 // allocate what the name's "size" claims.
+//
+// Blocking and threads: ReadRegularFile blocks only for disk reads: a name
+// that could block (a FIFO, a device) is refused before it is read. Any
+// thread.
 #pragma once
 
 #include <cstddef>

@@ -2,6 +2,11 @@
 // file beside the destination and the finished file is renamed over the
 // destination in one step, so a write that fails half-way (disk full, an
 // encoder error, a crash) never leaves a broken file where a good one was.
+//
+// Blocking and threads: Every call may block on the disk;
+// ReplaceWithTemporaryFile also waits for the finished file to reach it
+// (fsync, FlushFileBuffers), which can take long, so no caller holds a
+// camera lock across it. Any thread; one writer per temporary file.
 #pragma once
 
 #include <cstdint>

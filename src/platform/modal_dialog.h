@@ -2,6 +2,13 @@
 // a tab control. The dialog's behaviour lives in a DialogHandler that sees
 // its controls only through DialogControls, so that it runs without windows
 // too. Other systems than Windows have no such dialogs.
+//
+// Blocking and threads: RunModalDialog blocks until the user closes the
+// dialog and runs its message loop on the calling thread, which must be the
+// application's thread that owns `owner`; where there are no dialogs it
+// returns at once. DialogControls and DialogHandler calls happen on that
+// dialog's thread only. PostToDialog never blocks and may be called from any
+// thread.
 #pragma once
 
 #include <cstdint>

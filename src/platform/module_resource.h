@@ -1,5 +1,8 @@
 // Resources linked into a program module (FindResource/LoadResource on
 // Windows). Other systems have no such resources.
+//
+// Blocking and threads: FindModuleResource never blocks and may be called
+// from any thread.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,8 @@
 // Identity and liveness of processes, for records that several processes
 // share and that a process may leave behind when it crashes.
+//
+// Blocking and threads: Neither call blocks (ProcessExists asks the system
+// once); any thread.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,12 @@
 // Keys are named by backslash-separated paths below the user's root and, as
 // in the registry, compared without regard to ASCII case. Every write is
 // visible to the next read in any process.
+//
+// Blocking and threads: Every call may block for a short while: on POSIX a
+// write waits for another process's write of the store (an exclusive lock on
+// a companion file) and for the disk, and a read parses the file again when
+// it changed; the registry waits for its own locks. Any thread may call
+// them; one SettingsKey object is used by one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,10 @@
 // Named memory shared by every process on the machine.
+//
+// Blocking and threads: Open, OpenOrCreate, Close and the destructor may
+// block for a short while: on POSIX they wait for another process that is
+// attaching or detaching the same name (the block's guard lock). Any thread;
+// one SharedMemory object by one thread at a time. The mapped memory itself
+// carries no lock: its users agree on atomic access.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,6 @@
 // Facts about the system and the running program.
+//
+// Blocking and threads: Neither call blocks; any thread.
 #pragma once
 
 #include <cstdint>

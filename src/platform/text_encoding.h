@@ -1,4 +1,6 @@
 // Conversions between wide strings and the narrow (ANSI) code page.
+//
+// Blocking and threads: Neither call blocks; any thread.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,7 @@
 // Scheduling priority of the calling thread.
+//
+// Blocking and threads: SetCurrentThreadPriority never blocks and changes
+// only the calling thread; any thread may call it for itself.
 #pragma once
 
 namespace kvx::platform {

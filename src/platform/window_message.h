@@ -1,4 +1,8 @@
 // Posting messages to application windows.
+//
+// Blocking and threads: PostWindowMessage never blocks and may be called
+// from any thread, with or without a camera lock held (on POSIX it holds the
+// mailbox's own lock for an instant).
 #pragma once
 
 #include <cstdint>

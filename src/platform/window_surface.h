@@ -6,10 +6,13 @@
 // memory that painting fills and that ReadWindowPixel reads back, so tests
 // and tools can see what would have been drawn.
 //
-// Contract: classes, windows and device contexts are made and released on
-// one thread (the application's); QueryWindow, IsWindowShown, ClientSize and
-// the two drawing calls may run on any thread while the window exists and
-// the caller keeps its device context. No call blocks on another thread.
+// Blocking and threads: classes, windows and device contexts are made and
+// released on one thread (the application's); QueryWindow, IsWindowShown,
+// ClientSize and the two drawing calls may run on any thread while the
+// window exists and the caller keeps its device context. No call waits for
+// the application's thread or its messages. Under X11 every call holds the
+// backend's one connection lock for its request, so it may wait briefly for
+// another thread's request and for the server's answer.
 #pragma once
 
 #include <cstdint>

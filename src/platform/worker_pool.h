@@ -6,6 +6,13 @@
 //
 // Run takes no allocation: the job lives on the caller's stack and is
 // linked into the pool's queue for as long as it has unclaimed tasks.
+//
+// Blocking and threads: Run blocks the calling thread until every task of
+// its job has finished; any thread may call it, but never from inside a task
+// of the same pool. The destructor joins the workers; SharedWorkerPool's
+// pool is never destroyed. ConfiguredThreadCount never blocks.
+// SharedWorkerPool may be called from any thread (the first call makes the
+// workers).
 #pragma once
 
 #include <condition_variable>
