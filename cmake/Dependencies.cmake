@@ -29,5 +29,10 @@ if(WIN32)
   # One self-contained DLL and test programs: no MinGW runtime DLLs beside them.
   target_link_options(kolvex_deps INTERFACE -static -static-libgcc -static-libstdc++)
 else()
-  target_link_libraries(kolvex_deps INTERFACE rt ${CMAKE_DL_LIBS})
+  # The preview window on an X server, with shared-memory uploads.
+  find_package(X11 REQUIRED)
+  if(NOT TARGET X11::Xext)
+    message(FATAL_ERROR "libXext not found: run scripts/setup")
+  endif()
+  target_link_libraries(kolvex_deps INTERFACE rt ${CMAKE_DL_LIBS} X11::X11 X11::Xext)
 endif()

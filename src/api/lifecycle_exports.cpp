@@ -28,6 +28,13 @@ KOLVEX_API int KOLVEX_CALL Kolvex_Initialize(KolvexWindow applicationWindow) {
 KOLVEX_API int KOLVEX_CALL Kolvex_Release(int handle) {
     std::shared_ptr<CKolvex> camera;
     if (!kvx::SdkChain().Take(handle, &camera)) return 0;
+    // Nothing may touch the application's buffer once Release returned,
+    // whatever another thread is still doing on this camera.
+    try {
+        camera->Retire();
+    } catch (...) {
+        // The teardown below stops what is left.
+    }
     // Dropping the reference runs the teardown here, unless another thread
     // is still inside a call on this camera: then it runs when that call
     // returns.

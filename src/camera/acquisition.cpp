@@ -1,6 +1,7 @@
 // Acquisition control: the four ways of working (idle with single
 // snapshots, continuous preview, on-demand capture, external trigger), how
 // each starts and stops, and what a start prepares.
+#include <chrono>
 #include <cstdlib>
 
 #include "camera/camera_exposure.h"
@@ -18,6 +19,7 @@ namespace {
 using State = AcquisitionState;
 
 constexpr int kTriggerWaitMs = 5000;
+constexpr uint32_t kStopPollMs = 20;
 
 int SubsampleDivisor(int mode) {
     switch (mode) {
@@ -51,9 +53,27 @@ bool CKolvex::CreateModeBitmaps(int mode, int width, int height) {
 
 void CKolvex::RefreshRealExposureTime() { UpdateRealExposure(); }
 
+// The busy test and the claim are one step: two starts at the same moment,
+// in one process or two, never both get the device. The claim is held until
+// acquisition stops, and given back at once when the start fails.
 int CKolvex::Setup() {
     const int n = device_->GetDeviceNumber();
-    if (!device_->IsDevicePresent(n) || sharedTable_.IsDeviceBusy(n)) {
+    // Looked at again, so that a camera plugged in after Initialize is found.
+    if (!device_->IsDevicePresent(n)) device_->ProbeDevice(n);
+    if (!device_->IsDevicePresent(n) || !ClaimForUse(n)) {
+        RecordError(KOLVEX_ERR_DEVICE_NUMBER);
+        return 0;
+    }
+    if (!SetupClaimed()) {
+        ReleaseClaim();
+        return 0;
+    }
+    return 1;
+}
+
+int CKolvex::SetupClaimed() {
+    // A device whose programming was withheld or lost gets it now.
+    if (!ProgramClaimedDevice()) {
         RecordError(KOLVEX_ERR_DEVICE_NUMBER);
         return 0;
     }
@@ -135,6 +155,45 @@ int CKolvex::SetPreviewWindow(WindowHandle parent, int left, int top, int right,
 
 // --- starting and stopping -------------------------------------------------------
 
+// A stop's turn at controlLock_: callers that loop on the camera step aside
+// while a stop waits (YieldToWaitingStops), as the lock itself is not fair.
+class CKolvex::StopTurn {
+public:
+    explicit StopTurn(CKolvex& camera) : camera_(camera) {
+        {
+            std::lock_guard<std::mutex> gate(camera_.stopGateLock_);
+            ++camera_.stopsWaiting_;
+        }
+        camera_.controlLock_.lock();
+        {
+            std::lock_guard<std::mutex> gate(camera_.stopGateLock_);
+            --camera_.stopsWaiting_;
+        }
+        camera_.stopGateOpen_.notify_all();
+    }
+    ~StopTurn() { camera_.controlLock_.unlock(); }
+    StopTurn(const StopTurn&) = delete;
+    StopTurn& operator=(const StopTurn&) = delete;
+
+private:
+    CKolvex& camera_;
+};
+
+void CKolvex::YieldToWaitingStops() {
+    // Bounded: a caller that already holds controlLock_ further up its own
+    // stack would otherwise wait for a stop that waits for it.
+    constexpr auto kLongestYield = std::chrono::milliseconds(200);
+    std::unique_lock<std::mutex> gate(stopGateLock_);
+    stopGateOpen_.wait_for(gate, kLongestYield, [this] { return stopsWaiting_ == 0; });
+}
+
+void CKolvex::Retire() {
+    retired_ = true;
+    // Without a device nothing runs, and a stop would only report error 1.
+    if (device_) Close();
+    SetCallback(nullptr, nullptr, 0, 0);
+}
+
 void CKolvex::SetCallback(WindowHandle window, void* buffer, int size, int bottomUp) {
     std::lock_guard<std::mutex> hold(frameLock_);
     callbackWindow_ = window;
@@ -146,11 +205,14 @@ void CKolvex::SetCallback(WindowHandle window, void* buffer, int size, int botto
 int CKolvex::Preview() { return CallBackPreview(nullptr, nullptr, 0, 0); }
 
 int CKolvex::CallBackPreview(WindowHandle window, void* buffer, int size, int bottomUp) {
+    YieldToWaitingStops();
     std::lock_guard<std::recursive_mutex> control(controlLock_);
-    if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    if (retired()) return 0;
     SetCallback(window, buffer, size, bottomUp);
-    if (!OpenPreviewIfWanted()) return 0;
-    const int started = StartPreview();
+    // Without a device the start fails at once; a window would only be
+    // opened to be closed again.
+    if (device_ && !OpenPreviewIfWanted()) return 0;
+    const int started = StartPreviewHeld();
     if (!started) {
         Close();
         RecordError(KOLVEX_ERR_FRAME);
@@ -159,9 +221,20 @@ int CKolvex::CallBackPreview(WindowHandle window, void* buffer, int size, int bo
 }
 
 int CKolvex::StartPreview() {
+    YieldToWaitingStops();
     std::lock_guard<std::recursive_mutex> control(controlLock_);
+    return StartPreviewHeld();
+}
+
+int CKolvex::StartPreviewHeld() {
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    if (retired()) return 0;
     const State state = state_.load();
+    // A worker that lost the device has ended: previewing in name only.
+    // Saying so beats a 1 that delivers nothing; Stop preview (or the
+    // failure path of Preview, which closes) clears the way for a new
+    // start.
+    if (state == State::Preview && runFlag_.load() == 0) return RecordError(KOLVEX_ERR_DEVICE_LOST), 0;
     if (state == State::Preview) return 1;
     if (state != State::Idle) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     if (!Setup()) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
@@ -176,15 +249,14 @@ int CKolvex::StartPreview() {
         return RecordError(KOLVEX_ERR_DEVICE_IO), 0;
     }
     state_ = State::Preview;
-    claimedDevice_ = device_->GetDeviceNumber();
-    sharedTable_.ClaimDevice(claimedDevice_, applicationWindow_, platform::ProgramModuleId());
     return 1;
 }
 
 int CKolvex::StopPreview() {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    StopTurn control(*this);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     runFlag_ = 0;
+    stopAsked_.Set();
     if (OnWorkerThread()) {
         // Waiting here would be waiting for ourselves; the cleared flag ends
         // the loop and the next stop from outside collects the thread.
@@ -194,16 +266,17 @@ int CKolvex::StopPreview() {
         device_->SetTriggerMode(0);
         // Ending the transfer also wakes a worker waiting for a frame.
         device_->StopTransfer();
-        if (claimedDevice_ >= 0) {
-            sharedTable_.ReleaseDevice(claimedDevice_, applicationWindow_, platform::ProgramModuleId());
-            claimedDevice_ = -1;
-        }
     }
     if (worker_.joinable()) {
-        workerEnded_.Wait();
+        // A worker waiting for a triggered frame that never comes, or for a
+        // camera that never answers, has its read cancelled.
+        while (!workerEnded_.Wait(kStopPollMs)) device_->CancelSingleFrame();
         worker_.join();
         workerId_ = std::thread::id();
     }
+    // Given back once nothing drives the device any more; also after a
+    // start that failed before it changed the state.
+    ReleaseClaim();
     // Frames reach the recorder only from the preview worker: with it gone
     // the recording ends too, finished with the frames it has.
     StopRecording();
@@ -211,7 +284,7 @@ int CKolvex::StopPreview() {
 }
 
 int CKolvex::Close() {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    StopTurn control(*this);
     // Acquisition stops before the window goes, so no frame is painted
     // through a device context that is being released.
     StopPreview();
@@ -228,8 +301,10 @@ int CKolvex::Close() {
 }
 
 int CKolvex::Capture() {
+    YieldToWaitingStops();
     std::lock_guard<std::recursive_mutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    if (retired()) return 0;
     const State state = state_.load();
     if (state == State::Capture) return 1;
     if (state != State::Idle) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
@@ -239,8 +314,10 @@ int CKolvex::Capture() {
 }
 
 int CKolvex::Trigger(WindowHandle window, void* buffer, int size, int bottomUp) {
+    YieldToWaitingStops();
     std::lock_guard<std::recursive_mutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    if (retired()) return 0;
     const State state = state_.load();
     if (state == State::Preview || state == State::Capture) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     SetCallback(window, buffer, size, bottomUp);
@@ -265,6 +342,7 @@ int CKolvex::Trigger(WindowHandle window, void* buffer, int size, int bottomUp) 
 bool CKolvex::StartWorker(bool triggerLoop) {
     runFlag_ = 1;
     workerEnded_.Clear();
+    stopAsked_.Clear();
     try {
         worker_ = std::thread(&CKolvex::WorkerMain, this, triggerLoop);
     } catch (...) {
@@ -280,63 +358,56 @@ bool CKolvex::OnWorkerThread() const { return worker_.joinable() && std::this_th
 // --- single frames ---------------------------------------------------------------
 
 int CKolvex::SnapShot(void* buffer, int size, int bottomUp) {
+    YieldToWaitingStops();
     std::lock_guard<std::recursive_mutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     const State state = state_.load();
     if (state == State::Preview || state == State::Trigger) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     if (state == State::Idle && !Setup()) return 0;
-    // Capture state keeps the single-frame channel for the next snapshot.
+    // Capture state keeps the single-frame channel for the next snapshot,
+    // and its claim; a snapshot from idle gives the claim back when done.
     const bool keepChannel = state == State::Capture;
+    struct ClaimedForSnapshot {
+        CKolvex* camera;
+        ~ClaimedForSnapshot() {
+            if (camera) camera->ReleaseClaim();
+        }
+    } claimed{keepChannel ? nullptr : this};
 
-    std::unique_lock<std::mutex> hold(frameLock_);
-    auto fail = [&](int code) {
+    auto closeChannel = [&] {
         if (!keepChannel) device_->CloseSingleFrame();
-        RecordError(code);
-        return 0;
     };
-    if (device_->ReadSingleFrame() != 0) return fail(KOLVEX_ERR_FRAME);
-    FrameBitmap* raw = RawBitmap();
-    if (!raw || raw->empty() || device_->CopySingleFrame(raw->bits()) != 0) {
-        PostFrameError(callbackWindow_, KOLVEX_ERR_FRAME);
-        return fail(KOLVEX_ERR_FRAME);
+
+    if (device_->ReadSingleFrame() != 0) {
+        closeChannel();
+        return RecordError(KOLVEX_ERR_FRAME), 0;
     }
-    SpreadPackedRows(*raw);
-    Convert();
-    imageAvailable_ = 1;
-    if (buffer && size != 0 && !FrameCopy(OutputBitmap(activeMode_), bottomUp, buffer, size, callbackWindow_)) {
-        if (!keepChannel) device_->CloseSingleFrame();
-        hold.unlock();
-        return RecordError(KOLVEX_ERR_RESOURCE), 0;
+    const FrameDelivery::Destination destination{buffer, size, bottomUp};
+    FrameDelivery single;
+    single.source = FrameSource::Single;
+    single.destination = &destination;
+    const DeliveryResult delivered = DeliverFrame(single);
+    closeChannel();
+    switch (delivered) {
+        case DeliveryResult::Delivered: return 1;
+        case DeliveryResult::ReadFailed: return 0;  // reported by the delivery
+        case DeliveryResult::CopyFailed: break;
     }
-    hold.unlock();
-    if (!keepChannel) device_->CloseSingleFrame();
-    return 1;
+    return RecordError(KOLVEX_ERR_RESOURCE), 0;
 }
 
+// The output bitmap of the colour mode set now, which need not be the one
+// the last start set up for: after an 8-bit run a 24-bit reader gets the
+// 24-bit bitmap (or error 5 when it has no pixels), and an 8-bit reader
+// after a colour run gets the raw frame the 8-bit bitmap holds.
 int CKolvex::GetImage(void* buffer, int size, int bottomUp) {
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     std::lock_guard<std::mutex> hold(frameLock_);
-    const FrameBitmap* output = OutputBitmap(activeMode_ >= 0 ? activeMode_ : colorMode_);
+    const FrameBitmap* output = OutputBitmap(colorMode());
     if (!output) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     if (output->empty() || !buffer) return RecordError(KOLVEX_ERR_RESOURCE), 0;
     if (!FrameCopy(output, bottomUp, buffer, size, callbackWindow_)) return RecordError(KOLVEX_ERR_RESOURCE), 0;
     return 1;
-}
-
-// --- delivering frames -----------------------------------------------------------
-
-int CKolvex::FrameCopy(const FrameBitmap* bitmap, int bottomUp, void* buffer, int size,
-                       WindowHandle callbackWindow) {
-    if (!bitmap || !CopyFrameOut(*bitmap, bottomUp, buffer, size)) {
-        PostFrameError(callbackWindow, KOLVEX_ERR_RESOURCE);
-        RecordError(KOLVEX_ERR_RESOURCE);
-        return 0;
-    }
-    return 1;
-}
-
-void CKolvex::PostFrameError(WindowHandle callbackWindow, int code) {
-    if (callbackWindow) platform::PostWindowMessage(callbackWindow, KOLVEX_WM_FRAME, 0, code);
 }
 
 int CKolvex::SetWaitTime(int milliseconds) {

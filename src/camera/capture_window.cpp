@@ -9,6 +9,30 @@ namespace kvx {
 namespace {
 
 constexpr int32_t kPresetBuffersDefault = 4;
+constexpr int32_t kSensorWidth = 2048;
+constexpr int32_t kSensorHeight = 1536;
+// The device refuses smaller windows: accepting one here would only move
+// the failure to the next start.
+constexpr int32_t kSmallestWidth = 4;
+constexpr int32_t kSmallestHeight = 3;
+
+bool WindowFits(const CaptureGeometry& g, int32_t subSample) {
+    if (g.width < kSmallestWidth || g.height < kSmallestHeight || g.horizontalStart < 0 || g.verticalStart < 0)
+        return false;
+    if (g.width > kSensorWidth || g.height > kSensorHeight || g.horizontalStart > kSensorWidth ||
+        g.verticalStart > kSensorHeight)
+        return false;
+    // Compared in 64 bits: values near INT32_MAX must not wrap into a
+    // valid-looking window.
+    if (int64_t{g.horizontalStart} + g.width > kSensorWidth || int64_t{g.verticalStart} + g.height > kSensorHeight)
+        return false;
+    switch (subSample) {
+        case 2: case 3: case 17: case 18: case 19:
+            return false;
+        default:
+            return true;
+    }
+}
 
 // The presets this library writes live in the camera's own key; the root
 // is searched after it for presets that something else put there.
@@ -29,6 +53,17 @@ bool FindSizePreset(int device, int32_t width, int32_t height, settings::SizeEnt
 
 }  // namespace
 
+bool CKolvex::CaptureWindowValid() const { return WindowFits(geometry_, subSample()); }
+
+void CKolvex::RestoreDefaultGeometry() {
+    geometry_.horizontalTotal = kSensorWidth;
+    geometry_.verticalTotal = kSensorHeight;
+    geometry_.width = kSensorWidth;
+    geometry_.height = kSensorHeight;
+    geometry_.horizontalStart = 0;
+    geometry_.verticalStart = 0;
+}
+
 // While acquisition runs the device keeps the window that the bitmaps were
 // made for: a new one arriving mid-stream would deliver frames of another
 // size into them. The next start sends the stored window.
@@ -42,14 +77,17 @@ int CKolvex::SetCaptureWindowEx(int horizontalTotal, int horizontalStart, int wi
                                 int verticalStart, int height) {
     std::lock_guard<std::recursive_mutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
-    geometry_.horizontalTotal = horizontalTotal;
-    geometry_.horizontalStart = horizontalStart;
-    geometry_.width = width;
-    geometry_.verticalTotal = verticalTotal;
-    geometry_.verticalStart = verticalStart;
-    geometry_.height = height;
-    // An invalid window stays stored; the next start refuses it.
-    if (!CaptureWindowValid()) return RecordError(KOLVEX_ERR_GEOMETRY), 0;
+    CaptureGeometry window = geometry_;
+    window.horizontalTotal = horizontalTotal;
+    window.horizontalStart = horizontalStart;
+    window.width = width;
+    window.verticalTotal = verticalTotal;
+    window.verticalStart = verticalStart;
+    window.height = height;
+    // A refused window changes nothing: the camera keeps one it can start
+    // with, and nothing sizes a preview window from values it refused.
+    if (!WindowFits(window, subSample())) return RecordError(KOLVEX_ERR_GEOMETRY), 0;
+    geometry_ = window;
     SendGeometryUnlessStreaming();
     return 1;
 }

@@ -13,7 +13,6 @@ namespace {
 constexpr int kMinNameBuffer = 16;
 // "Kolvex410QFX-ZQP_NN" and its terminator.
 constexpr int kNameBufferNeeded = 20;
-constexpr uint16_t kVariantRomAddress = 0x1EB0;
 
 // "Kolvex410QFX-ZQP_NN", terminated; `size` always has room for it.
 void FormatName(int number, char* out, size_t size) {
@@ -82,24 +81,34 @@ int CKolvex::GetDeviceNameWide(int n, wchar_t* buffer, int size) {
     return 1;
 }
 
+// Switching is refused while acquisition runs (code 1, as for any start in
+// the wrong state): the worker, a snapshot or the recorder may be reading
+// the ring that a switch would replace, and silently stopping a stream the
+// application did not ask to stop would lose its frames and its recording.
 int CKolvex::SelectDevice(int n) {
+    std::lock_guard<std::recursive_mutex> control(controlLock_);
     if (!device_) {
         RecordError(KOLVEX_ERR_NO_DEVICE);
         return 0;
     }
+    if (state_.load() != AcquisitionState::Idle || worker_.joinable()) {
+        RecordError(KOLVEX_ERR_NO_DEVICE);
+        return 0;
+    }
     SaveDeviceSettings();
+    // Presence is looked at again: a camera plugged in since the last
+    // probe must not be refused.
+    if (n >= 0 && n < device_->GetMaxDevices() && !device_->IsDevicePresent(n)) device_->ProbeDevice(n);
+    // A device that another camera object drives is only named here (the
+    // command gate withholds everything); the first start that claims it
+    // programs it.
     if (!device_->IsDevicePresent(n) || device_->SelectDevice(n) != 0) {
         RecordError(KOLVEX_ERR_DEVICE_NUMBER);
         return 0;
     }
     deviceNumber_ = n;
     LoadDeviceSettings();
-
-    uint8_t variant = 0;
-    if (device_->ReadSromByteAt(kVariantRomAddress, &variant) == 1) {
-        if (variant == 1) device_->SetVariant(0);
-        if (variant == 2) device_->SetVariant(1);
-    }
+    ReadVariant();
     return 1;
 }
 

@@ -6,6 +6,7 @@
 #include "camera/camera_exposure.h"
 #include "camera/kolvex.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
+#include "settings/value_ranges.h"
 
 namespace kvx {
 
@@ -23,51 +24,47 @@ enum class Rule {
 struct Parameter {
     Rule rule;
     int index;  // into the filter block, or the analog block for the sensor rules
-    int32_t min;
-    int32_t max;
+    settings::ValueRange accepted;
 };
 
 constexpr int kFirstParameter = 1;
 constexpr int kLastParameter = 28;
+constexpr settings::ValueRange kUnused = {0, 0};
 
-// Indexed by identifier - 1.
+// Indexed by identifier - 1. The stored settings are checked against the
+// same ranges when they are loaded.
 constexpr Parameter kParameters[kLastParameter] = {
-    {Rule::Stored, kBrightness, -255, 255},      // 1
-    {Rule::Stored, kContrast, -127, 127},        // 2
-    {Rule::Stored, kHue, -360, 360},             // 3
-    {Rule::Stored, kSaturation, -255, 255},      // 4
-    {Rule::Stored, kSharpness, 0, 30},           // 5
-    {Rule::PackedBayer, kBayerGainRed, 0, 0},    // 6
-    {Rule::Stored, kBayerGainRed, 0, 400},       // 7
-    {Rule::Stored, kBayerGainGreen, 0, 400},     // 8
-    {Rule::Stored, kBayerGainBlue, 0, 400},      // 9
-    {Rule::Flag, kAutoWhiteBalance, 0, 0},       // 10
-    {Rule::Stored, kGamma, 0, 200},              // 11
-    {Rule::Stored, kBayerMode, 0, 3},            // 12
-    {Rule::GlobalGain, kGlobalGain, 0, 0},       // 13: up to the device's maximum
-    {Rule::ColourGain, kColorGainRed, 0, 0},     // 14
-    {Rule::ColourGain, kColorGainGreen1, 0, 0},  // 15
-    {Rule::ColourGain, kColorGainGreen2, 0, 0},  // 16
-    {Rule::ColourGain, kColorGainBlue, 0, 0},    // 17
-    {Rule::ExposureLines, kExposureLines, 1, 0}, // 18: up to the device's maximum
-    {Rule::Stored, kGrayMode, 0, 2},             // 19
-    {Rule::Stored, kGrayGainR, 0, 255},          // 20
-    {Rule::Stored, kGrayGainG1, 0, 255},         // 21
-    {Rule::Stored, kGrayGainG2, 0, 255},         // 22
-    {Rule::Stored, kGrayGainB, 0, 255},          // 23
-    {Rule::Stored, kGrayOffsetR, -255, 255},     // 24
-    {Rule::Stored, kGrayOffsetG1, -255, 255},    // 25
-    {Rule::Stored, kGrayOffsetG2, -255, 255},    // 26
-    {Rule::Stored, kGrayOffsetB, -255, 255},     // 27
-    {Rule::Stored, kAutoGrayGain, 0, 1},         // 28
+    {Rule::Stored, kBrightness, settings::kBrightnessRange},     // 1
+    {Rule::Stored, kContrast, settings::kContrastRange},         // 2
+    {Rule::Stored, kHue, settings::kHueRange},                   // 3
+    {Rule::Stored, kSaturation, settings::kSaturationRange},     // 4
+    {Rule::Stored, kSharpness, settings::kSharpnessRange},       // 5
+    {Rule::PackedBayer, kBayerGainRed, kUnused},                 // 6
+    {Rule::Stored, kBayerGainRed, settings::kBayerGainRange},    // 7
+    {Rule::Stored, kBayerGainGreen, settings::kBayerGainRange},  // 8
+    {Rule::Stored, kBayerGainBlue, settings::kBayerGainRange},   // 9
+    {Rule::Flag, kAutoWhiteBalance, kUnused},                    // 10
+    {Rule::Stored, kGamma, settings::kGammaRange},               // 11
+    {Rule::Stored, kBayerMode, settings::kBayerModeRange},       // 12
+    {Rule::GlobalGain, kGlobalGain, kUnused},                    // 13: up to the device's maximum
+    {Rule::ColourGain, kColorGainRed, kUnused},                  // 14
+    {Rule::ColourGain, kColorGainGreen1, kUnused},               // 15
+    {Rule::ColourGain, kColorGainGreen2, kUnused},               // 16
+    {Rule::ColourGain, kColorGainBlue, kUnused},                 // 17
+    {Rule::ExposureLines, kExposureLines, kUnused},              // 18: 1 up to the device's maximum
+    {Rule::Stored, kGrayMode, settings::kGrayModeRange},         // 19
+    {Rule::Stored, kGrayGainR, settings::kGrayGainRange},        // 20
+    {Rule::Stored, kGrayGainG1, settings::kGrayGainRange},       // 21
+    {Rule::Stored, kGrayGainG2, settings::kGrayGainRange},       // 22
+    {Rule::Stored, kGrayGainB, settings::kGrayGainRange},        // 23
+    {Rule::Stored, kGrayOffsetR, settings::kGrayOffsetRange},    // 24
+    {Rule::Stored, kGrayOffsetG1, settings::kGrayOffsetRange},   // 25
+    {Rule::Stored, kGrayOffsetG2, settings::kGrayOffsetRange},   // 26
+    {Rule::Stored, kGrayOffsetB, settings::kGrayOffsetRange},    // 27
+    {Rule::Stored, kAutoGrayGain, settings::kGrayBalanceRange},  // 28
 };
 
-// Inclusive, without overflow for any pair of 32-bit bounds. With min 0 it
-// is the unsigned test the interface documents: every negative value fails.
-bool InRange(int32_t value, int32_t min, int32_t max) {
-    return static_cast<uint32_t>(value) - static_cast<uint32_t>(min) <=
-           static_cast<uint32_t>(max) - static_cast<uint32_t>(min);
-}
+bool InRange(int32_t value, int32_t min, int32_t max) { return settings::ValueRange{min, max}.Contains(value); }
 
 // The worker reads these blocks word by word while it converts.
 int32_t Load(const int32_t* word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
@@ -114,7 +111,7 @@ int CKolvex::SetFilterValue(int parameter, int value) {
     CameraExposure sensor(device_.get(), analog_.data(), nullptr);
     switch (p->rule) {
         case Rule::Stored:
-            if (!InRange(value, p->min, p->max)) return rejected();
+            if (!p->accepted.Contains(value)) return rejected();
             Store(&filter_[static_cast<size_t>(p->index)], value);
             return 1;
         case Rule::PackedBayer:
@@ -134,7 +131,7 @@ int CKolvex::SetFilterValue(int parameter, int value) {
             Store(&analog_[static_cast<size_t>(p->index)], 0);
             return 1;
         case Rule::ExposureLines:
-            if (!InRange(value, p->min, device_->GetMaxExposureLines())) return rejected();
+            if (!InRange(value, 1, device_->GetMaxExposureLines())) return rejected();
             sensor.ApplyExposureLines(value);
             return 1;
     }

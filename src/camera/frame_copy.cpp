@@ -22,4 +22,10 @@ bool CopyFrameOut(const FrameBitmap& bitmap, int bottomUp, void* buffer, int64_t
     return true;
 }
 
+bool CopyFrameBitmap(const FrameBitmap& source, FrameBitmap& copy) {
+    if (source.empty() || !copy.Create(source.width(), source.height(), source.bitsPerPixel())) return false;
+    std::memcpy(copy.bits(), source.bits(), static_cast<size_t>(FrameCopyBytes(source)));
+    return true;
+}
+
 }  // namespace kvx

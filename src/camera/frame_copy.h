@@ -17,4 +17,9 @@ int64_t FrameCopyBytes(const FrameBitmap& bitmap);
 // FrameCopyBytes or there is nothing to copy.
 bool CopyFrameOut(const FrameBitmap& bitmap, int bottomUp, void* buffer, int64_t size);
 
+// Makes `copy` a bitmap of the same size and depth holding the same pixels
+// (an 8-bit copy has the gray palette, as every 8-bit frame does). False
+// when no memory could be had.
+bool CopyFrameBitmap(const FrameBitmap& source, FrameBitmap& copy);
+
 }  // namespace kvx

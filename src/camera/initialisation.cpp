@@ -34,7 +34,7 @@ int CKolvex::Initialize(WindowHandle applicationWindow) {
         return 0;
     }
     try {
-        device_ = std::make_unique<CKolvex410QFXZQPSdk>();
+        device_ = std::make_unique<CKolvex410QFXZQPSdk>(CKolvex410QFXZQPSdk::NoSelection{});
         for (auto& bitmap : bitmaps_) bitmap = std::make_unique<FrameBitmap>();
     } catch (const std::bad_alloc&) {
         // A camera that is only half there must not be driven: without a
@@ -46,6 +46,11 @@ int CKolvex::Initialize(WindowHandle applicationWindow) {
         return 0;
     }
     applicationWindow_ = applicationWindow;
+    // A device that another camera object streams from is left alone:
+    // selecting it below only names it, and this object programs it when its
+    // own start claims it.
+    device_->SetCommandGate([this](int n) { return MayDrive(n); });
+    device_->SelectDevice(0);
     return InitializeDevice();
 }
 
@@ -79,30 +84,6 @@ int CKolvex::InitializeDevice() {
     waitTimeMs_ = format.waitTime;
     clock_ = format.clock;
     return 1;
-}
-
-bool CKolvex::CaptureWindowValid() const {
-    const CaptureGeometry& g = geometry_;
-    if (g.width < 0 || g.height < 0 || g.horizontalStart < 0 || g.verticalStart < 0) return false;
-    if (g.width > 2048 || g.height > 1536 || g.horizontalStart > 2048 || g.verticalStart > 1536) return false;
-    // Compared in 64 bits: stored values near INT32_MAX must not wrap into
-    // a valid-looking window.
-    if (int64_t{g.horizontalStart} + g.width > 2048 || int64_t{g.verticalStart} + g.height > 1536) return false;
-    switch (subSample_) {
-        case 2: case 3: case 17: case 18: case 19:
-            return false;
-        default:
-            return true;
-    }
-}
-
-void CKolvex::RestoreDefaultGeometry() {
-    geometry_.horizontalTotal = 2048;
-    geometry_.verticalTotal = 1536;
-    geometry_.width = 2048;
-    geometry_.height = 1536;
-    geometry_.horizontalStart = 0;
-    geometry_.verticalStart = 0;
 }
 
 // Reads the analog, filter and gray groups of the current device number.
@@ -140,7 +121,7 @@ void CKolvex::Teardown() {
         // Stops the worker before anything it uses goes away, also when the
         // release raced a running acquisition.
         Close();
-        sharedTable_.ReleaseDevice(deviceNumber_, applicationWindow_, platform::ProgramModuleId());
+        ReleaseClaim();
     }
     device_.reset();
     for (auto& bitmap : bitmaps_) bitmap.reset();

@@ -1,5 +1,6 @@
 #include "camera/kolvex.h"
 
+#include "camera/frame_info_arena.h"
 #include "camera/recording_source.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
 #include "display/frame_bitmap.h"
@@ -8,12 +9,12 @@
 
 namespace kvx {
 
-CKolvex::CKolvex() {
-    frameInfo_.size = static_cast<int>(sizeof(KolvexFrameInfo));
-    windowStart_ = platform::MultimediaTime();
-}
+CKolvex::CKolvex() : frameInfo_(AcquireFrameInfoRecord()) { windowStart_ = platform::MultimediaTime(); }
 
-CKolvex::~CKolvex() { Teardown(); }
+CKolvex::~CKolvex() {
+    Teardown();
+    ReturnFrameInfoRecord(frameInfo_);
+}
 
 int CKolvex::RecordError(int code) {
     errors_.Push(code);

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -86,6 +87,29 @@ struct ExposureConversion {
 
 enum class AcquisitionState : int32_t { Idle = 0, Preview = 1, Capture = 2, Trigger = 3 };
 
+// What a frame is read from: the transfer ring (preview) or the single-frame
+// buffer (trigger, snapshot).
+enum class FrameSource { Ring, Single };
+
+// How one frame is delivered; the preview loop, the trigger loop and the
+// snapshot differ only in these.
+struct FrameDelivery {
+    FrameSource source = FrameSource::Ring;
+    bool measureRate = false;   // frame rate in the record; 0 otherwise
+    bool feedRecorder = false;  // marks a new frame for the recorder
+    bool paint = false;         // draws into the preview window
+    bool announce = false;      // posts frame-ready to the callback window
+    // The application's buffer; the callback settings when null.
+    struct Destination {
+        void* buffer;
+        int size;
+        int bottomUp;
+    };
+    const Destination* destination = nullptr;
+};
+
+enum class DeliveryResult { Delivered, ReadFailed, CopyFailed };
+
 class CKolvex {
 public:
     static constexpr const char* kModelName = "Kolvex410QFX-ZQP";
@@ -152,6 +176,12 @@ public:
     int SetPreviewWindow(WindowHandle parent, int left, int top, int right, int bottom);
     int SetWaitTime(int milliseconds);
     int GetWaitTime() const;
+    // What Kolvex_Release does before it drops its reference: stops
+    // acquisition and recording and forgets the application's buffer, so
+    // that nothing touches the application's memory once Release returned,
+    // even while another call on this camera is still running. Calls that
+    // would start acquisition afterwards fail and report nothing.
+    void Retire();
 
     // --- capture window (capture_window.cpp) -------------------------------
     // Stores the window, then validates it: error 7 and 0 when invalid (the
@@ -251,8 +281,22 @@ private:
     void StopRecording();
     friend class CameraRecordingSource;
 
+    // Owning the device while driving it (device_claim.cpp).
+    // Test-and-claim of device n in the shared table; true when this object
+    // holds it afterwards.
+    bool ClaimForUse(int n);
+    void ReleaseClaim();
+    // Whether commands may go to device n now: not while another camera
+    // object, here or in another process, holds it.
+    bool MayDrive(int n) const;
+    // Brings the claimed device up to what this object expects of it when
+    // its programming was withheld or lost; false when it cannot be.
+    bool ProgramClaimedDevice();
+    void ReadVariant();
+
     // Acquisition (acquisition.cpp, acquisition_worker.cpp).
     int Setup();
+    int SetupClaimed();
     bool CreateModeBitmaps(int mode, int width, int height);
     void RefreshRealExposureTime();
     bool OpenPreviewIfWanted();
@@ -265,7 +309,15 @@ private:
     void WorkerMain(bool triggerLoop);
     void PreviewLoop();
     void TriggerLoop();
-    // Steps shared by both loops, under the frame lock.
+    // Pauses the worker for up to `milliseconds`; false when a stop was
+    // asked for meanwhile.
+    bool PauseUnlessStopped(uint32_t milliseconds);
+    // Reports a lost device as the preview worker does and ends the run.
+    void ReportDeviceLost();
+    // Reads, converts, paints, copies and announces one frame as `how`
+    // says; takes the frame lock itself.
+    DeliveryResult DeliverFrame(const FrameDelivery& how);
+    // Steps of a delivery, under the frame lock.
     void FillFrameInfo(const FrameBitmap& raw, int frameRate);
     void UpdateFrameRate();
     void Convert();
@@ -274,6 +326,14 @@ private:
     FrameBitmap* RawBitmap() const;
     FrameBitmap* OutputBitmap(int mode) const;
     bool OnWorkerThread() const;
+    // Start preview for a caller that holds controlLock_ already (and so
+    // must not step aside for a waiting stop).
+    int StartPreviewHeld();
+    // A caller that loops on the camera (snapshots) lets a waiting stop
+    // through first, so that Close never starves behind it.
+    void YieldToWaitingStops();
+    class StopTurn;
+    bool retired() const { return retired_.load(); }
     void SaveDeviceSettings();
     void LoadDeviceSettings();
     void SendAnalogToDevice();
@@ -314,8 +374,9 @@ private:
     int32_t callbackBottomUp_ = 0;
 
     // Written by the worker under frameLock_; the application reads it
-    // through the frame-ready message.
-    KolvexFrameInfo frameInfo_{};
+    // through the frame-ready message, possibly after this camera is gone,
+    // which is why it lives in the frame information arena.
+    KolvexFrameInfo* frameInfo_;
 
     // The worker reads the state and its run flag without a lock.
     std::atomic<AcquisitionState> state_{AcquisitionState::Idle};
@@ -332,9 +393,9 @@ private:
     // makes them reach for a bitmap that Setup has not made. Guarded by
     // frameLock_.
     int32_t activeMode_ = -1;
-    // The device number claimed in the shared table by the last start, so
-    // that the claim is released even if the device was switched since.
-    int32_t claimedDevice_ = -1;
+    // The device number this object holds in the shared table, -1 for none;
+    // written under controlLock_, read by the device's command gate.
+    std::atomic<int32_t> claimedDevice_{-1};
     // Set by the worker for each converted frame, cleared by the recorder.
     std::atomic<int32_t> recorderNewFrame_{0};
     // The AVI writer and its recording thread; started and stopped under
@@ -352,6 +413,15 @@ private:
     std::atomic<int64_t> workerFrames_{0};
     std::atomic<int64_t> workerBusyNs_{0};
     platform::Event workerEnded_{platform::Event::Reset::Manual};
+    // Set by a stop, so that the worker's pause between polls ends at once
+    // whatever the wait time.
+    platform::Event stopAsked_{platform::Event::Reset::Manual};
+    // Set once by Retire; checked under controlLock_ by every start.
+    std::atomic<bool> retired_{false};
+    // Stops waiting for controlLock_; guarded by stopGateLock_.
+    int stopsWaiting_ = 0;
+    std::mutex stopGateLock_;
+    std::condition_variable stopGateOpen_;
 
     // Serialises the acquisition controls of application threads, so two
     // threads never start two workers. Recursive, as a window procedure may

@@ -14,11 +14,15 @@ void CameraRecordingSource::WithCurrentFrame(const std::function<void(const Fram
     if (frame && !frame->empty()) use(*frame);
 }
 
+void CameraRecordingSource::EndedEarly() { camera_.RecordError(KOLVEX_ERR_PATH); }
+
 bool CKolvex::recording() const { return recorder_ && recorder_->running(); }
 
 int CKolvex::Record(const char* path, int durationMs, int showWindow) {
+    YieldToWaitingStops();
     std::lock_guard<std::recursive_mutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    if (retired()) return 0;
     if (!path || !*path) return RecordError(KOLVEX_ERR_ARGUMENT), 0;
     // One recording at a time: a second one would reopen the file the
     // running thread is writing.
@@ -26,7 +30,7 @@ int CKolvex::Record(const char* path, int durationMs, int showWindow) {
 
     SetCallback(nullptr, nullptr, 0, 0);
     if (showWindow && !OpenPreviewIfWanted()) return 0;
-    if (!StartPreview()) {
+    if (!StartPreviewHeld()) {
         Close();
         return RecordError(KOLVEX_ERR_PATH), 0;
     }

@@ -13,6 +13,9 @@ public:
     explicit CameraRecordingSource(CKolvex& camera) : camera_(camera) {}
     bool TakeNewFrame() override;
     void WithCurrentFrame(const std::function<void(const FrameBitmap&)>& use) override;
+    // The application got 1 from Record: it must hear that the file ended
+    // before its time.
+    void EndedEarly() override;
 
 private:
     CKolvex& camera_;

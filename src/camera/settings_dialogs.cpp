@@ -45,6 +45,10 @@ int CKolvex::SetCameraDlg(WindowHandle owner) {
         StoreWord(&subSample_, format.subSample);
         StoreWord(&waitTimeMs_, format.waitTime);
         clock_ = format.clock;
+        if (!CaptureWindowValid()) {
+            RecordError(KOLVEX_ERR_GEOMETRY);
+            RestoreDefaultGeometry();
+        }
     }
 
     if (state == AcquisitionState::Preview) StartPreview();

@@ -1,4 +1,5 @@
 // Saving the current output image as a still image file.
+#include "camera/frame_copy.h"
 #include "camera/kolvex.h"
 #include "display/frame_bitmap.h"
 #include "output/still_image.h"
@@ -20,13 +21,18 @@ int CKolvex::SaveImageWide(const wchar_t* path, int format) {
 
 int CKolvex::SaveCurrentImage(const char* path, int format) {
     if (!path) return RecordError(KOLVEX_ERR_ARGUMENT), 0;
-    std::lock_guard<std::mutex> hold(frameLock_);
-    // The image of the mode the bitmaps were set up for; a mode chosen
-    // since then has no image yet.
-    const FrameBitmap* image = OutputBitmap(activeMode_ >= 0 ? activeMode_ : colorMode_);
-    if (!image || image->empty()) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    // Only the copy happens under the frame lock: encoding and syncing a
+    // file takes far longer than a frame, and the stream must not wait.
+    FrameBitmap image;
+    {
+        std::lock_guard<std::mutex> hold(frameLock_);
+        // The image of the colour mode set now (see GetImage).
+        const FrameBitmap* current = OutputBitmap(colorMode());
+        if (!current || current->empty()) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+        if (!CopyFrameBitmap(*current, image)) return RecordError(KOLVEX_ERR_RESOURCE), 0;
+    }
     // A writer's failure leaves any earlier file in place and records nothing.
-    return SaveFrameFile(path, image, format, kFileSampleBits);
+    return SaveFrameFile(path, &image, format, kFileSampleBits);
 }
 
 }  // namespace kvx

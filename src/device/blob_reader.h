@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace kvx {
 
@@ -15,10 +16,12 @@ public:
     CBlobReader& operator=(const CBlobReader&) = delete;
 
     // With a type: resource `name` of that type in `module`; without: the
-    // file `name`. The data, or null (and an empty reader) on failure.
-    const void* Load(const char* name, uintptr_t module, const char* type);
+    // file `name`, which must be a plain file of at most maxBytes (anything
+    // else is refused before it is read). The data, or null (and an empty
+    // reader) on failure.
+    const void* Load(const char* name, uintptr_t module, const char* type, size_t maxBytes = SIZE_MAX);
     // Load from the running program's module.
-    const void* LoadFile(const char* name, const char* type);
+    const void* LoadFile(const char* name, const char* type, size_t maxBytes = SIZE_MAX);
     void Reset();
 
     const uint8_t* data() const { return data_; }
@@ -31,7 +34,7 @@ private:
     const uint8_t* end_ = nullptr;
     const uint8_t* cursor_ = nullptr;
     size_t size_ = 0;
-    uint8_t* owned_ = nullptr;  // file contents; null for resources
+    std::vector<uint8_t> owned_;  // file contents; empty for resources
 };
 
 }  // namespace kvx

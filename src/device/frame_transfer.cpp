@@ -27,6 +27,10 @@ void TransferThread(TransferBlock* block) {
         block->frames = 0;
         block->elapsed = 0;
     } else {
+        {
+            std::lock_guard<std::mutex> hold(block->handleLock);
+            block->handle = handle;
+        }
         const uint32_t start = platform::TickCount();
         // The first frame of a run may be cut short while the camera settles
         // to a new geometry; one short read per run is let go.
@@ -39,6 +43,8 @@ void TransferThread(TransferBlock* block) {
             uint32_t returned = 0;
             PipeTransfer(handle, driver::kCommandPipe, driver::kBlockSize, request.bytes, &returned, driver::kReadCode);
             int read = PipeTransfer(handle, driver::kImagePipe, bytes, slot, &returned, imageCode);
+            // A read cancelled by a stop is no failure of the camera.
+            if (block->stopFlag.load() == 1 && (read != 0 || returned != bytes)) break;
             if (read == 0 && returned != bytes && forgiven) {
                 forgiven = false;
                 continue;  // the slot is filled again by the next frame
@@ -51,15 +57,25 @@ void TransferThread(TransferBlock* block) {
             }
             {
                 std::lock_guard<std::mutex> hold(block->slotLock);
-                int32_t next = Next(block->writeIndex.load(), block->ringCount);
-                // Never fill the slot the reader is copying from next.
-                if (next == block->readIndex.load()) next = Next(next, block->ringCount);
+                const int32_t filled = block->writeIndex.load();
+                block->newest = filled;
+                block->newestUnread = true;
+                int32_t next = Next(filled, block->ringCount);
+                // Never refill the slot the reader is copying from.
+                if (next == block->readerSlot) next = Next(next, block->ringCount);
+                // With two slots and one of them being read, the newest frame
+                // itself is refilled: it is no longer there to be taken.
+                if (next == filled) block->newestUnread = false;
                 block->writeIndex = next;
             }
             block->frames.fetch_add(1);
             block->frameEvent->Set();
         }
         block->elapsed = static_cast<int32_t>(platform::TickCount() - start);
+        {
+            std::lock_guard<std::mutex> hold(block->handleLock);
+            block->handle = nullptr;
+        }
         CloseDevice(&handle);
     }
     block->status = status;
@@ -159,6 +175,9 @@ int CKVXSdkLib::StartTransfer() {
     block_.errorFlag = 0;
     block_.writeIndex = 0;
     block_.readIndex = 0;
+    block_.newest = -1;
+    block_.newestUnread = false;
+    block_.readerSlot = -1;
     block_.ringCount = ringCount_;
     block_.ring = ring_;
     block_.devicePath = devicePath_;
@@ -178,13 +197,21 @@ int CKVXSdkLib::StopTransfer() {
         return 0;
     }
     if (block_.stopFlag.load() == 0) {
-        // The thread looks at the flag between frames, so this waits for the
-        // image read in progress.
+        // The thread looks at the flag between frames. The image read in
+        // progress may finish; a camera that never answers it gets the read
+        // cancelled, again until the thread is out (the cancel can come just
+        // before the thread issues its next request).
         block_.stopFlag = 1;
-        endedEvent_.Wait();
+        if (!endedEvent_.Wait(kStopGraceMs)) {
+            do {
+                std::lock_guard<std::mutex> hold(block_.handleLock);
+                platform::DeviceCancel(block_.handle);
+            } while (!endedEvent_.Wait(kCancelRepeatMs));
+        }
     }
     if (thread_.joinable()) thread_.join();
     const int status = block_.status.load();
+    if (status != 0) programLost_ = 1;
     lastElapsedMs_ = block_.elapsed.load();
     block_.stopFlag = 1;
     block_.errorFlag = 0;
@@ -196,16 +223,12 @@ int CKVXSdkLib::WaitFrame() {
     if (block_.stopFlag.load() == 1) return 0;
     {
         std::lock_guard<std::mutex> hold(block_.slotLock);
-        int32_t w = block_.writeIndex.load();
-        const int32_t r = block_.readIndex.load();
-        if (w < r) w += block_.ringCount;
-        if (w - r >= 1) {
+        if (block_.newestUnread) {
             // Only the newest finished frame is taken: a slow reader drops
             // frames instead of making the transfer thread wait.
-            int32_t newest = w - 1;
-            if (newest < 0) newest = block_.ringCount - 1;
-            else if (newest >= block_.ringCount) newest -= block_.ringCount;
-            block_.readIndex = newest;
+            block_.newestUnread = false;
+            block_.readIndex = block_.newest;
+            block_.readerSlot = block_.newest;
             return 3;
         }
     }
@@ -218,6 +241,7 @@ int CKVXSdkLib::ReadFrame(void* dst) {
     if (!ring_) return 7;
     CopyRawRegion(dst, ring_[block_.readIndex.load()]);
     std::lock_guard<std::mutex> hold(block_.slotLock);
+    block_.readerSlot = -1;
     block_.readIndex = Next(block_.readIndex.load(), ringCount_);
     return 0;
 }
@@ -225,24 +249,27 @@ int CKVXSdkLib::ReadFrame(void* dst) {
 int CKVXSdkLib::ReadSingleFrame() {
     const uint32_t bytes = static_cast<uint32_t>(UpdateTransferBytes());
     if (!singleBuffer_) return 7;
-    if (!singleHandle_) {
-        singleHandle_ = OpenDevice(devicePath_);
-        if (!singleHandle_) {
-            CloseSingleFrame();
-            lastSingleStatus_ = 19;
-            return 10;
-        }
+    DeviceHandle handle;
+    {
+        std::lock_guard<std::mutex> hold(singleLock_);
+        if (!singleHandle_) singleHandle_ = OpenDevice(devicePath_);
+        handle = singleHandle_;
+    }
+    if (!handle) {
+        lastSingleStatus_ = 19;
+        programLost_ = 1;
+        return 10;
     }
     driver::CommandBlock arm(driver::kArm);
     SendCommand(arm.bytes);
     driver::CommandBlock request(driver::kRequestFrame);
     uint32_t returned = 0;
-    PipeTransfer(singleHandle_, driver::kCommandPipe, driver::kBlockSize, request.bytes, &returned, driver::kSendCode);
+    PipeTransfer(handle, driver::kCommandPipe, driver::kBlockSize, request.bytes, &returned, driver::kSendCode);
     const uint32_t imageCode = largeTransfer_ ? driver::kLargeSendCode : driver::kSendCode;
-    if (PipeTransfer(singleHandle_, driver::kImagePipe, bytes, singleBuffer_, &returned, imageCode) == 0 &&
-        returned == bytes)
+    if (PipeTransfer(handle, driver::kImagePipe, bytes, singleBuffer_, &returned, imageCode) == 0 && returned == bytes)
         return 0;
     lastSingleStatus_ = 19;
+    programLost_ = 1;
     CloseSingleFrame();
     return 19;
 }
@@ -254,6 +281,14 @@ int CKVXSdkLib::CopySingleFrame(void* dst) {
     return 0;
 }
 
-void CKVXSdkLib::CloseSingleFrame() { CloseDevice(&singleHandle_); }
+void CKVXSdkLib::CloseSingleFrame() {
+    std::lock_guard<std::mutex> hold(singleLock_);
+    CloseDevice(&singleHandle_);
+}
+
+void CKVXSdkLib::CancelSingleFrame() {
+    std::lock_guard<std::mutex> hold(singleLock_);
+    platform::DeviceCancel(singleHandle_);
+}
 
 }  // namespace kvx

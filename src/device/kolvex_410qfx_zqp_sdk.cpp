@@ -39,14 +39,30 @@ constexpr uint32_t kRomIdBase = 0x1800;
 
 }  // namespace
 
-CKolvex410QFXZQPSdk::CKolvex410QFXZQPSdk() {
+CKolvex410QFXZQPSdk::CKolvex410QFXZQPSdk() : CKolvex410QFXZQPSdk(NoSelection{}) { SelectDevice(0); }
+
+CKolvex410QFXZQPSdk::CKolvex410QFXZQPSdk(NoSelection) {
     std::strcpy(driverName_, "Kvex410qfxZQP");
     ProbeDevices();
-    SelectDevice(0);
+    SelectDevicePath(0);
+}
+
+// Another camera has its own sensor and logic: neither the table nor the
+// transfer size written to the last one says anything about it.
+void CKolvex410QFXZQPSdk::ForgetProgramming() {
+    initNeeded_ = 1;
+    lastLogicTransferSize_ = -1;
+}
+
+CKolvex410QFXZQPSdk::Programming CKolvex410QFXZQPSdk::ProgramIfNeeded() {
+    if (programLost_.exchange(0)) ForgetProgramming();
+    if (!initNeeded_) return Programming::NotNeeded;
+    SelectDevice(deviceNumber_);
+    return initNeeded_ ? Programming::Failed : Programming::Done;
 }
 
 int CKolvex410QFXZQPSdk::SelectDevice(int n) {
-    if (n != deviceNumber_) initNeeded_ = 1;
+    if (n != deviceNumber_) ForgetProgramming();
     sixteenBit_ = 0;
     subsample_ = 0;
     variant_ = 0;
@@ -67,14 +83,20 @@ int CKolvex410QFXZQPSdk::SelectDevice(int n) {
 }
 
 int CKolvex410QFXZQPSdk::InitSensor() {
+    if (programLost_.exchange(0)) ForgetProgramming();
     if (!initNeeded_) return 1;
-    WriteControlRegister(kControlPower, 1);
+    // A power-up restarts the logic's view of the sensor too: the transfer
+    // size must be written again after it.
+    lastLogicTransferSize_ = -1;
+    bool complete = WriteControlRegister(kControlPower, 1) == 1;
     platform::SleepMs(300);
     for (size_t i = 0; i < kSensorInitCount; ++i) {
         if (i == kSensorInitPauseAfter) platform::SleepMs(kSensorInitPauseMs);
-        WriteSensorRegister(kSensorInitTable[i].address, kSensorInitTable[i].value);
+        complete = WriteSensorRegister(kSensorInitTable[i].address, kSensorInitTable[i].value) == 1 && complete;
     }
-    initNeeded_ = 0;
+    // A camera that missed part of the table (absent, or a write failed)
+    // still needs all of it before its first frame.
+    if (complete) initNeeded_ = 0;
     return 1;
 }
 
@@ -143,10 +165,14 @@ int CKolvex410QFXZQPSdk::SetFrameGeometry(int x, int y, int width, int height, i
     }
 
     if (transferSize_ != lastLogicTransferSize_) {
+        bool written = true;
         for (int i = 0; i < 4; ++i)
-            WriteLogic(kLogicTransferSize + i, static_cast<int>((static_cast<uint32_t>(transferSize_) >> (8 * i)) & 0xFF));
+            written = WriteLogic(kLogicTransferSize + i,
+                                 static_cast<int>((static_cast<uint32_t>(transferSize_) >> (8 * i)) & 0xFF)) &&
+                      written;
         platform::SleepMs(100);
-        lastLogicTransferSize_ = transferSize_;
+        // Remembered only when the logic has it, so a failed write is repeated.
+        lastLogicTransferSize_ = written ? transferSize_ : -1;
     }
     UpdateTransferBytes();
     // Without buffers for the new geometry, nothing may be delivered as if

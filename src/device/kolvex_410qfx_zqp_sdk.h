@@ -16,10 +16,24 @@ public:
 
     // Probes the device numbers and selects device 0.
     CKolvex410QFXZQPSdk();
+    // Probes the device numbers and names device 0 without sending it
+    // anything, so that the owner can set a command gate first.
+    struct NoSelection {};
+    explicit CKolvex410QFXZQPSdk(NoSelection);
     ~CKolvex410QFXZQPSdk() override = default;
 
+    // Selects device n and programs it: power, initialisation table, full
+    // window, mirrors and trigger off. 0, or 22 for a bad number.
     int SelectDevice(int n);
+    // Programs the selected device as SelectDevice does when its
+    // initialisation is missing: it was withheld or failed, or the camera
+    // may have lost it (it went away, came back, or a transfer failed).
+    enum class Programming { NotNeeded, Done, Failed };
+    Programming ProgramIfNeeded();
+    // Writes the initialisation table if needed; returns 1. The table counts
+    // as written only when every write of it arrived.
     int InitSensor();
+    bool initNeeded() const { return initNeeded_ != 0; }
     int SetFrameGeometry(int x, int y, int width, int height, int subsample);
     int SetExposureLines(int lines);
     int GetExposureLines(uint16_t* lines) const;
@@ -57,6 +71,7 @@ public:
     int lastLine() const { return lastLine_; }
 
 private:
+    void ForgetProgramming();
     void BeginUpdateHold();
     void EndUpdateHold();
     bool WriteSensor(int address, int value) { return WriteSensorRegister(address, value) == 1; }

@@ -76,15 +76,23 @@ void CKVXSdkLib::FormatDevicePath(int n, char* out) const {
     std::snprintf(out, sizeof devicePath_, "\\\\.\\%s-%s", driverName_, kDeviceDigits[n]);
 }
 
+// Listing the cameras must not move this object to another one: the
+// selected number is what its claims and its programming refer to.
 void CKVXSdkLib::ProbeDevices() {
-    for (int n = 0; n < kMaxDevices; ++n) {
-        char path[sizeof devicePath_];
-        FormatDevicePath(n, path);
-        DeviceHandle handle = OpenDevice(path);
-        present_[n] = handle ? 1 : 0;
-        CloseDevice(&handle);
-    }
-    deviceNumber_ = 0;
+    for (int n = 0; n < kMaxDevices; ++n) ProbeDevice(n);
+}
+
+bool CKVXSdkLib::ProbeDevice(int n) {
+    if (n < 0 || n >= kMaxDevices) return false;
+    char path[sizeof devicePath_];
+    FormatDevicePath(n, path);
+    DeviceHandle handle = OpenDevice(path);
+    const int32_t present = handle ? 1 : 0;
+    CloseDevice(&handle);
+    // A camera that came or went since the last look is a new camera to us.
+    if (present != present_[n] && n == deviceNumber_) programLost_ = 1;
+    present_[n] = present;
+    return present != 0;
 }
 
 int CKVXSdkLib::SelectDevicePath(int n) {
@@ -97,6 +105,7 @@ int CKVXSdkLib::SelectDevicePath(int n) {
 bool CKVXSdkLib::IsDevicePresent(int n) const { return n >= 0 && n < kMaxDevices && present_[n] != 0; }
 
 bool CKVXSdkLib::SendCommand(uint8_t* block, uint32_t waitMs) {
+    if (!MayCommand()) return false;
     DeviceHandle handle = OpenDevice(devicePath_);
     if (!handle) return false;
     bool sent = PipeSend(handle, driver::kCommandPipe, driver::kBlockSize, block) == 0;
@@ -106,7 +115,7 @@ bool CKVXSdkLib::SendCommand(uint8_t* block, uint32_t waitMs) {
 }
 
 bool CKVXSdkLib::QueryCommand(uint8_t* block, bool withPauses) {
-    DeviceHandle handle = OpenDevice(devicePath_);
+    DeviceHandle handle = MayCommand() ? OpenDevice(devicePath_) : nullptr;
     if (!handle) {
         block[0] = 0;
         return false;
@@ -126,7 +135,7 @@ bool CKVXSdkLib::QueryCommand(uint8_t* block, bool withPauses) {
 
 void CKVXSdkLib::SendTriggerWait(int value) {
     triggerWait_ = value;
-    DeviceHandle handle = OpenDevice(devicePath_);
+    DeviceHandle handle = MayCommand() ? OpenDevice(devicePath_) : nullptr;
     if (!handle) return;
     uint8_t block[driver::kTriggerWaitBlockSize] = {};
     const uint32_t one = 1, wait = static_cast<uint32_t>(value);

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -22,8 +23,8 @@ namespace kvx {
 // status and the error flag and sets the events; the reader writes the read
 // index and the stop flag. The slot choice on both sides (the writer's next
 // slot, the reader's newest slot) happens under slotLock, so the writer can
-// never pick the slot the reader has just taken; the copies themselves run
-// outside it.
+// never pick the slot the reader has taken and the reader only ever takes
+// the newest finished slot; the copies themselves run outside it.
 struct TransferBlock {
     int32_t transferBytes = 0;
     platform::Event* frameEvent = nullptr;  // auto reset: one per filled slot
@@ -35,9 +36,14 @@ struct TransferBlock {
     std::atomic<int32_t> errorFlag{0};
     int32_t ringCount = 0;
     uint8_t* const* ring = nullptr;
-    std::mutex slotLock;  // guards writeIndex and readIndex updates
+    std::mutex slotLock;  // guards writeIndex and readIndex updates and the three below
     std::atomic<int32_t> writeIndex{0};
     std::atomic<int32_t> readIndex{0};
+    int32_t newest = -1;      // last slot filled
+    bool newestUnread = false;  // newest holds a frame the reader has not taken
+    int32_t readerSlot = -1;  // slot the reader copies from; never refilled meanwhile
+    std::mutex handleLock;    // guards handle: a stop cancels through it
+    DeviceHandle handle = nullptr;
     int32_t largeFlag = 0;
     const char* devicePath = nullptr;
 };
@@ -46,6 +52,10 @@ class CKVXSdkLib {
 public:
     static constexpr int kMaxDevices = 32;
     static constexpr uint32_t kDefaultFrameTimeoutMs = 6000;
+    // A stop lets the image read in progress finish this long before it
+    // cancels it: a camera that stalls must not hold the stop.
+    static constexpr uint32_t kStopGraceMs = 200;
+    static constexpr uint32_t kCancelRepeatMs = 20;
 
     CKVXSdkLib();
     virtual ~CKVXSdkLib();
@@ -63,7 +73,10 @@ public:
     virtual int SetSixteenBit(int flag);
 
     // --- device numbers and paths ---
+    // Probes every device number. The selected device stays selected.
     void ProbeDevices();
+    // Probes one device number; true when it answers.
+    bool ProbeDevice(int n);
     int SelectDevicePath(int n);
     bool IsDevicePresent(int n) const;
     int GetDeviceNumber() const { return deviceNumber_; }
@@ -73,6 +86,11 @@ public:
     void FormatDevicePath(int n, char* out) const;
 
     // --- commands ---
+    // Asked before every command: false withholds it (the command fails
+    // without reaching the device). The owner uses it to keep its hands off
+    // a device that another camera object streams from. Set before use.
+    void SetCommandGate(std::function<bool(int deviceNumber)> gate) { gate_ = std::move(gate); }
+    bool MayCommand() const { return !gate_ || gate_(deviceNumber_); }
     // Sends a 64-byte block on the command pipe with a handle of its own;
     // waits `waitMs` after sending before it closes the handle.
     bool SendCommand(uint8_t* block, uint32_t waitMs = 0);
@@ -94,6 +112,10 @@ public:
     int ReadSingleFrame();
     int CopySingleFrame(void* dst);
     void CloseSingleFrame();
+    // Ends a single-frame read waiting on another thread (a trigger that
+    // never comes, a camera that never answers). Repeat until that thread is
+    // out: a cancel reaches only a read already issued.
+    void CancelSingleFrame();
 
     // The delivered region and the transfer it comes from.
     int pitch() const { return pitch_; }
@@ -148,12 +170,20 @@ protected:
     uint8_t** ring_ = nullptr;
     int32_t ringBufferSize_ = 0;
 
+    std::function<bool(int)> gate_;
+    // Set when the selected camera may have lost what it was programmed
+    // with: it went away, came back, or a transfer from it failed.
+    std::atomic<int32_t> programLost_{0};
+
     TransferBlock block_;
     // The events live as long as the object: a reader may still be waiting
     // on the frame event while another thread stops the transfer.
     platform::Event frameEvent_{platform::Event::Reset::Auto};
     platform::Event endedEvent_{platform::Event::Reset::Manual};
     std::thread thread_;
+    // Opened and closed by the reading thread; a stopping thread cancels
+    // through it, so both take singleLock_ (never held during the read).
+    std::mutex singleLock_;
     DeviceHandle singleHandle_ = nullptr;
     int32_t lastSingleStatus_ = 0;
     int32_t lastElapsedMs_ = 0;

@@ -10,9 +10,11 @@ namespace kvx {
 namespace {
 
 constexpr size_t kWindowAt = 0, kModuleAt = 4, kReservedAt = 8, kNameAt = 12, kNameSize = 128;
-// Owner stamp in the tail of the name field, past any name we write.
+// Owner stamp in the tail of the name field, past any name we write:
+// tag, process id, check value.
 constexpr size_t kStampAt = kNameAt + 112;
-constexpr char kStampTag[4] = {'K', 'V', 'X', 'P'};
+constexpr size_t kCheckAt = kStampAt + 8;
+constexpr char kStampTag[4] = {'K', 'V', 'X', 'C'};
 
 uint32_t Load32(const uint8_t* p) {
     uint32_t v;
@@ -21,6 +23,16 @@ uint32_t Load32(const uint8_t* p) {
 }
 
 void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, sizeof v); }
+
+// Other processes and other threads read the entry while it changes, so
+// every byte of the mapped entry is read and written as an atomic.
+void CopyOut(const uint8_t* entry, uint8_t* local) {
+    for (size_t i = 0; i < SharedDeviceTable::kEntrySize; ++i) local[i] = __atomic_load_n(entry + i, __ATOMIC_RELAXED);
+}
+
+void CopyIn(uint8_t* entry, const uint8_t* local, size_t from) {
+    for (size_t i = from; i < SharedDeviceTable::kEntrySize; ++i) __atomic_store_n(entry + i, local[i], __ATOMIC_RELAXED);
+}
 
 // The owner window is what other processes poll; it is written last on a
 // claim and first on a release so that a half-written entry never looks owned.
@@ -32,9 +44,45 @@ void StoreWindow(uint8_t* entry, uint32_t v) {
     __atomic_store_n(reinterpret_cast<uint32_t*>(entry + kWindowAt), v, __ATOMIC_RELEASE);
 }
 
-bool HasStamp(const uint8_t* entry) { return std::memcmp(entry + kStampAt, kStampTag, sizeof kStampTag) == 0; }
+bool CompareAndSwapWindow(uint8_t* entry, uint32_t* expected, uint32_t desired) {
+    return __atomic_compare_exchange_n(reinterpret_cast<uint32_t*>(entry + kWindowAt), expected, desired, false,
+                                       __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE);
+}
 
-uint32_t StampedProcess(const uint8_t* entry) { return Load32(entry + kStampAt + 4); }
+// FNV-1a over everything a claim writes before the check value: owner,
+// module, reserved word, the name field up to the stamp, tag and process.
+uint32_t CheckValue(const uint8_t* local) {
+    uint32_t h = 2166136261u;
+    for (size_t i = 0; i < kCheckAt; ++i) h = (h ^ local[i]) * 16777619u;
+    return h;
+}
+
+// The stamp was written with the claim the entry holds now.
+bool StampMatches(const uint8_t* local) {
+    return std::memcmp(local + kStampAt, kStampTag, sizeof kStampTag) == 0 && Load32(local + kCheckAt) == CheckValue(local);
+}
+
+uint32_t StampedProcess(const uint8_t* local) { return Load32(local + kStampAt + 4); }
+
+// A claim of ours whose process has ended: nobody will ever release it.
+bool AbandonedClaim(const uint8_t* entry) {
+    uint8_t local[SharedDeviceTable::kEntrySize];
+    CopyOut(entry, local);
+    return StampMatches(local) && !platform::ProcessExists(StampedProcess(local));
+}
+
+// The entry as a claim by `owner` leaves it.
+void FillClaim(uint8_t* local, uint32_t owner, uint32_t ownerModule, const char* ownerName) {
+    Store32(local + kWindowAt, owner);
+    Store32(local + kModuleAt, ownerModule);
+    Store32(local + kReservedAt, 0);
+    std::memset(local + kNameAt, 0, kNameSize);
+    const size_t length = ownerName ? std::strlen(ownerName) : 0;
+    std::memcpy(local + kNameAt, ownerName, length < kStampAt - kNameAt ? length : kStampAt - kNameAt - 1);
+    std::memcpy(local + kStampAt, kStampTag, sizeof kStampTag);
+    Store32(local + kStampAt + 4, platform::CurrentProcessId());
+    Store32(local + kCheckAt, CheckValue(local));
+}
 
 uint32_t NextWindowlessOwner() {
     // Far above the values window handles take; distinct per object.
@@ -83,18 +131,35 @@ uint32_t SharedDeviceTable::OwnerValue(platform::WindowHandle window) const {
     return value != 0 ? value : windowlessOwner_;
 }
 
+bool SharedDeviceTable::TryClaimDevice(int n, platform::WindowHandle ownerWindow, uint32_t ownerModule) {
+    uint8_t* entry = Entry(n);
+    if (!entry) return false;
+    const uint32_t owner = OwnerValue(ownerWindow);
+    if (((claimedByThis_ >> n) & 1u) && LoadWindow(entry) == owner) return true;
+    uint32_t seen = LoadWindow(entry);
+    for (;;) {
+        if (seen != 0 && !AbandonedClaim(entry)) return false;
+        // Whoever swaps the owner word first has the device; a second
+        // claimant finds a non-zero owner whose stamp is not (yet) the one
+        // that goes with it, and counts the device busy.
+        if (CompareAndSwapWindow(entry, &seen, owner)) break;
+    }
+    uint8_t local[kEntrySize];
+    FillClaim(local, owner, ownerModule, kOwnerName);
+    CopyIn(entry, local, kModuleAt);
+    claimedByThis_ |= 1u << n;
+    return true;
+}
+
 int SharedDeviceTable::ClaimDevice(int n, platform::WindowHandle ownerWindow, uint32_t ownerModule,
                                    const char* ownerName) {
     uint8_t* entry = Entry(n);
     if (!entry) return memory_.view() ? 1 : 0;
-    Store32(entry + kModuleAt, ownerModule);
-    Store32(entry + kReservedAt, 0);
-    std::memset(entry + kNameAt, 0, kNameSize);
-    const size_t length = ownerName ? std::strlen(ownerName) : 0;
-    std::memcpy(entry + kNameAt, ownerName, length < kStampAt - kNameAt ? length : kStampAt - kNameAt - 1);
-    std::memcpy(entry + kStampAt, kStampTag, sizeof kStampTag);
-    Store32(entry + kStampAt + 4, platform::CurrentProcessId());
-    StoreWindow(entry, OwnerValue(ownerWindow));
+    const uint32_t owner = OwnerValue(ownerWindow);
+    uint8_t local[kEntrySize];
+    FillClaim(local, owner, ownerModule, ownerName);
+    CopyIn(entry, local, kModuleAt);
+    StoreWindow(entry, owner);
     claimedByThis_ |= 1u << n;
     return 1;
 }
@@ -106,14 +171,17 @@ int SharedDeviceTable::ReleaseDevice(int n, platform::WindowHandle ownerWindow, 
     // only the object that made the claim takes it back.
     const bool ours = (claimedByThis_ >> n) & 1u;
     claimedByThis_ &= ~(1u << n);
-    if (!ours || LoadWindow(entry) != OwnerValue(ownerWindow) || Load32(entry + kModuleAt) != ownerModule ||
-        Load32(entry + kReservedAt) != 0)
+    uint8_t local[kEntrySize];
+    CopyOut(entry, local);
+    if (!ours || Load32(local + kWindowAt) != OwnerValue(ownerWindow) || Load32(local + kModuleAt) != ownerModule ||
+        Load32(local + kReservedAt) != 0)
         return 1;
-    if (HasStamp(entry) && StampedProcess(entry) != platform::CurrentProcessId()) return 1;
+    if (StampMatches(local) && StampedProcess(local) != platform::CurrentProcessId()) return 1;
+    // The rest goes first: a claimant that takes the entry the moment the
+    // owner word turns 0 must not have its entry wiped by us.
+    std::memset(local, 0, sizeof local);
+    CopyIn(entry, local, kModuleAt);
     StoreWindow(entry, 0);
-    Store32(entry + kModuleAt, 0);
-    Store32(entry + kReservedAt, 0);
-    std::memset(entry + kNameAt, 0, kNameSize);
     return 1;
 }
 
@@ -121,8 +189,7 @@ bool SharedDeviceTable::IsDeviceBusy(int n) const {
     const uint8_t* entry = Entry(n);
     if (!entry || LoadWindow(entry) == 0) return false;
     // A claim whose owning process has ended can never be released by it.
-    if (HasStamp(entry) && !platform::ProcessExists(StampedProcess(entry))) return false;
-    return true;
+    return !AbandonedClaim(entry);
 }
 
 }  // namespace kvx

@@ -11,8 +11,11 @@
 //     12  owner name     char[128], NUL-terminated; empty when free
 //
 // Readers look only at the string in the owner name, so the bytes after its
-// terminator carry an owner stamp (a tag and the owner's process id) by which
-// an entry left behind by a crashed process is recognised.
+// terminator carry an owner stamp (a tag, the owner's process id and a check
+// value over the entry) by which an entry left behind by a crashed process is
+// recognised. The check value ties the stamp to the claim it was written
+// with: a later claim by a writer that leaves the tail alone does not match
+// it and is never taken for the dead one.
 #pragma once
 
 #include <cstddef>
@@ -46,7 +49,13 @@ public:
     bool CreateShared(const std::string& name, size_t size);
     int CloseShared();
 
-    // Both return 0 without a view, else 1.
+    // Test and claim in one step: takes entry n when it is free or was left
+    // by a process that has ended; true when this object holds it afterwards
+    // (also when it already did). False when someone else holds it, or
+    // without a view.
+    bool TryClaimDevice(int n, platform::WindowHandle ownerWindow, uint32_t ownerModule);
+
+    // Both return 0 without a view, else 1. ClaimDevice overwrites any owner.
     int ClaimDevice(int n, platform::WindowHandle ownerWindow, uint32_t ownerModule,
                     const char* ownerName = kOwnerName);
     int ReleaseDevice(int n, platform::WindowHandle ownerWindow, uint32_t ownerModule);

@@ -148,17 +148,21 @@ int CAviFile::Close(uint32_t rateHundredths) {
     if (file_ == nullptr) return 0;
     bool ok = !failed_;
     uint32_t riffSize = riffSize_;
-    if (ok) {
+    {
         LittleEndianBuffer index;
         index.Tag("idx1");
         index.U32(kIndexEntryBytes * frameCount());
         for (const IndexEntry& e : index_) {
             index.U32(e.chunkId), index.U32(e.flags), index.U32(e.offset), index.U32(e.length);
         }
-        ok = platform::SeekStream(file_, 0, SEEK_END) && Write(index.bytes().data(), index.size());
+        // Right after the last whole frame: what a failed write left of a
+        // frame beyond it is written over or lies past the RIFF size.
+        const bool indexed = platform::SeekStream(file_, int64_t{riffSize_} + 8, SEEK_SET) &&
+                             Write(index.bytes().data(), index.size());
         // A failed index write leaves a file without one rather than one
         // whose sizes promise more than is there.
-        if (ok) riffSize += static_cast<uint32_t>(index.size());
+        if (indexed) riffSize += static_cast<uint32_t>(index.size());
+        ok = indexed && ok;
     }
     // Hundredths of a frame per second; a rate below 0.01 would divide by 0.
     rate_ = rateHundredths == 0 ? 1 : rateHundredths;

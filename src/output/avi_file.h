@@ -66,8 +66,9 @@ public:
 
     // Writes the index, patches the sizes, the counts and the timing from
     // the measured rate in hundredths of a frame per second, and closes.
-    // After a failed write the index is left out and the file covers the
-    // frames written whole. 1 when everything was written.
+    // After a failed write the index goes where the broken frame began, so
+    // the file still covers the frames written whole, with their index
+    // when there is room for it. 1 when everything was written.
     int Close(uint32_t rateHundredths);
 
     // Closes a file that was never finished (after a last checkpoint),

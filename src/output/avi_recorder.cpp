@@ -38,6 +38,7 @@ AviRecorder::StartResult AviRecorder::Start(RecordingFrameSource& source, const 
 
     framesWritten_ = 0;
     failed_ = false;
+    endedEarly_ = false;
     run_ = 1;  // before the thread starts, so that it finds the flag set
     try {
         thread_ = std::thread(&AviRecorder::Run, this, &source, durationMs, sampleBits);
@@ -58,7 +59,7 @@ void AviRecorder::Run(RecordingFrameSource* source, int32_t durationMs, int samp
     FrameBitmap bgr24, gray8;
     const bool ready = bgr24.Create(writer_.width(), writer_.height(), 24) &&
                        gray8.Create(writer_.width(), writer_.height(), 8);
-    if (!ready) failed_ = true;
+    if (!ready) failed_ = endedEarly_ = true;
     bool started = false;
     uint32_t startTime = 0, lastTime = 0, lastCheckpoint = 0;
     while (ready && run_.load() != 0) {
@@ -80,6 +81,7 @@ void AviRecorder::Run(RecordingFrameSource* source, int32_t durationMs, int samp
             // that would pass its 32-bit sizes (not a failure).
             if (!writer_.AddFrame(bgr24.bits())) {
                 failed_ = writer_.failed();
+                endedEarly_ = true;
                 break;
             }
             framesWritten_ = writer_.frameCount();
@@ -93,6 +95,8 @@ void AviRecorder::Run(RecordingFrameSource* source, int32_t durationMs, int samp
     }
     if (!writer_.Close(MeasuredRate(writer_.frameCount(), lastTime - startTime))) failed_ = true;
     framesWritten_ = writer_.frameCount();
+    // The file is whole before anyone hears of it.
+    if (endedEarly_.load()) source->EndedEarly();
     run_ = 0;
 }
 

@@ -27,6 +27,10 @@ public:
     virtual bool TakeNewFrame() = 0;
     // Runs `use` on the current frame bitmap while the frame lock is held.
     virtual void WithCurrentFrame(const std::function<void(const FrameBitmap&)>& use) = 0;
+    // On the recording thread, after the file was finished: the recording
+    // ended before its time because the file could take no more frames (a
+    // write failed, or the next frame would pass the format's 4 GiB).
+    virtual void EndedEarly() {}
 };
 
 // Start and Stop come from one thread at a time (the camera object's
@@ -63,6 +67,7 @@ public:
     // work bitmaps could not be made or the file could not be finished.
     uint32_t framesWritten() const { return framesWritten_.load(); }
     bool failed() const { return failed_.load(); }
+    bool endedEarly() const { return endedEarly_.load(); }
 
     // Hundredths of a frame per second over the frames written, from the
     // first frame's time to the last one's. The nominal rate when nothing
@@ -77,6 +82,7 @@ private:
     std::atomic<int32_t> run_{0};  // 1 while recording; cleared by Stop or by the thread at its end
     std::atomic<uint32_t> framesWritten_{0};
     std::atomic<bool> failed_{false};
+    std::atomic<bool> endedEarly_{false};
 };
 
 }  // namespace kvx

@@ -73,7 +73,7 @@ int WriteTiff(const char* path, const FrameBitmap* bitmap, int sampleBits) {
 
     StagedFile file(path);
     if (!file.ready()) return 0;
-    std::unique_ptr<TIFF, TiffCloser> tiff(TIFFOpen(file.temporaryPath(), "w"));
+    std::unique_ptr<TIFF, TiffCloser> tiff(TIFFOpen(file.writePath(), "w"));
     if (!tiff) return 0;
     TIFF* t = tiff.get();
     TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(bitmap->width()));

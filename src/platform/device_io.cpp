@@ -53,6 +53,10 @@ bool DeviceControl(DeviceHandle device, uint32_t code, const void* in, uint32_t 
     return device->backend->control(device->native, code, in, inSize, out, outSize, returned);
 }
 
+void DeviceCancel(DeviceHandle device) {
+    if (device && device->backend->cancel) device->backend->cancel(device->native);
+}
+
 void DeviceClose(DeviceHandle device) {
     if (!device) return;
     device->backend->close(device->native);

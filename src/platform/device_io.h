@@ -30,6 +30,12 @@ DeviceHandle DeviceOpen(const char* path);
 bool DeviceControl(DeviceHandle device, uint32_t code, const void* in, uint32_t inSize, void* out,
                    uint32_t outSize, uint32_t* bytesReturned);
 
+// Cancels the requests waiting on `device` in other threads (CancelIoEx on
+// the whole handle): each fails at once. A request issued after the call is
+// not affected, so a caller that races the request repeats the cancel.
+// Blocking: no. Thread-safe: yes, while the handle stays open.
+void DeviceCancel(DeviceHandle device);
+
 // Closes a handle from DeviceOpen; null is ignored.
 void DeviceClose(DeviceHandle device);
 
@@ -44,6 +50,7 @@ struct DeviceBackend {
     OpenResult (*open)(const char* path, void** native);
     bool (*control)(void* native, uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
                     uint32_t* bytesReturned);
+    void (*cancel)(void* native);
     void (*close)(void* native);
 };
 

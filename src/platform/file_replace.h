@@ -10,13 +10,32 @@
 
 namespace kvx::platform {
 
+// How a writer puts a file at a destination.
+struct ReplacementPlan {
+    // True: fill a temporary file beside `target` and rename it over
+    // `target`. False: write the destination in place.
+    bool staged = true;
+    // Where the rename goes: the destination, or the file a symbolic link
+    // finally leads to, so that the link stays a link.
+    std::string target;
+    // Something already exists at the destination.
+    bool exists = false;
+};
+
+// Staged only where a rename cannot change what the destination is: when it
+// is absent or a plain file known by this one name. Devices, pipes, files
+// with other hard links (and on Windows reserved names such as NUL) are
+// written in place, since replacing them would turn them into plain files
+// or split the links.
+ReplacementPlan PlanReplacement(const char* path);
+
 // Creates a new, empty file in the directory of `path` under a name no
 // other file has, and returns that name. False when the directory cannot
 // take a file (missing, read-only, name too long).
 bool CreateTemporaryFileBeside(const char* path, std::string& temporaryPath);
 
 // Makes the temporary file's contents durable and renames it over `path`,
-// replacing an existing file. False leaves `path` as it was and the
+// replacing an existing file, whose permissions the new one keeps. False leaves `path` as it was and the
 // temporary file in place for the caller to remove.
 bool ReplaceWithTemporaryFile(const std::string& temporaryPath, const char* path);
 

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kvx::platform {
 
@@ -35,6 +37,10 @@ public:
     // missing or stored with another type or size.
     bool ReadDword(const std::string& name, uint32_t* value) const;
     bool WriteDword(const std::string& name, uint32_t value);
+    // Several numbers of one key in one change of the store. On POSIX they
+    // land together or not at all; the registry writes them one by one
+    // and stops at the first failure.
+    bool WriteDwords(const std::vector<std::pair<std::string, uint32_t>>& values);
     // Text values exist so that a value of the wrong type can be stored.
     bool WriteString(const std::string& name, const std::string& value);
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "settings/value_ranges.h"
+
 namespace kvx::settings {
 
 namespace {
@@ -105,7 +107,11 @@ void CameraSettingsDialog::ReadControlsAndSave(DialogControls& controls) {
     list_.format.subSample = controls.ComboSelection(kSubSampleCombo) == 1 ? 1 : 0;
     const int clock = controls.ComboSelection(kClockCombo);
     if (clock >= 0) list_.format.clock = clock;
-    list_.format.waitTime = static_cast<int32_t>(ReadUnsigned(controls, kWaitTimeEdit));
+    // Typed beyond what a signed value holds, it would load again as a
+    // "negative" pause, which the setter refuses.
+    const uint32_t wait = ReadUnsigned(controls, kWaitTimeEdit);
+    list_.format.waitTime = wait > static_cast<uint32_t>(kStoredWaitTimeRange.max) ? kStoredWaitTimeRange.max
+                                                                                  : static_cast<int32_t>(wait);
 
     const bool custom = list_.current == list_.count;
     // The list has room for 100 sizes; a custom size beyond them is not

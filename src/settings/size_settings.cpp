@@ -1,6 +1,11 @@
 #include "settings/size_settings.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "platform/settings_store.h"
+#include "settings/value_ranges.h"
 
 namespace kvx::settings {
 
@@ -23,24 +28,30 @@ void ReadSize(const SettingsKey& key, SizeEntry* size) {
 }
 
 bool WriteSize(SettingsKey& key, const SizeEntry& size) {
-    for (int i = 0; i < 7; ++i)
-        if (!key.WriteDword(kSizeValueNames[i], static_cast<uint32_t>(size[i]))) return false;
-    return true;
+    std::vector<std::pair<std::string, uint32_t>> named;
+    for (int i = 0; i < 7; ++i) named.emplace_back(kSizeValueNames[i], static_cast<uint32_t>(size[static_cast<size_t>(i)]));
+    return key.WriteDwords(named);
 }
 
 bool WriteFormat(SettingsKey& camera, int32_t current, const FormatValues& f) {
-    return camera.WriteDword("Size", static_cast<uint32_t>(current)) &&
-           camera.WriteDword("Color", static_cast<uint32_t>(f.colorMode)) &&
-           camera.WriteDword("SubSample", static_cast<uint32_t>(f.subSample)) &&
-           camera.WriteDword("WaitTime", static_cast<uint32_t>(f.waitTime)) &&
-           camera.WriteDword("Clock", static_cast<uint32_t>(f.clock));
+    return camera.WriteDwords({{"Size", static_cast<uint32_t>(current)},
+                               {"Color", static_cast<uint32_t>(f.colorMode)},
+                               {"SubSample", static_cast<uint32_t>(f.subSample)},
+                               {"WaitTime", static_cast<uint32_t>(f.waitTime)},
+                               {"Clock", static_cast<uint32_t>(f.clock)}});
+}
+
+// A stored value outside `accepted` reads as the value a first use writes.
+void ReadChecked(const SettingsKey& key, const char* name, ValueRange accepted, int32_t fallback, int32_t* field) {
+    int32_t value = 0;
+    if (ReadValue(key, name, &value)) *field = accepted.Contains(value) ? value : fallback;
 }
 
 void ReadFormat(const SettingsKey& camera, FormatValues* f) {
-    ReadValue(camera, "Color", &f->colorMode);
-    ReadValue(camera, "SubSample", &f->subSample);
-    ReadValue(camera, "WaitTime", &f->waitTime);
-    ReadValue(camera, "Clock", &f->clock);
+    ReadChecked(camera, "Color", kColorModeRange, kFirstUseFormat.colorMode, &f->colorMode);
+    ReadChecked(camera, "SubSample", kSubSampleRange, kFirstUseFormat.subSample, &f->subSample);
+    ReadChecked(camera, "WaitTime", kStoredWaitTimeRange, kFirstUseFormat.waitTime, &f->waitTime);
+    ReadChecked(camera, "Clock", kClockRange, kFirstUseFormat.clock, &f->clock);
 }
 
 void WriteFirstUseTree(int device) {
@@ -60,7 +71,7 @@ int LoadCurrentSize(int device, SizeEntry* size) {
     auto camera = SettingsKey::Open(CameraKeyPath(device), SettingsKey::Access::Read);
     if (!camera) return 0;
     int32_t index = 0;
-    if (!ReadValue(*camera, "Size", &index)) return 0;
+    if (!ReadValue(*camera, "Size", &index) || index < 0 || index >= kMaxSizeEntries) return 0;
     auto entry = camera->OpenSubKey(SizeKeyName(index), SettingsKey::Access::Read);
     if (!entry) return 0;
     ReadSize(*entry, size);

@@ -24,10 +24,12 @@ constexpr FormatValues kFirstUseFormat = {2, 0, 1, 2};
 // Reads the current size entry (the one "Size" names) of `device` into
 // *size and returns 1. On first use (no root key) writes the default tree
 // and returns 0, leaving *size alone; also 0, changing nothing, when the
-// index or its entry is missing.
+// index or its entry is missing or the index is outside the list.
 int LoadCurrentSize(int device, SizeEntry* size);
 
-// Reads the four format values; a missing value leaves its field alone.
+// Reads the four format values; a missing value leaves its field alone, and
+// one the setters would refuse (or a pause above ten seconds) reads as the
+// value a first use writes.
 int LoadFormat(int device, FormatValues* format);
 
 // The whole list, as the camera settings dialog edits it.

@@ -23,11 +23,18 @@ int ValueGroup::Load(int device, int32_t* block, const int32_t* defaults) const 
         return 0;
     }
     for (size_t i = 0; i < values_.size(); ++i) {
-        uint32_t value = 0;
-        if (group->ReadDword(values_[i].name, &value))
-            block[i] = static_cast<int32_t>(value);
-        else if (missing_ == MissingValue::UseDefault)
-            block[i] = defaults ? defaults[i] : values_[i].defaultValue;
+        const GroupValue& v = values_[i];
+        const int32_t fallback = defaults ? defaults[i] : v.defaultValue;
+        uint32_t stored = 0;
+        if (group->ReadDword(v.name, &stored)) {
+            const auto value = static_cast<int32_t>(stored);
+            if (v.kind == GroupValue::Kind::Flag)
+                block[i] = value != 0 ? 1 : 0;
+            else
+                block[i] = v.accepted.Contains(value) ? value : fallback;
+        } else if (missing_ == MissingValue::UseDefault) {
+            block[i] = fallback;
+        }
     }
     return 1;
 }
@@ -35,56 +42,58 @@ int ValueGroup::Load(int device, int32_t* block, const int32_t* defaults) const 
 int ValueGroup::Save(int device, const int32_t* block) const {
     auto group = SettingsKey::Open(CameraKeyPath(device) + "\\" + subKey_, SettingsKey::Access::Write);
     if (!group) return 0;
-    for (size_t i = 0; i < values_.size(); ++i)
-        if (!group->WriteDword(values_[i].name, static_cast<uint32_t>(block[i]))) return 0;
-    return 1;
+    std::vector<std::pair<std::string, uint32_t>> named;
+    named.reserve(values_.size());
+    for (size_t i = 0; i < values_.size(); ++i) named.emplace_back(values_[i].name, static_cast<uint32_t>(block[i]));
+    return group->WriteDwords(named) ? 1 : 0;
 }
 
 const ValueGroup& AnalogGroup() {
     // A value missing from an existing "Gain" key takes its own default;
     // carrying over the neighbour read before it would, for instance, turn
     // a missing exposure into the blue gain.
+    using Kind = GroupValue::Kind;
     static const ValueGroup group("Gain",
-                                  {{"Global", 0},
-                                   {"ColorG1", 0},
-                                   {"ColorR", 0},
-                                   {"ColorB", 0},
-                                   {"ColorG2", 0},
-                                   {"Exposure", kDefaultExposureLines},
-                                   {"V_Mirror", 0},
-                                   {"H_Mirror", 0},
-                                   {"AutoIris", 0}},
+                                  {{"Global", 0, kGlobalGainRange},
+                                   {"ColorG1", 0, kGlobalGainRange},
+                                   {"ColorR", 0, kGlobalGainRange},
+                                   {"ColorB", 0, kGlobalGainRange},
+                                   {"ColorG2", 0, kGlobalGainRange},
+                                   {"Exposure", kDefaultExposureLines, kExposureLinesRange},
+                                   {"V_Mirror", 0, kAnyValue, Kind::Flag},
+                                   {"H_Mirror", 0, kAnyValue, Kind::Flag},
+                                   {"AutoIris", 0, kAutoIrisRange}},
                                   ValueGroup::MissingValue::UseDefault);
     return group;
 }
 
 const ValueGroup& FilterGroup() {
     static const ValueGroup group("Filter",
-                                  {{"Brightness", 0},
-                                   {"Contrast", 0},
-                                   {"Hue", 0},
-                                   {"Saturation", 0},
-                                   {"Sharpness", 0},
-                                   {"R_Gain", 100},
-                                   {"G_Gain", 100},
-                                   {"B_Gain", 100},
-                                   {"Gamma", 100},
-                                   {"BayerMode", 2}},
+                                  {{"Brightness", 0, kBrightnessRange},
+                                   {"Contrast", 0, kContrastRange},
+                                   {"Hue", 0, kHueRange},
+                                   {"Saturation", 0, kSaturationRange},
+                                   {"Sharpness", 0, kSharpnessRange},
+                                   {"R_Gain", 100, kBayerGainRange},
+                                   {"G_Gain", 100, kBayerGainRange},
+                                   {"B_Gain", 100, kBayerGainRange},
+                                   {"Gamma", 100, kGammaRange},
+                                   {"BayerMode", 2, kBayerModeRange}},
                                   ValueGroup::MissingValue::KeepField);
     return group;
 }
 
 const ValueGroup& GrayGroup() {
     static const ValueGroup group("Gray",
-                                  {{"Mode", 0},
-                                   {"GainR1", 128},
-                                   {"GainG1", 128},
-                                   {"GainG2", 128},
-                                   {"GainB1", 128},
-                                   {"OffsetR1", 0},
-                                   {"OffsetG1", 0},
-                                   {"OffsetG2", 0},
-                                   {"OffsetB1", 0}},
+                                  {{"Mode", 0, kGrayModeRange},
+                                   {"GainR1", 128, kGrayGainRange},
+                                   {"GainG1", 128, kGrayGainRange},
+                                   {"GainG2", 128, kGrayGainRange},
+                                   {"GainB1", 128, kGrayGainRange},
+                                   {"OffsetR1", 0, kGrayOffsetRange},
+                                   {"OffsetG1", 0, kGrayOffsetRange},
+                                   {"OffsetG2", 0, kGrayOffsetRange},
+                                   {"OffsetB1", 0, kGrayOffsetRange}},
                                   ValueGroup::MissingValue::KeepField);
     return group;
 }

@@ -7,11 +7,19 @@
 #include <cstdint>
 #include <vector>
 
+#include "settings/value_ranges.h"
+
 namespace kvx::settings {
 
 struct GroupValue {
+    enum class Kind {
+        Number,  // taken when within `accepted`, else the default
+        Flag,    // any number, taken as 0 or 1 as the setter does
+    };
     const char* name;
     int32_t defaultValue;
+    ValueRange accepted = kAnyValue;
+    Kind kind = Kind::Number;
 };
 
 class ValueGroup {
@@ -25,7 +33,8 @@ public:
 
     // Reads the group of `device` into block[0 .. size). When the camera key
     // or the subkey cannot be opened the whole group takes its defaults and
-    // the result is 0. `defaults` may replace the table's defaults (same
+    // the result is 0. A stored value its setter would refuse takes its
+    // default. `defaults` may replace the table's defaults (same
     // size), for values whose default depends on the device's state.
     int Load(int device, int32_t* block, const int32_t* defaults = nullptr) const;
     // Writes every value of the group, creating the keys as needed.

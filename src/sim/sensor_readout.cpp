@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "sim/register_map.h"
+
 namespace kvx::sim {
 
 namespace {
@@ -23,17 +25,17 @@ int Subsampled(int k) {
 
 Readout ComputeReadout(const uint8_t* sensor) {
     Readout out;
-    const bool subsampled = (sensor[0x020D] & 0x11) != 0;
-    const bool windowed = sensor[0x0500] == 0x03;
-    const bool mirrorH = (sensor[0x020E] & 0x02) == 0;
-    const bool mirrorV = (sensor[0x020E] & 0x01) == 0;
+    const bool subsampled = (sensor[reg::sensor::kReadoutMode] & 0x11) != 0;
+    const bool windowed = sensor[reg::sensor::kWindowEnable] == 0x03;
+    const bool mirrorH = (sensor[reg::sensor::kMirror] & 0x02) == 0;
+    const bool mirrorV = (sensor[reg::sensor::kMirror] & 0x01) == 0;
 
     if (subsampled) {
         out.lineWidth = kArrayWidth / 2;
         out.lines = kArrayHeight / 2;
     } else if (windowed) {
-        out.lineWidth = Reg16(sensor, 0x0514, 0x1F);
-        out.lines = Reg16(sensor, 0x0516, 0x0F);
+        out.lineWidth = Reg16(sensor, reg::sensor::kWindowWidth, 0x1F);
+        out.lines = Reg16(sensor, reg::sensor::kWindowHeight, 0x0F);
     } else {
         out.lineWidth = kArrayWidth;
         out.lines = kArrayHeight;
@@ -41,8 +43,8 @@ Readout ComputeReadout(const uint8_t* sensor) {
     out.columnX.resize(static_cast<size_t>(out.lineWidth));
     out.rowY.resize(static_cast<size_t>(out.lines));
 
-    const int left = windowed ? 2056 - Reg16(sensor, 0x0510, 0x1F) - out.lineWidth : -kMargin;
-    const int top = windowed ? 1544 - Reg16(sensor, 0x0512, 0x0F) - out.lines : -kMargin;
+    const int left = windowed ? 2056 - Reg16(sensor, reg::sensor::kWindowX, 0x1F) - out.lineWidth : -kMargin;
+    const int top = windowed ? 1544 - Reg16(sensor, reg::sensor::kWindowY, 0x0F) - out.lines : -kMargin;
     for (int c = 0; c < out.lineWidth; ++c) {
         int k = mirrorH ? out.lineWidth - 1 - c : c;
         out.columnX[static_cast<size_t>(c)] = subsampled ? Subsampled(k) : left + k;

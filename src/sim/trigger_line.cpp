@@ -7,6 +7,7 @@ constexpr size_t kBlockSize = 4096;
 constexpr int kLines = 32;
 
 uint32_t* Counter(void* view, int deviceNumber) { return static_cast<uint32_t*>(view) + deviceNumber; }
+uint32_t* PowerCounter(void* view, int deviceNumber) { return static_cast<uint32_t*>(view) + kLines + deviceNumber; }
 }  // namespace
 
 TriggerLine::TriggerLine(const std::string& blockName, int deviceNumber) : deviceNumber_(deviceNumber) {
@@ -16,6 +17,16 @@ TriggerLine::TriggerLine(const std::string& blockName, int deviceNumber) : devic
 uint32_t TriggerLine::Pulses() const {
     if (!block_.view() || deviceNumber_ < 0 || deviceNumber_ >= kLines) return 0;
     return __atomic_load_n(Counter(block_.view(), deviceNumber_), __ATOMIC_ACQUIRE);
+}
+
+uint32_t TriggerLine::PowerUps() const {
+    if (!block_.view() || deviceNumber_ < 0 || deviceNumber_ >= kLines) return 0;
+    return __atomic_load_n(PowerCounter(block_.view(), deviceNumber_), __ATOMIC_ACQUIRE);
+}
+
+uint32_t TriggerLine::CountPowerUp() {
+    if (!block_.view() || deviceNumber_ < 0 || deviceNumber_ >= kLines) return 0;
+    return __atomic_add_fetch(PowerCounter(block_.view(), deviceNumber_), 1u, __ATOMIC_ACQ_REL);
 }
 
 bool TriggerLine::Fire(const std::string& blockName, int deviceNumber) {

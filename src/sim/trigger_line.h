@@ -1,5 +1,8 @@
-// The camera's trigger input as a wire that any process can pull: a small
-// named shared block with one pulse counter per device number.
+// The wires of a camera that every process on the machine shares: its
+// trigger input, which any process can pull, and its power line, so that a
+// camera restarted by one process is restarted for all of them. A small
+// named shared block with one pulse counter and one power-up counter per
+// device number.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +19,11 @@ public:
     TriggerLine(const std::string& blockName, int deviceNumber);
     // Pulses counted so far on this device's line; 0 when the block is missing.
     uint32_t Pulses() const;
+
+    // Power-ups of this device, by any process; 0 when the block is missing.
+    uint32_t PowerUps() const;
+    // Counts a power-up and returns the new count.
+    uint32_t CountPowerUp();
 
     // Pulses the line of `deviceNumber` in whichever process serves it.
     // False when no virtual camera has created the block.

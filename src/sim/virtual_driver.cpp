@@ -10,6 +10,7 @@ namespace {
 
 struct OpenCamera {
     std::shared_ptr<VirtualCamera> camera;
+    VirtualHandle handle;
 };
 
 platform::DeviceBackend::OpenResult OpenVirtual(const char* path, void** native) {
@@ -17,7 +18,7 @@ platform::DeviceBackend::OpenResult OpenVirtual(const char* path, void** native)
     std::shared_ptr<VirtualCamera> camera = CameraForPath(path);
     if (!camera) return Result::NotServed;
     if (!camera->Open()) return Result::Failed;
-    auto* open = new (std::nothrow) OpenCamera{camera};
+    auto* open = new (std::nothrow) OpenCamera{camera, {}};
     if (!open) {
         camera->Close();
         return Result::Failed;
@@ -28,7 +29,13 @@ platform::DeviceBackend::OpenResult OpenVirtual(const char* path, void** native)
 
 bool ControlVirtual(void* native, uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
                     uint32_t* bytesReturned) {
-    return static_cast<OpenCamera*>(native)->camera->Control(code, in, inSize, out, outSize, bytesReturned);
+    auto* open = static_cast<OpenCamera*>(native);
+    return open->camera->Control(&open->handle, code, in, inSize, out, outSize, bytesReturned);
+}
+
+void CancelVirtual(void* native) {
+    auto* open = static_cast<OpenCamera*>(native);
+    open->camera->Cancel(&open->handle);
 }
 
 void CloseVirtual(void* native) {
@@ -37,7 +44,8 @@ void CloseVirtual(void* native) {
     delete open;
 }
 
-const platform::DeviceBackend kVirtualDriver{"virtual camera", OpenVirtual, ControlVirtual, CloseVirtual};
+const platform::DeviceBackend kVirtualDriver{"virtual camera", OpenVirtual, ControlVirtual, CancelVirtual,
+                                             CloseVirtual};
 
 }  // namespace
 }  // namespace kvx::sim

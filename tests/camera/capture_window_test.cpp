@@ -38,18 +38,43 @@ TEST_F(CaptureWindow, AValidWindowIsStoredAndReachesTheSensor) {
     EXPECT_EQ(TakeReported(), Nothing());
 }
 
-TEST_F(CaptureWindow, AnInvalidWindowRecordsSevenStaysStoredAndFailsTheNextStart) {
+TEST_F(CaptureWindow, ARefusedWindowRecordsSevenAndChangesNothing) {
     ASSERT_EQ(Kolvex_SetCaptureWindowEx(handle_, 2048, 0, 1024, 1536, 0, 768), 1);
+    const Window kept = Current();
     for (Window bad : {Window{2048, 1, 2048, 1536, 0, 1536}, Window{2048, INT_MAX, 2, 1536, 0, 16},
-                       Window{2048, 0, -2, 1536, 0, 16}, Window{2048, 0, 64, 1536, 1537, 0}}) {
+                       Window{2048, 0, -2, 1536, 0, 16}, Window{2048, 0, 64, 1536, 1537, 0},
+                       Window{2048, INT_MIN, INT_MIN, 1536, INT_MIN, INT_MIN}, Window{2048, 0, 100000, 1536, 0, 16},
+                       Window{2048, 0, 16, 1536, 0, 100000}}) {
         EXPECT_EQ(Kolvex_SetCaptureWindowEx(handle_, bad.ht, bad.hs, bad.w, bad.vt, bad.vs, bad.h), 0);
         EXPECT_EQ(TakeReported(), RecordedAndPosted(KOLVEX_ERR_GEOMETRY));
-        EXPECT_EQ(Current(), bad);
+        EXPECT_EQ(Current(), kept);
         EXPECT_EQ(ReadoutWidth(), 1024);
     }
-    std::vector<uint8_t> buffer(64 * 64 * 4);
-    EXPECT_EQ(Kolvex_SnapShot(handle_, buffer.data(), static_cast<int>(buffer.size()), 0), 0);
-    EXPECT_EQ(TakeReported().recorded.front(), KOLVEX_ERR_GEOMETRY);
+    // The camera goes on with the window it kept.
+    std::vector<uint8_t> buffer(1024 * 768 * 3);
+    EXPECT_EQ(Kolvex_SnapShot(handle_, buffer.data(), static_cast<int>(buffer.size()), 0), 1);
+    EXPECT_EQ(Kolvex_Width(handle_), 1024);
+}
+
+// The device cannot read out fewer than 4 x 3 pixels: such a window is
+// refused when it is given, not at the next start.
+TEST_F(CaptureWindow, WindowsBelowFourByThreeAreRefusedUpFront) {
+    for (Window tiny : {Window{2048, 0, 0, 1536, 0, 0}, Window{2048, 0, 3, 1536, 0, 2}, Window{2048, 0, 3, 1536, 0, 3},
+                        Window{2048, 0, 4, 1536, 0, 2}, Window{2048, 0, 1, 1536, 0, 1536}}) {
+        EXPECT_EQ(Kolvex_SetCaptureWindowEx(handle_, tiny.ht, tiny.hs, tiny.w, tiny.vt, tiny.vs, tiny.h), 0)
+            << tiny.w << " x " << tiny.h;
+        EXPECT_EQ(TakeReported(), RecordedAndPosted(KOLVEX_ERR_GEOMETRY));
+    }
+    EXPECT_EQ(Current(), (Window{2048, 0, 2048, 1536, 0, 1536}));
+
+    // The smallest window the device takes, at the far corner, full and
+    // subsampled.
+    ASSERT_EQ(Kolvex_SetCaptureWindowEx(handle_, 2048, 2044, 4, 1536, 1533, 3), 1);
+    std::vector<uint8_t> buffer(64);
+    EXPECT_EQ(Kolvex_SnapShot(handle_, buffer.data(), static_cast<int>(buffer.size()), 0), 1);
+    ASSERT_EQ(Kolvex_SetSubSample(handle_, 1), 1);
+    EXPECT_EQ(Kolvex_SnapShot(handle_, buffer.data(), static_cast<int>(buffer.size()), 0), 1);
+    EXPECT_EQ(TakeReported(), Nothing());
 }
 
 TEST_F(CaptureWindow, APresetIsFoundInTheCameraKeyFirstAndThenBelowTheRoot) {

@@ -226,8 +226,8 @@ TEST_F(Parameters, RealExposureFollowsTheSubsampledLineLength) {
     EXPECT_EQ(Get(18), 438);
 }
 
-// A stored exposure far outside the sensor's range must not turn the
-// microsecond figure into an undefined conversion.
+// A stored exposure the setter would refuse is never sent to the sensor:
+// it loads as the default exposure.
 class StoredExposure : public Parameters {
 protected:
     void SetUp() override {
@@ -236,9 +236,10 @@ protected:
     }
 };
 
-TEST_F(StoredExposure, AHugeStoredExposureSaturatesTheMicrosecondFigure) {
+TEST_F(StoredExposure, AHugeStoredExposureLoadsAsTheDefault) {
+    EXPECT_EQ(Get(18), 1561);
     int ok = 0;
-    EXPECT_EQ(Kolvex_GetRealExposureTime(handle_, &ok), INT_MAX);
+    EXPECT_EQ(Kolvex_GetRealExposureTime(handle_, &ok), 71143);
     EXPECT_EQ(ok, 1);
 }
 

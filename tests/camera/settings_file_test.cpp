@@ -1,5 +1,6 @@
 // Settings files loaded through the C interface.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "camera_fixture.h"
@@ -55,6 +56,27 @@ TEST_F(SettingsFile, WidePathsConvertOrFailWithTwelve) {
     EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_PATH);
     EXPECT_EQ(window_.Take(), (std::vector<kvx::test::Notification>{{KOLVEX_WM_ERROR, 0, KOLVEX_ERR_PATH}}));
     EXPECT_EQ(Object()->ConfigPairs().size(), 1u);
+}
+
+// A directory once asked for 2^63 bytes (its "size" as the end of a
+// stream); a file beyond what the list is meant to hold is not read at all.
+TEST_F(SettingsFile, OnlyPlainFilesOfAFewMegabytesAreRead) {
+    ASSERT_NE(Open(), 0);
+    ASSERT_EQ(Kolvex_LoadConfigFileA(handle_, WriteFile({5, 0, 0, 0, 6, 0, 0, 0}).c_str()), 1);
+
+    const std::string directory = kvx::test::UniqueName("kolvex-config-dir");
+    ASSERT_TRUE(std::filesystem::create_directory(directory));
+    EXPECT_EQ(Kolvex_LoadConfigFileA(handle_, directory.c_str()), 0);
+    EXPECT_EQ(Kolvex_LoadConfigFileA(handle_, (directory + "/").c_str()), 0);
+    std::filesystem::remove(directory);
+
+    // Sparse, so it costs no disk space.
+    const std::string huge = WriteFile({});
+    std::filesystem::resize_file(huge, kvx::settings::kMaxConfigFileBytes + 8);
+    EXPECT_EQ(Kolvex_LoadConfigFileA(handle_, huge.c_str()), 0);
+
+    EXPECT_EQ(Kolvex_GetLastError(handle_), 0);
+    EXPECT_EQ(Object()->ConfigPairs(), (std::vector<kvx::settings::ValuePair>{{5, 6}}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Saving the current image through the C interface.
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "acquisition_fixture.h"
@@ -57,6 +58,47 @@ TEST_F(StillImage, TheSnapshotsImageIsSavedInEveryFormat) {
     EXPECT_EQ(Kolvex_SaveImage(handle_, unknown.c_str(), 7), 0);
     EXPECT_EQ(FileSize(unknown), -1);
     EXPECT_EQ(Kolvex_GetLastError(handle_), 0);
+}
+
+// Get image and Save image read the output bitmap of the colour mode set
+// now, not of the mode the last start prepared.
+TEST_F(StillImage, AColourReaderAfterAnEightBitSnapshotGetsTheColourBitmapOrError5) {
+    ASSERT_NE(OpenWith(64, 48, 0), 0);
+    NoPreviewWindow();
+    ASSERT_EQ(Kolvex_SnapShot(handle_, nullptr, 0, 0), 1);
+    ASSERT_EQ(Kolvex_SetColorMode(handle_, 24), 1);
+    std::vector<uint8_t> colour(192 * 48, 0xEE);
+    EXPECT_EQ(Kolvex_GetImage(handle_, colour.data(), static_cast<int>(colour.size()), 0), 1);
+    EXPECT_EQ(std::memcmp(colour.data(), Output(2).bits(), colour.size()), 0) << "only the 8-bit bytes were written";
+    const std::string bmp = NewPath(".bmp");
+    EXPECT_EQ(Kolvex_SaveImage(handle_, bmp.c_str(), KOLVEX_FILE_BMP), 1);
+    EXPECT_EQ(FileSize(bmp), 54 + 192 * 48);
+    EXPECT_TRUE(TakeErrors().empty());
+
+    // No 32-bit run was ever set up: that bitmap has no pixels.
+    ASSERT_EQ(Kolvex_SetColorMode(handle_, 32), 1);
+    std::vector<uint8_t> deep(256 * 48, 0xEE);
+    EXPECT_EQ(Kolvex_GetImage(handle_, deep.data(), static_cast<int>(deep.size()), 0), 0);
+    EXPECT_EQ(TakeErrors(), std::vector<int>{KOLVEX_ERR_RESOURCE});
+    EXPECT_EQ(deep, std::vector<uint8_t>(deep.size(), 0xEE));
+    const std::string none = NewPath(".bmp");
+    EXPECT_EQ(Kolvex_SaveImage(handle_, none.c_str(), KOLVEX_FILE_BMP), 0);
+    EXPECT_EQ(TakeErrors(), std::vector<int>{KOLVEX_ERR_NO_DEVICE});
+    EXPECT_EQ(FileSize(none), -1);
+}
+
+TEST_F(StillImage, AnEightBitReaderAfterAColourSnapshotGetsTheRawFrame) {
+    ASSERT_NE(OpenWith(64, 48, 2), 0);
+    NoPreviewWindow();
+    ASSERT_EQ(Kolvex_SnapShot(handle_, nullptr, 0, 0), 1);
+    ASSERT_EQ(Kolvex_SetColorMode(handle_, 8), 1);
+    std::vector<uint8_t> raw(64 * 48, 0xEE);
+    EXPECT_EQ(Kolvex_GetImage(handle_, raw.data(), static_cast<int>(raw.size()), 0), 1);
+    EXPECT_EQ(std::memcmp(raw.data(), Output(0).bits(), raw.size()), 0);
+    const std::string bmp = NewPath(".bmp");
+    EXPECT_EQ(Kolvex_SaveImage(handle_, bmp.c_str(), KOLVEX_FILE_BMP), 1);
+    EXPECT_EQ(FileSize(bmp), 1078 + 64 * 48);
+    EXPECT_TRUE(TakeErrors().empty());
 }
 
 TEST_F(StillImage, AfterCloseOnlyTheWideFormSavesWhatTheBitmapHolds) {

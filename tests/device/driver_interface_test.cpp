@@ -7,9 +7,13 @@
 
 #include "device/kvx_sdk_lib.h"
 #include "device/pipe_io.h"
+#include "sim/register_map.h"
 #include "virtual_rig.h"
 
 namespace {
+
+namespace S = kvx::sim::reg::sensor;
+namespace L = kvx::sim::reg::logic;
 
 using kvx::CKVXSdkLib;
 using kvx::test::VirtualRig;
@@ -43,7 +47,7 @@ TEST(DevicePath, DigitTableHasNBeforeMAndRejectsNumbersOutOfRange) {
     EXPECT_EQ(PathOf(lib, 31), "\\\\.\\Kvex410qfxZQP-V");
 }
 
-TEST(DeviceProbe, FindsExactlyThePluggedCamerasAndResetsTheDeviceNumber) {
+TEST(DeviceProbe, FindsExactlyThePluggedCamerasAndKeepsTheSelectedDevice) {
     VirtualRig rig(23);
     kvx::sim::Plug(2);
     DriverLib lib;
@@ -51,8 +55,9 @@ TEST(DeviceProbe, FindsExactlyThePluggedCamerasAndResetsTheDeviceNumber) {
     lib.ProbeDevices();
     for (int n = 0; n < 32; ++n) EXPECT_EQ(lib.IsDevicePresent(n), n == 2 || n == 23) << n;
     EXPECT_FALSE(lib.IsDevicePresent(32));
-    EXPECT_EQ(lib.GetDeviceNumber(), 0);
-    // The path keeps naming the device selected before the probe.
+    // Listing the cameras never moves the object to another one: its claim
+    // and its programming follow the selected number.
+    EXPECT_EQ(lib.GetDeviceNumber(), 5);
     EXPECT_EQ(std::string(lib.devicePath()), "\\\\.\\Kvex410qfxZQP-5");
     // Handles opened by the probe are all closed again.
     EXPECT_EQ(rig.camera->OpenHandles(), 0);
@@ -60,7 +65,12 @@ TEST(DeviceProbe, FindsExactlyThePluggedCamerasAndResetsTheDeviceNumber) {
     kvx::sim::UnplugAll();
     lib.ProbeDevices();
     for (int n = 0; n < 32; ++n) EXPECT_FALSE(lib.IsDevicePresent(n)) << n;
-    EXPECT_EQ(lib.GetDeviceNumber(), 0);
+    EXPECT_EQ(lib.GetDeviceNumber(), 5);
+    // One number alone is probed again when a caller needs it.
+    kvx::sim::Plug(5);
+    EXPECT_TRUE(lib.ProbeDevice(5));
+    EXPECT_TRUE(lib.IsDevicePresent(5));
+    EXPECT_FALSE(lib.ProbeDevice(32));
 }
 
 TEST(PipeTransfer, ResultCodesForMissingArgumentsAndWrongByteCounts) {
@@ -95,7 +105,7 @@ TEST(CommandExchange, QueryReadsTheReplyTwiceAndOnlyTheSecondReadDecides) {
     lib.SelectDevicePath(0);
     uint8_t write[64] = {0x25, 0x07, 0x5A};
     ASSERT_TRUE(lib.SendCommand(write));
-    EXPECT_EQ(rig.camera->LogicRegister(0x07), 0x5A);
+    EXPECT_EQ(rig.camera->LogicRegister(L::kIoPort), 0x5A);
 
     rig.camera->StartLog();
     rig.camera->FailReplyReads(1);

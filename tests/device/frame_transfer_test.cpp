@@ -8,9 +8,13 @@
 
 #include "child_process.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
+#include "sim/register_map.h"
 #include "virtual_rig.h"
 
 namespace {
+
+namespace S = kvx::sim::reg::sensor;
+namespace L = kvx::sim::reg::logic;
 
 using kvx::CKolvex410QFXZQPSdk;
 using kvx::test::DecodeCounter;
@@ -145,7 +149,7 @@ TEST_F(TransferTest, SizesOffTheFourPixelGridDeliverExactlyTheRequestedRegion) {
     UnityExposure(model);
     EXPECT_EQ(model.width(), 1021);
     EXPECT_EQ(model.height(), 766);
-    EXPECT_EQ(rig.camera->SensorRegister(0x0514) | rig.camera->SensorRegister(0x0515) << 8, 1024);
+    EXPECT_EQ(rig.camera->SensorRegister(S::kWindowWidth) | rig.camera->SensorRegister(S::kWindowWidth + 1) << 8, 1024);
     EXPECT_EQ(model.transferSize(), 1024 * 768);  // the whole sensor window
     const size_t exact = 1021u * 766u;
     std::vector<uint8_t> frame(exact + 64, 0xEE);
@@ -183,6 +187,72 @@ TEST_F(TransferTest, TheReaderTakesTheNewestFrame) {
     for (int i = 0; i < 5 && result == 2; ++i) result = model.WaitFrame();
     EXPECT_EQ(result, 1);
     rig.camera->SetStalled(false);
+    EXPECT_EQ(model.StopTransfer(), 0);
+}
+
+// However many frames arrived unread, the reader gets the last of them.
+TEST_F(TransferTest, AReaderLappedByTheTransferTakesTheNewestFrame) {
+    std::vector<uint8_t> frame(2048u * 1536u);
+    for (int unread : {4, 7, 10}) {
+        const uint32_t first = rig.camera->NextFrameCounter();
+        rig.camera->StallAfterFrames(unread);
+        ASSERT_EQ(model.StartTransfer(), 0);
+        ASSERT_TRUE(WaitUntil([&] { return model.framesTransferred() == unread; }));
+        ASSERT_EQ(NextFrame(model, frame.data()), 0);
+        EXPECT_EQ(DecodeCounter(frame.data(), 2048), first + static_cast<uint32_t>(unread) - 1) << unread;
+        rig.camera->SetStalled(false);
+        EXPECT_EQ(model.StopTransfer(), 0);
+    }
+}
+
+// A reader slower than the camera always gets a frame at least as new as
+// the newest one finished when it asked, and never one being written: the
+// frame counter and the marker, far apart in the frame, tell the same frame.
+TEST_F(TransferTest, ASlowReaderGetsTheNewestFinishedFrameWhole) {
+    ASSERT_EQ(model.SetFrameGeometry(0, 0, 1024, 1100, 0), 0);
+    UnityExposure(model);
+    std::vector<uint8_t> frame(1024u * 1100u);
+    const uint32_t first = rig.camera->NextFrameCounter();
+    ASSERT_EQ(model.StartTransfer(), 0);
+    for (int read = 0; read < 25; ++read) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(8));
+        int result = 2;
+        int finished = 0;
+        while (result == 2) {
+            finished = model.framesTransferred();
+            result = model.WaitFrame();
+        }
+        ASSERT_EQ(result, 3);
+        ASSERT_EQ(model.ReadFrame(frame.data()), 0);
+        const uint32_t counter = DecodeCounter(frame.data(), 1024);
+        EXPECT_GE(counter - first + 1, static_cast<uint32_t>(finished)) << "read " << read;
+        EXPECT_LE(counter - first + 1, static_cast<uint32_t>(model.framesTransferred())) << "read " << read;
+        const int marker = kvx::sim::MarkerLeft(counter);
+        if (marker >= 0 && marker + 16 < 1024) {
+            EXPECT_GT(frame[static_cast<size_t>(1040) * 1024 + static_cast<size_t>(marker + 16)], 128) << "read " << read;
+        }
+    }
+    EXPECT_EQ(model.StopTransfer(), 0);
+}
+
+// A camera that never answers the image read must not hold the stop: the
+// read is cancelled.
+TEST_F(TransferTest, StopReturnsWhenTheReadNeverDoes) {
+    rig.camera->SetStalled(true);
+    ASSERT_EQ(model.StartTransfer(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return rig.camera->OpenHandles() == 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(model.StopTransfer(), 0);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    RecordProperty("stop_ms", static_cast<int>(took.count()));
+    EXPECT_LT(took, std::chrono::seconds(3));
+    EXPECT_EQ(rig.camera->OpenHandles(), 0);
+    // The camera itself still hangs; a new run after it recovers works.
+    rig.camera->SetStalled(false);
+    std::vector<uint8_t> frame(2048u * 1536u);
+    ASSERT_EQ(model.StartTransfer(), 0);
+    ASSERT_EQ(NextFrame(model, frame.data()), 0);
     EXPECT_EQ(model.StopTransfer(), 0);
 }
 
@@ -259,7 +329,12 @@ TEST_F(TransferTest, SingleFramesKeepTheirHandleUntilAFailure) {
     EXPECT_EQ(rig.camera->OpenHandles(), 0);
     rig.camera->SetUnplugged(true);
     EXPECT_EQ(model.ReadSingleFrame(), 10);
+    // Plugged in again, the camera is unpowered: it gives no frame until the
+    // lost programming is made good.
     rig.camera->SetUnplugged(false);
+    EXPECT_EQ(model.ReadSingleFrame(), 19);
+    EXPECT_EQ(model.ProgramIfNeeded(), CKolvex410QFXZQPSdk::Programming::Done);
+    UnityExposure(model);
     EXPECT_EQ(model.ReadSingleFrame(), 0);
     model.CloseSingleFrame();
     EXPECT_EQ(rig.camera->OpenHandles(), 0);

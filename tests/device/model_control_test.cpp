@@ -5,9 +5,13 @@
 #include <vector>
 
 #include "device/kolvex_410qfx_zqp_sdk.h"
+#include "sim/register_map.h"
 #include "virtual_rig.h"
 
 namespace {
+
+namespace S = kvx::sim::reg::sensor;
+namespace L = kvx::sim::reg::logic;
 
 using kvx::CKolvex410QFXZQPSdk;
 using kvx::test::LastWrite;
@@ -62,9 +66,9 @@ TEST_F(ModelTest, ConstructionInitialisesTheSensorOnceAndSelectsTheFullFrame) {
     }
 
     EXPECT_EQ(model.GetDeviceNumber(), 0);
-    EXPECT_EQ(rig.camera->SensorRegister(0x020E), 0x03);  // no mirrors
-    EXPECT_EQ(rig.camera->SensorRegister(0x020B), 0x00);  // free running
-    EXPECT_EQ(rig.camera->LogicRegister(0x0E), 0x04);     // 8-bit
+    EXPECT_EQ(rig.camera->SensorRegister(S::kMirror), 0x03);  // no mirrors
+    EXPECT_EQ(rig.camera->SensorRegister(S::kTriggerMode), 0x00);  // free running
+    EXPECT_EQ(rig.camera->LogicRegister(L::kDepth), 0x04);     // 8-bit
 
     // Selecting the same device again does not repeat the table; another does.
     rig.camera->StartLog();
@@ -86,27 +90,27 @@ TEST_F(ModelTest, FullFrameGeometryProgramsTheWindowUnderUpdateHold) {
     auto log = rig.camera->TakeLog();
     auto sensor = SensorWrites(log);
     ASSERT_FALSE(sensor.empty());
-    EXPECT_EQ(sensor.front(), Write(0x0208, 1));
-    EXPECT_EQ(LastWrite(sensor, 0x0510) | LastWrite(sensor, 0x0511) << 8, 8);
-    EXPECT_EQ(LastWrite(sensor, 0x0512) | LastWrite(sensor, 0x0513) << 8, 8);
-    EXPECT_EQ(LastWrite(sensor, 0x0514) | LastWrite(sensor, 0x0515) << 8, 2048);
-    EXPECT_EQ(LastWrite(sensor, 0x0516) | LastWrite(sensor, 0x0517) << 8, 1536);
-    EXPECT_EQ(LastWrite(sensor, 0x0500), 0x03);
-    EXPECT_EQ(LastWrite(sensor, 0x020D), 0x00);
-    EXPECT_EQ(LastWrite(sensor, 0x0214) | LastWrite(sensor, 0x0215) << 8, 3384);
+    EXPECT_EQ(sensor.front(), Write(S::kUpdateHold, 1));
+    EXPECT_EQ(LastWrite(sensor, S::kWindowX) | LastWrite(sensor, S::kWindowX + 1) << 8, 8);
+    EXPECT_EQ(LastWrite(sensor, S::kWindowY) | LastWrite(sensor, S::kWindowY + 1) << 8, 8);
+    EXPECT_EQ(LastWrite(sensor, S::kWindowWidth) | LastWrite(sensor, S::kWindowWidth + 1) << 8, 2048);
+    EXPECT_EQ(LastWrite(sensor, S::kWindowHeight) | LastWrite(sensor, S::kWindowHeight + 1) << 8, 1536);
+    EXPECT_EQ(LastWrite(sensor, S::kWindowEnable), 0x03);
+    EXPECT_EQ(LastWrite(sensor, S::kReadoutMode), 0x00);
+    EXPECT_EQ(LastWrite(sensor, S::kLineLength) | LastWrite(sensor, S::kLineLength + 1) << 8, 3384);
     EXPECT_EQ(model.lineLength(), 3384);
     // The hold is released as: control 0x60 <- 0, sensor 0x0208 <- 0, control 0x60 <- 1.
     std::vector<std::pair<int, int>> tail;
     for (const auto& e : log)
-        if (e.kind == Kind::Command && (e.code == 0x0E || (e.code == 0x04 && e.address == 0x0208)))
+        if (e.kind == Kind::Command && (e.code == 0x0E || (e.code == 0x04 && e.address == S::kUpdateHold)))
             tail.push_back({e.code == 0x0E ? -e.address : e.address, static_cast<int>(e.value)});
     ASSERT_EQ(tail.size(), 4u);
     EXPECT_EQ(tail[1], std::make_pair(-0x60, 0));
-    EXPECT_EQ(tail[2], std::make_pair(0x0208, 0));
+    EXPECT_EQ(tail[2], Write(S::kUpdateHold, 0));
     EXPECT_EQ(tail[3], std::make_pair(-0x60, 1));
 
     EXPECT_EQ(model.transferSize(), 3145728);
-    EXPECT_EQ(Logic32(LogicWrites(log), 0x00), 3145728u);
+    EXPECT_EQ(Logic32(LogicWrites(log), L::kTransferSize), 3145728u);
     EXPECT_EQ(rig.camera->TransferSize(), 3145728u);
     EXPECT_EQ(model.largeTransfer(), 1);
     EXPECT_EQ(model.pitch(), 2048);
@@ -118,9 +122,9 @@ TEST_F(ModelTest, SubsampledGeometryCutsTheRegionOutOf1032PixelLines) {
     rig.camera->StartLog();
     ASSERT_EQ(model.SetFrameGeometry(0, 0, 2048, 1536, 1), 0);
     auto sensor = SensorWrites(rig.camera->TakeLog());
-    EXPECT_EQ(LastWrite(sensor, 0x020D), 0x11);
-    EXPECT_EQ(LastWrite(sensor, 0x0500), 0x00);
-    EXPECT_EQ(LastWrite(sensor, 0x0214) | LastWrite(sensor, 0x0215) << 8, 1692);
+    EXPECT_EQ(LastWrite(sensor, S::kReadoutMode), 0x11);
+    EXPECT_EQ(LastWrite(sensor, S::kWindowEnable), 0x00);
+    EXPECT_EQ(LastWrite(sensor, S::kLineLength) | LastWrite(sensor, S::kLineLength + 1) << 8, 1692);
     EXPECT_EQ(model.pitch(), 1032);
     EXPECT_EQ(model.xOffset(), 4);
     EXPECT_EQ(model.yOffset(), 4);
@@ -150,20 +154,20 @@ TEST_F(ModelTest, ExposureSetsTimerFrameLengthAndShutterOffset) {
     rig.camera->StartLog();
     EXPECT_EQ(model.SetExposureLines(1500), 1);
     auto log = rig.camera->TakeLog();
-    EXPECT_EQ(Logic32(LogicWrites(log), 0x14), 3417495u);
-    EXPECT_EQ(Sensor24(SensorWrites(log), 0x0210), 1816);
-    EXPECT_EQ(Sensor24(SensorWrites(log), 0x028D), 316);
+    EXPECT_EQ(Logic32(LogicWrites(log), L::kExposureTimer), 3417495u);
+    EXPECT_EQ(Sensor24(SensorWrites(log), S::kFrameLength), 1816);
+    EXPECT_EQ(Sensor24(SensorWrites(log), S::kShutterOffset), 316);
 
     rig.camera->StartLog();
     model.SetExposureLines(1);
-    EXPECT_EQ(Logic32(LogicWrites(rig.camera->TakeLog()), 0x14), 1792u);
+    EXPECT_EQ(Logic32(LogicWrites(rig.camera->TakeLog()), L::kExposureTimer), 1792u);
 
     // Beyond the minimum frame the frame grows with the exposure.
     rig.camera->StartLog();
     model.SetExposureLines(5000);
     log = rig.camera->TakeLog();
-    EXPECT_EQ(Sensor24(SensorWrites(log), 0x0210), 5000);
-    EXPECT_EQ(Sensor24(SensorWrites(log), 0x028D), 10);
+    EXPECT_EQ(Sensor24(SensorWrites(log), S::kFrameLength), 5000);
+    EXPECT_EQ(Sensor24(SensorWrites(log), S::kShutterOffset), 10);
     // The value is taken as 16 bits.
     model.SetExposureLines(0x10000 + 1200);
     uint16_t lines = 0;
@@ -178,20 +182,20 @@ TEST_F(ModelTest, MirrorsGainTriggerAndDepthRegisters) {
     EXPECT_EQ(model.SetMirrorV(1), 0);
     EXPECT_EQ(model.SetMirrorH(0), 0);
     auto mirror = SensorWrites(rig.camera->TakeLog());
-    EXPECT_EQ(mirror, (std::vector<Write>{{0x020E, 0x01}, {0x020E, 0x00}, {0x020E, 0x02}}));
+    EXPECT_EQ(mirror, (std::vector<Write>{{S::kMirror, 0x01}, {S::kMirror, 0x00}, {S::kMirror, 0x02}}));
 
     EXPECT_EQ(model.SetGain(300), 1);
-    EXPECT_EQ(rig.camera->SensorRegister(0x0404), 300 & 0xFF);
-    EXPECT_EQ(rig.camera->SensorRegister(0x0405), 1);
+    EXPECT_EQ(rig.camera->SensorRegister(S::kGainLow), 300 & 0xFF);
+    EXPECT_EQ(rig.camera->SensorRegister(S::kGainHigh), 1);
     EXPECT_EQ(model.GetGain(), 300);
 
     EXPECT_EQ(model.SetTriggerMode(1), 1);
-    EXPECT_EQ(rig.camera->SensorRegister(0x020B), 1);
-    EXPECT_EQ(rig.camera->LogicRegister(0x0B), 0x11);
+    EXPECT_EQ(rig.camera->SensorRegister(S::kTriggerMode), 1);
+    EXPECT_EQ(rig.camera->LogicRegister(L::kTrigger), 0x11);
     EXPECT_EQ(model.GetTriggerMode(), 1);
 
     EXPECT_EQ(model.SetSixteenBit(1), 1);
-    EXPECT_EQ(rig.camera->LogicRegister(0x0E), 0x05);
+    EXPECT_EQ(rig.camera->LogicRegister(L::kDepth), 0x05);
     EXPECT_EQ(model.sixteenBit(), 1);
 
     // A camera that has gone away keeps the old flags.

@@ -2,9 +2,11 @@
 // blob reader.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "child_process.h"
 #include "device/blob_reader.h"
@@ -116,6 +118,53 @@ TEST_F(TableTest, AClaimLeftByAnEndedProcessNoLongerBlocks) {
     EXPECT_FALSE(table.IsDeviceBusy(7));
     EXPECT_EQ(table.ClaimDevice(7, kWindow, module), 1);
     EXPECT_TRUE(table.IsDeviceBusy(7));
+}
+
+// A writer that knows only the layout (owner, module, reserved, the name as
+// a string) claims an entry whose tail still holds a stamp of a process that
+// has ended: the claim is live, not that process's.
+TEST_F(TableTest, AForeignClaimOverADeadStampIsNeverTakenForTheDeadOne) {
+    EXPECT_EQ(kvx::test::RunChild({"devtable-abandon", name, "9"}), 0);
+    EXPECT_FALSE(table.IsDeviceBusy(9));
+    auto* entry = static_cast<uint8_t*>(table.view()) + 1944320 + 9 * 140;
+    const uint32_t window = 0x2460, foreignModule = 0x400000, reserved = 0;
+    std::memcpy(entry + 4, &foreignModule, 4);
+    std::memcpy(entry + 8, &reserved, 4);
+    std::strcpy(reinterpret_cast<char*>(entry + 12), "KolvexSdk_410QFX_ZQP.dll");
+    std::memcpy(entry, &window, 4);
+    EXPECT_TRUE(table.IsDeviceBusy(9));
+    EXPECT_FALSE(table.TryClaimDevice(9, kWindow, module));
+    EXPECT_EQ(Word(table.view(), 1944320 + 9 * 140), 0x2460u);
+}
+
+TEST_F(TableTest, TestAndClaimIsOneStep) {
+    SharedDeviceTable other;
+    ASSERT_TRUE(other.Attach(name));
+    for (int round = 0; round < 50; ++round) {
+        std::atomic<int> ready{0};
+        bool won[2] = {};
+        auto claim = [&](SharedDeviceTable* t, kvx::platform::WindowHandle w, int index) {
+            ready.fetch_add(1);
+            while (ready.load() < 2) {
+            }
+            won[index] = t->TryClaimDevice(5, w, module);
+        };
+        std::thread a(claim, &table, kWindow, 0), b(claim, &other, kOtherWindow, 1);
+        a.join();
+        b.join();
+        ASSERT_NE(won[0], won[1]) << "round " << round;
+        table.ReleaseDevice(5, kWindow, module);
+        other.ReleaseDevice(5, kOtherWindow, module);
+        ASSERT_FALSE(table.IsDeviceBusy(5));
+    }
+    // Claiming again what one holds already succeeds; a dead owner's entry
+    // is taken over.
+    EXPECT_TRUE(table.TryClaimDevice(5, kWindow, module));
+    EXPECT_TRUE(table.TryClaimDevice(5, kWindow, module));
+    EXPECT_EQ(kvx::test::RunChild({"devtable-abandon", name, "8"}), 0);
+    EXPECT_TRUE(other.TryClaimDevice(8, kOtherWindow, module));
+    EXPECT_TRUE(table.IsDeviceBusy(8));
+    EXPECT_FALSE(table.TryClaimDevice(8, kWindow, module));
 }
 
 TEST(BlobReader, LoadsWholeFilesAndStaysEmptyForMissingOnes) {

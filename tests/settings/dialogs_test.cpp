@@ -106,6 +106,37 @@ TEST_F(DialogTest, CameraDialogOkTakesTheChosenFormat) {
     EXPECT_EQ(Stored(CameraKeyPath(0), "WaitTime"), 25u);
 }
 
+// A size the dialog stored is checked when the camera takes it, as at
+// initialisation: one the sensor cannot read out falls back to the full
+// sensor with error 7 instead of sizing the next preview window.
+TEST_F(DialogTest, ACustomSizeTheSensorCannotReadFallsBackToTheFullSensor) {
+    ASSERT_EQ(Kolvex_SetCaptureWindowEx(handle_, 2048, 0, 1024, 1536, 0, 768), 1);
+    for (const char* width : {"2", "100000"}) {
+        ScriptedDialogs dialogs([&](FakeDialog& d) {
+            d.Choose(kSizeCombo, static_cast<int>(d.ComboItems(kSizeCombo).size()) - 1);
+            d.Type(1041, width);
+            d.Type(1042, "768");
+            d.Click(kOk);
+        });
+        ASSERT_EQ(Kolvex_SetCameraDlg(handle_, nullptr), 1);
+        EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_GEOMETRY) << width;
+        EXPECT_EQ(Object()->Width(), 2048);
+        EXPECT_EQ(Object()->Height(), 1536);
+    }
+}
+
+TEST_F(DialogTest, AWaitTimeBeyondTheLongestPauseIsStoredAsTheLongest) {
+    for (const char* typed : {"2147483648", "4294967295"}) {
+        ScriptedDialogs dialogs([&](FakeDialog& d) {
+            d.Type(kWaitTimeEdit, typed);
+            d.Click(kOk);
+        });
+        ASSERT_EQ(Kolvex_SetCameraDlg(handle_, nullptr), 1);
+        EXPECT_EQ(Stored(CameraKeyPath(0), "WaitTime"), 0x7FFFFFFFu) << typed;
+        EXPECT_EQ(Object()->waitTimeMs(), 0x7FFFFFFF);
+    }
+}
+
 TEST_F(DialogTest, CameraDialogStopsPreviewWhileOpenAndRestartsIt) {
     ASSERT_EQ(Kolvex_StartPreview(handle_), 1);
     AcquisitionState during = AcquisitionState::Preview;

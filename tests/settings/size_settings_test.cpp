@@ -93,4 +93,53 @@ TEST_F(SizeSettings, RootPresetsAreSearchedDirectlyBelowTheRoot) {
     EXPECT_EQ(preset, (SizeEntry{2048, 1536, 1024, 768, 8, 8, 2}));
 }
 
+TEST_F(SizeSettings, FormatValuesTheSettersWouldRefuseLoadAsTheFirstUseValues) {
+    auto camera = SettingsKey::Open(CameraKeyPath(0), SettingsKey::Access::Write);
+    ASSERT_NE(camera, nullptr);
+    // A pause of 0xFFFFFFFF would read as -1, the answer for an unknown
+    // handle; no negative pause reaches the worker.
+    for (uint32_t wait : {0xFFFFFFFFu, 0x80000000u}) {
+        ASSERT_TRUE(camera->WriteDwords({{"Color", 6}, {"SubSample", 2}, {"WaitTime", wait}, {"Clock", 3}}));
+        FormatValues format = {4, 1, 50, 0};
+        EXPECT_EQ(LoadFormat(0, &format), 1);
+        EXPECT_EQ(format.colorMode, 2) << wait;
+        EXPECT_EQ(format.subSample, 0);
+        EXPECT_EQ(format.waitTime, 1) << wait;
+        EXPECT_EQ(format.clock, 2);
+    }
+    ASSERT_TRUE(camera->WriteDwords({{"Color", 0xFFFFFFFFu}, {"SubSample", 17}, {"Clock", 0x80000000u}}));
+    FormatValues format = {4, 1, 50, 0};
+    EXPECT_EQ(LoadFormat(0, &format), 1);
+    EXPECT_EQ(format.colorMode, 2);
+    EXPECT_EQ(format.subSample, 0);
+    EXPECT_EQ(format.clock, 2);
+
+    // What the setters take is kept.
+    for (FormatValues kept : {FormatValues{0, 0, 0, 0}, FormatValues{5, 1, 0x7FFFFFFF, 2}}) {
+        ASSERT_TRUE(camera->WriteDwords({{"Color", static_cast<uint32_t>(kept.colorMode)},
+                                         {"SubSample", static_cast<uint32_t>(kept.subSample)},
+                                         {"WaitTime", static_cast<uint32_t>(kept.waitTime)},
+                                         {"Clock", static_cast<uint32_t>(kept.clock)}}));
+        FormatValues loaded = {3, 0, 7, 1};
+        EXPECT_EQ(LoadFormat(0, &loaded), 1);
+        EXPECT_EQ(loaded.colorMode, kept.colorMode);
+        EXPECT_EQ(loaded.subSample, kept.subSample);
+        EXPECT_EQ(loaded.waitTime, kept.waitTime);
+        EXPECT_EQ(loaded.clock, kept.clock);
+    }
+}
+
+TEST_F(SizeSettings, ACurrentIndexOutsideTheListChangesNothing) {
+    WriteSize(CameraKeyPath(0), 0, kDefaultSize);
+    auto camera = SettingsKey::Open(CameraKeyPath(0), SettingsKey::Access::Write);
+    // Below the root something else may have made a key of that name.
+    WriteSize(CameraKeyPath(0), 100, {2048, 1536, 8, 8, 0, 0, 4});
+    for (uint32_t index : {100u, 0xFFFFFFFFu, 0x80000000u}) {
+        ASSERT_TRUE(camera->WriteDword("Size", index));
+        SizeEntry size = {1, 2, 3, 4, 5, 6, 7};
+        EXPECT_EQ(LoadCurrentSize(0, &size), 0) << index;
+        EXPECT_EQ(size, (SizeEntry{1, 2, 3, 4, 5, 6, 7}));
+    }
+}
+
 }  // namespace

@@ -6,11 +6,13 @@
 
 namespace kvx::test {
 
-CameraSandbox::CameraSandbox(const std::vector<int>& devices) : tableName_(UniqueName("KolvexTestTable")) {
+CameraSandbox::CameraSandbox(const std::vector<int>& devices)
+    : tableName_(UniqueName("KolvexTestTable")), wireName_(UniqueName("KolvexTestWire")) {
     CKolvex::SetSharedTableNameForTesting(tableName_);
     sim::UnplugAll();
     sim::CameraOptions options;
     options.fastFrames = true;
+    options.triggerBlock = wireName_;
     for (int device : devices) sim::Plug(device, options);
 }
 

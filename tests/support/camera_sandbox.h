@@ -22,10 +22,14 @@ public:
 
     std::shared_ptr<sim::VirtualCamera> Camera(int device) const;
     const std::string& tableName() const { return tableName_; }
+    // The shared wires (trigger, power) of the sandbox's cameras: cameras at
+    // one device number in other processes on these wires are the same camera.
+    const std::string& wireName() const { return wireName_; }
 
 private:
     SettingsSandbox settings_;
     std::string tableName_;
+    std::string wireName_;
 };
 
 }  // namespace kvx::test

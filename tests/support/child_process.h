@@ -20,6 +20,8 @@ public:
     bool started() const { return started_; }
     // Waits for the child to end; its exit code, or -1 on failure.
     int Wait();
+    // Ends the child at once, as a crash would (SIGKILL, TerminateProcess).
+    void Kill();
 
 private:
     bool started_ = false;

@@ -5,20 +5,39 @@
 //   shm-check NAME OFFSET VALUE   open an existing block, byte at OFFSET must be VALUE
 //   shm-set NAME OFFSET VALUE     open an existing block, store VALUE at OFFSET
 //   shm-absent NAME               no block of that name may exist
+//   shm-hold NAME                 create or open the block, then wait until killed (20 s)
 //   settings-write PATH PREFIX N  write values PREFIX0..PREFIX{N-1} = index
 //   devtable-hold NAME N          claim device N in the device table NAME, release it
 //                                 once byte 64 of the block turns 1 (10 s at most)
 //   devtable-abandon NAME N       claim device N and end without releasing it
 //   sim-trigger BLOCK N           pulse the virtual trigger line of device N
+//   sim-power WIRE N              power up a virtual camera at device N on the wires WIRE
+//
+// Camera objects through the C interface, with virtual cameras at 0 and 2 on
+// the wires WIRE and the shared device table TABLE, in a settings store of
+// their own:
+//   camera-open TABLE WIRE N      initialise, select device N, release
+//   camera-preview TABLE WIRE N   initialise, select N, start preview: 0 when it
+//                                 streams, 1 when refused with code 2
+//   camera-hold TABLE WIRE N      as camera-preview, then stream until killed (20 s)
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <string>
 #include <thread>
 
+#include "KolvexSdk.h"
+#include "camera/kolvex.h"
 #include "device/shared_device_table.h"
+#include "settings_sandbox.h"
 #include "platform/settings_store.h"
 #include "platform/shared_memory.h"
 #include "platform/system_info.h"
+#include "platform/device_io.h"
+#include "sim/camera_table.h"
+#include "sim/driver_protocol.h"
+#include "sim/register_map.h"
 #include "sim/trigger_line.h"
 
 using kvx::platform::SettingsKey;
@@ -40,6 +59,12 @@ int main(int argc, char** argv) {
             return 0;
         }
         return bytes[offset] == value ? 0 : 1;
+    }
+    if (command == "shm-hold") {
+        SharedMemory shm;
+        if (!shm.OpenOrCreate(argv[2], 4096)) return 3;
+        std::this_thread::sleep_for(std::chrono::seconds(20));
+        return 0;
     }
     if (command == "shm-absent") {
         SharedMemory shm;
@@ -69,6 +94,54 @@ int main(int argc, char** argv) {
         }
         table.ReleaseDevice(device, window, kvx::platform::ProgramModuleId());
         return 0;
+    }
+    if (command == "sim-power") {
+        if (argc != 4) return 2;
+        kvx::sim::CameraOptions options;
+        options.triggerBlock = argv[2];
+        const int device = std::atoi(argv[3]);
+        kvx::sim::Plug(device, options);
+        char path[32];
+        std::snprintf(path, sizeof path, "\\\\.\\Kvex410qfxZQP-%c", "0123456789ABCDEFGHIJKLNMOPQRSTUV"[device & 31]);
+        kvx::platform::DeviceHandle handle = kvx::platform::DeviceOpen(path);
+        if (!handle) return 3;
+        uint8_t block[64] = {kvx::sim::kControlWrite, kvx::sim::reg::control::kPower, 1};
+        uint32_t pipe = kvx::sim::kCommandPipe, returned = 0;
+        const bool sent = kvx::platform::DeviceControl(handle, kvx::sim::kIoctlPipeSend, &pipe, 4, block, 64, &returned);
+        kvx::platform::DeviceClose(handle);
+        kvx::sim::UnplugAll();
+        return sent ? 0 : 3;
+    }
+    if (command.rfind("camera-", 0) == 0) {
+        if (argc != 5) return 2;
+        // The sandbox's store on memory where there is some: its synced
+        // writes would otherwise cost this short-lived process seconds.
+        struct stat shm;
+        if (stat("/dev/shm", &shm) == 0) putenv(const_cast<char*>("TMPDIR=/dev/shm"));
+        kvx::test::SettingsSandbox settings;
+        kvx::CKolvex::SetSharedTableNameForTesting(argv[2]);
+        kvx::sim::CameraOptions options;
+        options.fastFrames = true;
+        options.triggerBlock = argv[3];
+        kvx::sim::UnplugAll();
+        kvx::sim::Plug(0, options);
+        kvx::sim::Plug(2, options);
+        const int device = std::atoi(argv[4]);
+        const int handle = Kolvex_Initialize(nullptr);
+        if (!handle) return 3;
+        int result = Kolvex_SetDeviceNumber(handle, device) ? 0 : 3;
+        if (result == 0 && command != "camera-open") {
+            Kolvex_SetPreviewWindow(handle, nullptr, 0, 0, 0, 0);
+            if (!Kolvex_StartPreview(handle)) {
+                result = Kolvex_GetLastError(handle) == KOLVEX_ERR_NO_DEVICE && Kolvex_GetLastError(handle) ==
+                                 KOLVEX_ERR_DEVICE_NUMBER ? 1 : 3;
+            } else if (command == "camera-hold") {
+                std::this_thread::sleep_for(std::chrono::seconds(20));
+            }
+        }
+        Kolvex_Release(handle);
+        kvx::sim::UnplugAll();
+        return result;
     }
     if (command == "sim-trigger") {
         if (argc != 4) return 2;

@@ -32,3 +32,20 @@ std::string DescribeFrame(const FrameLayout& layout, const uint8_t* pixels) {
     }
     return out;
 }
+
+bool RateMeter::Frame(double seconds) {
+    if (framesInWindow_ < 0) {
+        windowStart_ = seconds;
+        framesInWindow_ = 0;
+        return false;
+    }
+    ++framesInWindow_;
+    const double span = seconds - windowStart_;
+    // A partial window stands in only until the first one closes.
+    if (span > 0 && (!measured_ || span >= 1.0)) rate_ = framesInWindow_ / span;
+    if (span < 1.0) return false;
+    measured_ = true;
+    windowStart_ = seconds;
+    framesInWindow_ = 0;
+    return true;
+}

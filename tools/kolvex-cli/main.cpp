@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "KolvexSdk.h"
+#include "error_report.h"
 #include "frame_stats.h"
 #include "message_window.h"
 #include "parameters.h"
@@ -61,7 +62,9 @@ void PrintVersion() {
 // One camera object for the length of a command, released on every path.
 class Camera {
 public:
-    Camera() : handle_(Kolvex_Initialize(nullptr)) {}
+    Camera() : handle_(Kolvex_Initialize(nullptr)) {
+        if (!handle_) std::fprintf(stderr, "kolvex-cli: the library could not create a camera object\n");
+    }
     ~Camera() {
         if (handle_) Kolvex_Release(handle_);
     }
@@ -69,19 +72,26 @@ public:
     Camera& operator=(const Camera&) = delete;
 
     int handle() const { return handle_; }
-    // Selects the device (when not 0) and reports why it cannot.
-    bool Select(int device) const {
-        if (device == 0 || Kolvex_SetDeviceNumber(handle_, device)) return true;
-        ReportErrors("select device");
+    // Selects the device and makes sure a camera answers there, so that a
+    // missing camera is told once, plainly, before anything else fails.
+    bool Select(int device, const char* what) const {
+        SetReportedDevice(device);
+        if (device != 0) {
+            if (!Kolvex_SetDeviceNumber(handle_, device)) {
+                ReportErrors(what);
+                return false;
+            }
+            // What initialisation said about device 0 no longer matters.
+            while (Kolvex_GetLastError(handle_) != 0) {
+            }
+        }
+        char name[32] = "";
+        if (Kolvex_GetDeviceName(handle_, device, name, sizeof name)) return true;
+        if (!ReportErrors(what)) std::fprintf(stderr, "kolvex-cli: %s: no camera at device %d\n", what, device);
         return false;
     }
-    // Reports every error code the library recorded since the last call.
-    bool ReportErrors(const char* what) const {
-        bool any = false;
-        for (int code; (code = Kolvex_GetLastError(handle_)) != 0; any = true)
-            std::fprintf(stderr, "kolvex-cli: %s: library error %d\n", what, code);
-        return any;
-    }
+    // Explains what went wrong since the last call, in a user's words.
+    bool ReportErrors(const char* what) const { return ReportCameraErrors(handle_, what); }
 
 private:
     int handle_;
@@ -105,17 +115,9 @@ int Info(int device) {
         std::fprintf(stderr, "kolvex-cli: no camera object could be created\n");
         return 1;
     }
-    camera.ReportErrors("initialise");
-    if (device != 0 && !Kolvex_SetDeviceNumber(camera.handle(), device)) {
-        camera.ReportErrors("select device");
-        return 1;
-    }
+    if (!camera.Select(device, "info")) return 1;
     char name[32] = "";
-    if (!Kolvex_GetDeviceName(camera.handle(), device, name, sizeof name)) {
-        camera.ReportErrors("device name");
-        std::fprintf(stderr, "kolvex-cli: no camera at device %d\n", device);
-        return 1;
-    }
+    Kolvex_GetDeviceName(camera.handle(), device, name, sizeof name);
     KolvexCameraInfo info{};
     info.size = sizeof info;
     if (!Kolvex_GetCameraInfo(camera.handle(), &info)) {
@@ -211,15 +213,15 @@ int StillFormatFor(const std::string& path) {
 }
 
 int Snapshot(const Options& options) {
+    const char* what = "snapshot";
     Camera camera;
-    if (!camera.handle() || !camera.Select(options.device)) return 1;
+    if (!camera.handle() || !camera.Select(options.device, what)) return 1;
     camera.ReportErrors("initialise");
     if (!ApplyFormat(camera.handle(), options.format)) return 1;
     Kolvex_SetPreviewWindow(camera.handle(), nullptr, 0, 0, 0, 0);
     FrameLayout layout;
     if (!LearnFrameLayout(camera, &layout)) {
-        camera.ReportErrors("frame format");
-        std::fprintf(stderr, "kolvex-cli: the camera delivered no frame\n");
+        if (!camera.ReportErrors(what)) std::fprintf(stderr, "kolvex-cli: %s: the camera delivered no frame\n", what);
         return 1;
     }
     std::vector<uint8_t> pixels(layout.bytes());
@@ -272,8 +274,9 @@ bool DescribeRecording(const std::string& path, uint32_t* frames, uint32_t* widt
 }
 
 int Record(const Options& options) {
+    const char* what = "record";
     Camera camera;
-    if (!camera.handle() || !camera.Select(options.device)) return 1;
+    if (!camera.handle() || !camera.Select(options.device, what)) return 1;
     camera.ReportErrors("initialise");
     if (!ApplyFormat(camera.handle(), options.format)) return 1;
     if (!options.window) Kolvex_SetPreviewWindow(camera.handle(), nullptr, 0, 0, 0, 0);
@@ -303,15 +306,15 @@ int Record(const Options& options) {
 // Frames through a callback preview until enough arrived or time is up,
 // with a line of statistics about once a second.
 int Stream(const Options& options) {
+    const char* what = "stream";
     Camera camera;
-    if (!camera.handle() || !camera.Select(options.device)) return 1;
+    if (!camera.handle() || !camera.Select(options.device, what)) return 1;
     camera.ReportErrors("initialise");
     if (!ApplyFormat(camera.handle(), options.format)) return 1;
     if (!options.window) Kolvex_SetPreviewWindow(camera.handle(), nullptr, 0, 0, 0, 0);
     FrameLayout layout;
     if (!LearnFrameLayout(camera, &layout)) {
-        camera.ReportErrors("frame format");
-        std::fprintf(stderr, "kolvex-cli: the camera delivered no frame\n");
+        if (!camera.ReportErrors(what)) std::fprintf(stderr, "kolvex-cli: %s: the camera delivered no frame\n", what);
         return 1;
     }
     const int wanted = options.frames > 0 || options.seconds > 0 ? options.frames : 100;
@@ -325,13 +328,14 @@ int Stream(const Options& options) {
     std::printf("streaming %d x %d, %d bits per pixel\n", layout.width, layout.height, layout.bitsPerPixel);
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
-    auto lastFrame = start, lastReport = start;
-    int received = 0, errors = 0, late = 0, rate = 0;
+    auto lastFrame = start;
+    int received = 0, errors = 0, late = 0;
+    RateMeter meter;
     bool lost = false;
     auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
     auto report = [&] {
-        std::printf("  %6.1f s  frames %5d  rate %5.1f fps  errors %d  late %d\n", elapsed(), received, rate / 10.0,
-                    errors, late);
+        std::printf("  %6.1f s  frames %5d  rate %5.1f fps  errors %d  late %d\n", elapsed(), received,
+                    meter.rate(), errors, late);
         std::fflush(stdout);
     };
     while (!lost && (wanted <= 0 || received < wanted) && (options.seconds <= 0 || elapsed() < options.seconds)) {
@@ -347,17 +351,12 @@ int Stream(const Options& options) {
             lost = m.lParam == KOLVEX_ERR_DEVICE_LOST;
             continue;
         }
-        const auto* info = reinterpret_cast<const KolvexFrameInfo*>(m.wParam);
-        rate = info->frameRate;
-        // Late: more than twice the frame period the camera itself measures.
+        // Late: more than twice the frame period measured so far.
         const double gapMs = std::chrono::duration<double, std::milli>(now - lastFrame).count();
-        if (received > 0 && rate > 0 && gapMs > 2 * 10000.0 / rate) ++late;
+        if (received > 0 && meter.rate() > 0 && gapMs > 2 * 1000.0 / meter.rate()) ++late;
         lastFrame = now;
         ++received;
-        if (std::chrono::duration<double>(now - lastReport).count() >= 1.0) {
-            report();
-            lastReport = now;
-        }
+        if (meter.Frame(std::chrono::duration<double>(now - start).count())) report();
     }
     Kolvex_StopPreview(camera.handle());
     report();
@@ -387,8 +386,9 @@ int Parameters(int argc, char** argv, bool set) {
     }
     Options options;
     if (!ParseOptions(argc, argv, next, &options)) return 2;
+    const char* what = set ? "set" : "get";
     Camera camera;
-    if (!camera.handle() || !camera.Select(options.device)) return 1;
+    if (!camera.handle() || !camera.Select(options.device, what)) return 1;
     camera.ReportErrors("initialise");
     if (!ApplyFormat(camera.handle(), options.format)) return 1;
     const bool done = set ? SetParameter(camera.handle(), id, value) : PrintParameters(camera.handle(), id);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "KolvexSdk.h"
+#include "error_report.h"
 
 namespace {
 
@@ -19,13 +20,7 @@ const char* const kNames[28] = {
     "gray-offset-g2",  "gray-offset-b",     "gray-balance",
 };
 
-// Prints every code the library recorded since the last call.
-bool ReportErrors(int handle, const char* what) {
-    bool any = false;
-    for (int code; (code = Kolvex_GetLastError(handle)) != 0; any = true)
-        std::fprintf(stderr, "kolvex-cli: %s: library error %d\n", what, code);
-    return any;
-}
+bool ReportErrors(int handle, const char* what) { return ReportCameraErrors(handle, what); }
 
 bool PrintOne(int handle, int id) {
     int ok = 0;

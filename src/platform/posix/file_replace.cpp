@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <vector>
 
 namespace kvx::platform {
@@ -25,6 +27,29 @@ bool SyncPath(const std::string& path, int flags) {
 }
 
 }  // namespace
+
+ReplacementPlan PlanReplacement(const char* path) {
+    ReplacementPlan plan;
+    if (path == nullptr || *path == '\0') return plan;
+    plan.target = path;
+    struct stat link;
+    if (::lstat(path, &link) != 0) return plan;  // absent (or unreachable: the staging says which)
+    plan.exists = true;
+    if (S_ISLNK(link.st_mode)) {
+        // Replace what the link leads to, beside it, and keep the link.
+        char resolved[PATH_MAX];
+        if (::realpath(path, resolved) == nullptr) {
+            // A dangling link: writing through it creates its target.
+            plan.staged = false;
+            return plan;
+        }
+        plan.target = resolved;
+    }
+    struct stat target;
+    if (::stat(plan.target.c_str(), &target) != 0) return plan;
+    plan.staged = S_ISREG(target.st_mode) && target.st_nlink == 1;
+    return plan;
+}
 
 bool CreateTemporaryFileBeside(const char* path, std::string& temporaryPath) {
     temporaryPath.clear();

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kvx::platform::posix {
@@ -27,8 +29,9 @@ struct RegValue {
 class RegDocument {
 public:
     // Lines that cannot be understood are skipped, so that one damaged line
-    // never costs the rest of the settings.
-    static RegDocument Parse(const std::string& text);
+    // never costs the rest of the settings. Linear in the size of the text,
+    // however many values a key holds.
+    static RegDocument Parse(std::string_view text);
     std::string Serialize() const;
 
     bool HasKey(const std::string& path) const;
@@ -46,9 +49,11 @@ public:
 private:
     struct Key {
         std::string path;
-        std::vector<RegValue> values;
+        std::vector<RegValue> values;                   // in the order they were first set
+        std::unordered_map<std::string, size_t> index;  // folded name -> position in values
     };
-    static std::string Fold(const std::string& s);
+    static std::string Fold(std::string_view s);
+    static void SetIn(Key& key, const RegValue& value);
 
     std::map<std::string, Key> keys_;  // by folded path
 };

@@ -5,6 +5,14 @@
 // synced temporary file over it, so two processes never lose each other's
 // writes and a crash leaves either the old or the new file, never half of
 // one. Readers need no lock: rename replaces the file atomically.
+//
+// The file is parsed once and kept in memory. Every read first compares
+// the file's identity (device, inode, size, change times) with the one the
+// parsed copy came from and parses again only when they differ, so another
+// process's write is seen by the next read while a read of an unchanged
+// store costs one stat. The file the copy came from stays open: its inode
+// number cannot be handed to a new file while it is, so an equal identity
+// really is the same file.
 #include "platform/settings_store.h"
 
 #include <fcntl.h>
@@ -27,22 +35,115 @@ namespace {
 std::mutex g_overrideLock;  // guards g_override
 std::string g_override;
 
-std::string ReadWholeFile(const std::string& path) {
-    std::string text;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return text;
-    char buffer[8192];
+struct FileIdentity {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    struct timespec modified = {0, 0};
+    struct timespec changed = {0, 0};
+
+    static FileIdentity Of(const struct stat& st) {
+        FileIdentity id;
+        id.exists = true;
+        id.device = st.st_dev;
+        id.inode = st.st_ino;
+        id.size = st.st_size;
+        id.modified = st.st_mtim;
+        id.changed = st.st_ctim;
+        return id;
+    }
+    bool operator==(const FileIdentity& o) const {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+// The parsed store of this process. Readers and writers take `lock` for
+// the whole of their work on `doc`, so a writer can change it in place; a
+// writer takes it before the file lock, never after.
+struct StoreCache {
+    std::mutex lock;
+    std::string file;  // the path the copy belongs to; empty: no copy
+    FileIdentity identity;
+    int pinned = -1;  // the file the copy came from, kept open
+    posix::RegDocument doc;
+
+    void Forget() {
+        if (pinned >= 0) ::close(pinned);
+        pinned = -1;
+        file.clear();
+        identity = FileIdentity{};
+        doc = posix::RegDocument{};
+    }
+    void Keep(const std::string& path, int fd, const FileIdentity& id) {
+        if (pinned >= 0 && pinned != fd) ::close(pinned);
+        pinned = fd;
+        file = path;
+        identity = id;
+    }
+};
+
+StoreCache& Cache() {
+    // Never destroyed: settings are saved while the process exits.
+    static StoreCache* cache = new StoreCache;
+    return *cache;
+}
+
+bool ReadAll(int fd, std::string* text) {
+    char buffer[65536];
     for (;;) {
         ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        text.append(buffer, static_cast<size_t>(n));
+        if (n < 0) return false;
+        if (n == 0) return true;
+        text->append(buffer, static_cast<size_t>(n));
     }
-    ::close(fd);
-    return text;
 }
 
-posix::RegDocument LoadDocument() { return posix::RegDocument::Parse(ReadWholeFile(posix::SettingsFile())); }
+// Brings cache.doc up to date with `path`; the caller holds cache.lock.
+void Refresh(StoreCache& cache, const std::string& path) {
+    struct stat st;
+    FileIdentity now;
+    if (::stat(path.c_str(), &st) == 0) now = FileIdentity::Of(st);
+    if (cache.file == path && cache.identity == now) return;
+
+    cache.Forget();
+    if (!now.exists) {
+        cache.file = path;  // absent: an empty store until the file appears
+        return;
+    }
+    // Non-blocking, so that a FIFO put in the store's place cannot hang the
+    // process; only a regular file is read.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return;  // unreadable: empty, and tried again next time
+    std::string text;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return;
+    }
+    // The identity is taken before the contents: a file changed in place
+    // while it is read then differs from it at the next read.
+    const FileIdentity id = FileIdentity::Of(st);
+    if (st.st_size > 0) text.reserve(static_cast<size_t>(st.st_size));
+    if (!ReadAll(fd, &text)) {
+        ::close(fd);
+        return;
+    }
+    cache.doc = posix::RegDocument::Parse(text);
+    cache.Keep(path, fd, id);
+}
+
+// Runs `use` on the current contents of the store.
+template <typename Use>
+auto Read(Use use) {
+    StoreCache& cache = Cache();
+    const std::string path = posix::SettingsFile();
+    std::lock_guard<std::mutex> hold(cache.lock);
+    Refresh(cache, path);
+    return use(static_cast<const posix::RegDocument&>(cache.doc));
+}
 
 bool MakeDirectories(const std::string& dir) {
     if (dir.empty()) return true;
@@ -64,14 +165,39 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
+// Writes `doc` as the new file; the caller holds the writers' lock. The
+// open descriptor of the new file, or -1 with the old file in place.
+int Replace(const std::string& file, const std::string& dir, const posix::RegDocument& doc) {
+    const std::string temp = file + ".tmp." + std::to_string(::getpid());
+    int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return -1;
+    bool ok = WriteAll(fd, doc.Serialize()) && ::fsync(fd) == 0;
+    ok = ok && ::rename(temp.c_str(), file.c_str()) == 0;
+    if (!ok) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return -1;
+    }
+    // Make the rename itself durable.
+    int d = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (d >= 0) {
+        ::fsync(d);
+        ::close(d);
+    }
+    return fd;
+}
+
 // Applies `change` to the current document under the writers' lock and
-// stores the result. `change` returns false to store nothing.
+// stores the result. `change` returns false to store nothing, and then
+// leaves the document as it was.
 bool Modify(const std::function<bool(posix::RegDocument&)>& change) {
     const std::string file = posix::SettingsFile();
     const size_t slash = file.find_last_of('/');
     const std::string dir = slash == std::string::npos ? "." : file.substr(0, slash);
     if (!MakeDirectories(dir)) return false;
 
+    StoreCache& cache = Cache();
+    std::lock_guard<std::mutex> hold(cache.lock);
     int lock = ::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lock < 0) return false;
     while (::flock(lock, LOCK_EX) != 0) {
@@ -82,23 +208,18 @@ bool Modify(const std::function<bool(posix::RegDocument&)>& change) {
     }
 
     bool ok = false;
-    posix::RegDocument doc = LoadDocument();
-    if (change(doc)) {
-        const std::string temp = file + ".tmp." + std::to_string(::getpid());
-        int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            ok = WriteAll(fd, doc.Serialize()) && ::fsync(fd) == 0;
-            ok = (::close(fd) == 0) && ok;
-            ok = ok && ::rename(temp.c_str(), file.c_str()) == 0;
-            if (!ok) ::unlink(temp.c_str());
-            if (ok) {
-                // Make the rename itself durable.
-                int d = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-                if (d >= 0) {
-                    ::fsync(d);
-                    ::close(d);
-                }
-            }
+    Refresh(cache, file);
+    if (change(cache.doc)) {
+        const int fd = Replace(file, dir, cache.doc);
+        struct stat st;
+        if (fd >= 0 && ::fstat(fd, &st) == 0) {
+            // Taken after the rename, which changes the file's change time.
+            cache.Keep(file, fd, FileIdentity::Of(st));
+            ok = true;
+        } else {
+            if (fd >= 0) ::close(fd);
+            // The copy holds a change the file does not: read the file again.
+            cache.Forget();
         }
     }
     ::flock(lock, LOCK_UN);
@@ -140,10 +261,9 @@ void SetSettingsFile(const std::string& path) {
 std::unique_ptr<SettingsKey> SettingsKey::Open(const std::string& path, Access access) {
     const std::string normal = posix::RegDocument::NormalizePath(path);
     if (normal.empty()) return nullptr;
-    bool ok = access == Access::Read
-                  ? LoadDocument().HasKey(normal)
-                  : (LoadDocument().HasKey(normal) ||
-                     Modify([&](posix::RegDocument& doc) { return doc.CreateKey(normal); }));
+    const bool exists = Read([&](const posix::RegDocument& doc) { return doc.HasKey(normal); });
+    const bool ok = exists || (access == Access::Write &&
+                               Modify([&](posix::RegDocument& doc) { return doc.CreateKey(normal); }));
     if (!ok) return nullptr;
     return std::unique_ptr<SettingsKey>(new SettingsKey(normal));
 }
@@ -154,28 +274,39 @@ std::unique_ptr<SettingsKey> SettingsKey::OpenSubKey(const std::string& path, Ac
 
 bool SettingsKey::DeleteTree(const std::string& path) {
     const std::string normal = posix::RegDocument::NormalizePath(path);
-    if (!LoadDocument().HasKey(normal)) return true;
+    if (!Read([&](const posix::RegDocument& doc) { return doc.HasKey(normal); })) return true;
     return Modify([&](posix::RegDocument& doc) { return doc.DeleteTree(normal); });
 }
 
 SettingsKey::~SettingsKey() = default;
 
 bool SettingsKey::ReadDword(const std::string& name, uint32_t* value) const {
-    posix::RegDocument doc = LoadDocument();
-    const posix::RegValue* v = doc.Find(path_, name);
-    if (!v || v->type != posix::RegValue::Type::Dword) return false;
-    *value = v->dword;
-    return true;
+    return Read([&](const posix::RegDocument& doc) {
+        const posix::RegValue* v = doc.Find(path_, name);
+        if (!v || v->type != posix::RegValue::Type::Dword) return false;
+        *value = v->dword;
+        return true;
+    });
 }
 
 bool SettingsKey::WriteDword(const std::string& name, uint32_t value) {
-    posix::RegValue v;
-    v.name = name;
-    v.type = posix::RegValue::Type::Dword;
-    v.dword = value;
+    return WriteDwords({{name, value}});
+}
+
+bool SettingsKey::WriteDwords(const std::vector<std::pair<std::string, uint32_t>>& values) {
     // The key may have been deleted by another process since it was opened;
     // like the registry, writing to a deleted key fails.
-    return Modify([&](posix::RegDocument& doc) { return doc.Set(path_, v); });
+    return Modify([&](posix::RegDocument& doc) {
+        if (!doc.HasKey(path_)) return false;
+        posix::RegValue v;
+        v.type = posix::RegValue::Type::Dword;
+        for (const auto& named : values) {
+            v.name = named.first;
+            v.dword = named.second;
+            doc.Set(path_, v);
+        }
+        return true;
+    });
 }
 
 bool SettingsKey::WriteString(const std::string& name, const std::string& value) {

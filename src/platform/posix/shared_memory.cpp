@@ -6,6 +6,12 @@
 // turn that into an exclusive lock is the only user left. Attaching and
 // detaching run under an exclusive flock on "<name>.guard", so a block is
 // never removed while another process is halfway through mapping it.
+//
+// The last user removes the block and both companion files. A process that
+// was waiting for the guard meanwhile holds a lock on a file that is gone:
+// it sees that the path no longer names the file it locked and starts over.
+// Companions left by processes that crashed are taken over by the next
+// process to attach and removed when it detaches.
 #include "platform/shared_memory.h"
 
 #include <fcntl.h>
@@ -26,16 +32,32 @@ std::string LockPath(const std::string& name, const char* suffix) {
     return std::string(dir) + name + suffix;
 }
 
-int LockFile(const std::string& path, int operation) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return -1;
-    while (::flock(fd, operation) != 0) {
-        if (errno != EINTR) {
+// An exclusive lock on the guard file that the path names now.
+int LockGuard(const std::string& path) {
+    for (;;) {
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) return -1;
+        int locked;
+        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        if (locked != 0) {
             ::close(fd);
             return -1;
         }
+        struct stat held, named;
+        if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+            held.st_dev == named.st_dev)
+            return fd;
+        ::close(fd);  // removed by the last user while we waited: try the new one
     }
-    return fd;
+}
+
+// Called with the guard held and no user left: the block and its
+// companions go.
+void RemoveAll(const std::string& name) {
+    ::shm_unlink(("/" + name).c_str());
+    ::unlink(LockPath(name, ".users").c_str());
+    ::unlink(LockPath(name, ".guard").c_str());
 }
 
 void Unlock(int fd) {
@@ -65,7 +87,7 @@ bool SharedMemory::OpenOrCreateImpl(const std::string& name, size_t createSize, 
     Close();
     if (!ValidName(name)) return false;
 
-    int guard = LockFile(LockPath(name, ".guard"), LOCK_EX);
+    int guard = LockGuard(LockPath(name, ".guard"));
     if (guard < 0) return false;
     int users = ::open(LockPath(name, ".users").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (users < 0) {
@@ -106,6 +128,7 @@ bool SharedMemory::OpenOrCreateImpl(const std::string& name, size_t createSize, 
     if (!ok) {
         if (fd >= 0) ::close(fd);
         if (made) ::shm_unlink(ShmName(name).c_str());
+        if (::flock(users, LOCK_EX | LOCK_NB) == 0) RemoveAll(name);
         ::close(users);
     }
     Unlock(guard);
@@ -115,10 +138,10 @@ bool SharedMemory::OpenOrCreateImpl(const std::string& name, size_t createSize, 
 
 void SharedMemory::Close() {
     if (!view_) return;
-    int guard = LockFile(LockPath(name_, ".guard"), LOCK_EX);
+    int guard = LockGuard(LockPath(name_, ".guard"));
     ::munmap(view_, size_);
     ::close(static_cast<int>(mapping_));
-    if (::flock(static_cast<int>(lock_), LOCK_EX | LOCK_NB) == 0) ::shm_unlink(ShmName(name_).c_str());
+    if (::flock(static_cast<int>(lock_), LOCK_EX | LOCK_NB) == 0) RemoveAll(name_);
     ::close(static_cast<int>(lock_));
     Unlock(guard);
     view_ = nullptr;

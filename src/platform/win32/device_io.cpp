@@ -23,9 +23,13 @@ bool ControlDriver(void* native, uint32_t code, const void* in, uint32_t inSize,
     return ok != FALSE;
 }
 
+// The requests are synchronous, so another thread cancels them: CancelIoEx
+// on the handle ends every request the driver still holds for it.
+void CancelDriver(void* native) { CancelIoEx(static_cast<HANDLE>(native), nullptr); }
+
 void CloseDriver(void* native) { CloseHandle(static_cast<HANDLE>(native)); }
 
-const DeviceBackend kDriver{"kernel driver", OpenDriver, ControlDriver, CloseDriver};
+const DeviceBackend kDriver{"kernel driver", OpenDriver, ControlDriver, CancelDriver, CloseDriver};
 
 }  // namespace
 

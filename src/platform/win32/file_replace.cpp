@@ -19,6 +19,28 @@ std::string DirectoryPrefix(const std::string& path) {
 
 }  // namespace
 
+ReplacementPlan PlanReplacement(const char* path) {
+    ReplacementPlan plan;
+    if (path == nullptr || *path == '\0') return plan;
+    plan.target = path;
+    // Reserved device names (NUL, CON, COM1, ...) answer in every
+    // directory; asking the opened object what it is covers them all.
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        plan.exists = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+        return plan;
+    }
+    plan.exists = true;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool disk = GetFileType(file) == FILE_TYPE_DISK;
+    const bool known = disk && GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    const DWORD unusual = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    plan.staged = known && (info.dwFileAttributes & unusual) == 0 && info.nNumberOfLinks <= 1;
+    return plan;
+}
+
 bool CreateTemporaryFileBeside(const char* path, std::string& temporaryPath) {
     temporaryPath.clear();
     if (path == nullptr || *path == '\0') return false;

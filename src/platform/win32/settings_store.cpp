@@ -64,6 +64,12 @@ bool SettingsKey::WriteDword(const std::string& name, uint32_t value) {
                           reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
 }
 
+bool SettingsKey::WriteDwords(const std::vector<std::pair<std::string, uint32_t>>& values) {
+    for (const auto& named : values)
+        if (!WriteDword(named.first, named.second)) return false;
+    return true;
+}
+
 bool SettingsKey::WriteString(const std::string& name, const std::string& value) {
     return RegSetValueExA(static_cast<HKEY>(native_), name.c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(value.c_str()),

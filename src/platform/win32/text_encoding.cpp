@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <vector>
 
 namespace kvx::platform {
@@ -9,13 +10,20 @@ namespace kvx::platform {
 bool WideToAnsi(const wchar_t* in, char* out, size_t outSize) {
     if (!in || !out || outSize == 0) return false;
     out[0] = '\0';
-    // Without WC_NO_BEST_FIT_CHARS and the default-character check, a
-    // character missing from the code page silently becomes '?' or a look-
-    // alike, and the caller would open some other file.
-    BOOL usedDefault = FALSE;
-    int n = WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, in, -1, out, static_cast<int>(outSize),
-                                nullptr, &usedDefault);
-    if (n == 0 || usedDefault) {
+    // No flags: WC_NO_BEST_FIT_CHARS and the used-default test are refused
+    // for UTF-8 (code page 65001). A character missing from the code page
+    // becomes '?' or a look-alike, and an unpaired surrogate U+FFFD, so the
+    // result is converted back and must give the very same path: otherwise
+    // the caller would open some other file.
+    const int n = WideCharToMultiByte(CP_THREAD_ACP, 0, in, -1, out, static_cast<int>(outSize), nullptr, nullptr);
+    if (n == 0) {
+        out[0] = '\0';
+        return false;
+    }
+    const size_t length = std::wcslen(in) + 1;
+    std::vector<wchar_t> back(length + 1);
+    const int m = MultiByteToWideChar(CP_THREAD_ACP, 0, out, n, back.data(), static_cast<int>(back.size()));
+    if (m != static_cast<int>(length) || std::wmemcmp(back.data(), in, length) != 0) {
         out[0] = '\0';
         return false;
     }

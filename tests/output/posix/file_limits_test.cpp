@@ -3,12 +3,15 @@
 // longest name a directory takes.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 
 #include <sys/resource.h>
 
 #include "output/avi_file.h"
+#include "output/avi_recorder.h"
 #include "output/still_image.h"
+#include "platform/clock.h"
 #include "output_test_support.h"
 #include "riff_reader.h"
 
@@ -87,13 +90,58 @@ TEST(WriteFailure, RecordingStopsAtTheLastWholeFrame) {
         EXPECT_EQ(avi.AddFrame(frame.data()), 0);
         EXPECT_EQ(avi.Close(3000), 0);
     }
+    // The index took the place of the broken fifth frame.
     const auto file = ReadFile(path);
     const test::RiffChunk riff = test::ReadRiff(file);
-    EXPECT_EQ(riff.size, 224u + 4 * 776);
+    EXPECT_EQ(riff.size, 224u + 4 * 776 + 8 + 4 * 16);
     ASSERT_NE(riff.Find("movi"), nullptr);
     EXPECT_EQ(riff.Find("movi")->children.size(), 4u);
-    EXPECT_EQ(riff.Find("idx1"), nullptr);
+    ASSERT_NE(riff.Find("idx1"), nullptr);
+    EXPECT_EQ(riff.Find("idx1")->size, 4u * 16);
     EXPECT_EQ(test::U32At(file, 48), 4u);
+}
+
+// Stands where the camera stands: one frame, marked new on every pass, and
+// a count of what the recorder reported.
+class SteadySource : public RecordingFrameSource {
+public:
+    SteadySource() { frame_.Create(16, 16, 24); }
+    bool TakeNewFrame() override { return true; }
+    void WithCurrentFrame(const std::function<void(const FrameBitmap&)>& use) override { use(frame_); }
+    void EndedEarly() override { ++endedEarly; }
+    std::atomic<int> endedEarly{0};
+
+private:
+    FrameBitmap frame_;
+};
+
+TEST(WriteFailure, ARecordingCutShortSaysSoAndLeavesAnIndexedFile) {
+    ScratchDirectory dir;
+    const std::string path = dir.File("cut.avi");
+    SteadySource source;
+    CAviFile avi;
+    AviRecorder recorder(avi);
+    {
+        FileSizeLimit limit(4096);
+        ASSERT_EQ(recorder.Start(source, path.c_str(), 600000, 12), AviRecorder::StartResult::Started);
+        for (int waited = 0; recorder.running() && waited < 5000; ++waited) platform::SleepMs(1);
+        EXPECT_FALSE(recorder.running()) << "the recording went on after a failed write";
+        recorder.Stop();
+    }
+    EXPECT_EQ(source.endedEarly.load(), 1);
+    EXPECT_TRUE(recorder.endedEarly());
+    EXPECT_EQ(recorder.framesWritten(), 4u);
+    const test::RiffChunk riff = test::ReadRiff(ReadFile(path));
+    ASSERT_NE(riff.Find("idx1"), nullptr);
+    EXPECT_EQ(riff.Find("idx1")->size, 4u * 16);
+
+    // Stopped by the application: not early in this sense, nothing said.
+    SteadySource stopped;
+    ASSERT_EQ(recorder.Start(stopped, dir.File("stopped.avi").c_str(), 600000, 12), AviRecorder::StartResult::Started);
+    platform::SleepMs(30);
+    recorder.Stop();
+    EXPECT_EQ(stopped.endedEarly.load(), 0);
+    EXPECT_FALSE(recorder.endedEarly());
 }
 
 }  // namespace

@@ -76,4 +76,46 @@ TEST(RegFile, PathsAreNormalisedAndValuesNeedAKey) {
     EXPECT_FALSE(doc.Set("Nowhere", Dword("x", 1)));
 }
 
+TEST(RegFile, NumbersAreExactlyOneToEightHexDigits) {
+    RegDocument doc = RegDocument::Parse(
+        "[K]\n"
+        "\"Max\"=dword:FFFFFFFF\n"
+        "\"Short\"=dword:a\n"
+        "\"Minus\"=dword:-1\n"
+        "\"Plus\"=dword:+1\n"
+        "\"Space\"=dword: 1\n"
+        "\"Hex\"=dword:0x1\n"
+        "\"Empty\"=dword:\n"
+        "\"Tail\"=dword:1 \n");
+    ASSERT_NE(doc.Find("K", "Max"), nullptr);
+    EXPECT_EQ(doc.Find("K", "Max")->dword, 0xFFFFFFFFu);
+    ASSERT_NE(doc.Find("K", "Short"), nullptr);
+    EXPECT_EQ(doc.Find("K", "Short")->dword, 10u);
+    for (const char* bad : {"Minus", "Plus", "Space", "Hex", "Empty", "Tail"}) EXPECT_EQ(doc.Find("K", bad), nullptr) << bad;
+}
+
+// A value set twice, in the file or later, keeps its first spelling and
+// place and takes the last number.
+TEST(RegFile, AValueSetAgainKeepsItsNameAndPlace) {
+    RegDocument doc = RegDocument::Parse(
+        "[K]\n"
+        "\"First\"=dword:00000001\n"
+        "\"Second\"=dword:00000002\n"
+        "\"FIRST\"=dword:00000003\n");
+    EXPECT_EQ(doc.Find("k", "first")->dword, 3u);
+    ASSERT_TRUE(doc.Set("K", Dword("second", 4)));
+    EXPECT_EQ(doc.Serialize(), "[K]\n\"First\"=dword:00000003\n\"Second\"=dword:00000004\n\n");
+}
+
+// Many values in one key: each line costs the same however many came
+// before it (a quadratic parse took minutes for a store of 100 MB).
+TEST(RegFile, AKeyWithManyValuesParsesAndFindsEveryOne) {
+    std::string text = "[Big]\n";
+    constexpr int kValues = 20000;
+    for (int i = 0; i < kValues; ++i) text += "\"v" + std::to_string(i) + "\"=dword:00000001\n";
+    RegDocument doc = RegDocument::Parse(text);
+    for (int i = 0; i < kValues; i += 997) EXPECT_NE(doc.Find("Big", "V" + std::to_string(i)), nullptr) << i;
+    EXPECT_EQ(RegDocument::Parse(doc.Serialize()).Serialize(), doc.Serialize());
+}
+
 }  // namespace

@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,6 +43,10 @@ int ChildProcess::Wait() {
     waited_ = true;
     exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return exitCode_;
+}
+
+void ChildProcess::Kill() {
+    if (started_ && !waited_) ::kill(static_cast<pid_t>(native_), SIGKILL);
 }
 
 int RunChild(const std::vector<std::string>& args) {

@@ -43,6 +43,10 @@ int ChildProcess::Wait() {
     return exitCode_;
 }
 
+void ChildProcess::Kill() {
+    if (started_ && !waited_) TerminateProcess(reinterpret_cast<HANDLE>(native_), 9);
+}
+
 int RunChild(const std::vector<std::string>& args) {
     ChildProcess child(args);
     return child.Wait();

@@ -1,0 +1,29 @@
+# The Windows package: what a Windows developer unpacks. Made from this
+# build's own DLL and kolvex-cli.exe, stripped, so a test build can check
+# and test the very package it would ship:
+#   bin/      KolvexSdk_410QFX_ZQP.dll, kolvex-cli.exe
+#   lib/      KolvexSdk_410QFX_ZQP.lib (Visual Studio), libKolvexSdk_410QFX_ZQP.dll.a
+#             (MinGW), KolvexSdk_410QFX_ZQP.def
+#   include/  KolvexSdk.h, KolvexSdkLinux.h
+#   README.txt
+# Target windows_package; the zip lands beside the folder.
+find_program(KOLVEX_STRIP i686-w64-mingw32-strip REQUIRED)
+find_program(KOLVEX_DLLTOOL i686-w64-mingw32-dlltool REQUIRED)
+
+set(KOLVEX_PACKAGE_NAME KolvexSdk-${PROJECT_VERSION}-win32)
+set(KOLVEX_PACKAGE_DIR ${PROJECT_BINARY_DIR}/package/${KOLVEX_PACKAGE_NAME})
+set(KOLVEX_PACKAGE_ZIP ${PROJECT_BINARY_DIR}/package/${KOLVEX_PACKAGE_NAME}.zip)
+
+add_custom_command(OUTPUT ${KOLVEX_PACKAGE_ZIP}
+  COMMAND ${CMAKE_COMMAND}
+    -DDLL=$<TARGET_FILE:kolvex_sdk> -DMINGW_IMPLIB=$<TARGET_LINKER_FILE:kolvex_sdk>
+    -DCLI=$<TARGET_FILE:kolvex-cli> -DDEF=${PROJECT_SOURCE_DIR}/src/api/KolvexSdk.def
+    -DINCLUDE_DIR=${PROJECT_SOURCE_DIR}/include -DREADME=${PROJECT_SOURCE_DIR}/cmake/windows-package-README.txt
+    -DSTRIP=${KOLVEX_STRIP} -DDLLTOOL=${KOLVEX_DLLTOOL} -DOUT=${KOLVEX_PACKAGE_DIR} -DZIP=${KOLVEX_PACKAGE_ZIP}
+    -P ${PROJECT_SOURCE_DIR}/cmake/make_windows_package.cmake
+  DEPENDS kolvex_sdk kolvex-cli ${PROJECT_SOURCE_DIR}/src/api/KolvexSdk.def
+    ${PROJECT_SOURCE_DIR}/include/KolvexSdk.h ${PROJECT_SOURCE_DIR}/include/KolvexSdkLinux.h
+    ${PROJECT_SOURCE_DIR}/cmake/windows-package-README.txt ${PROJECT_SOURCE_DIR}/cmake/make_windows_package.cmake
+  COMMENT "Packaging ${KOLVEX_PACKAGE_NAME}")
+# Part of every Windows build: a few seconds, and the tests check it.
+add_custom_target(windows_package ALL DEPENDS ${KOLVEX_PACKAGE_ZIP})

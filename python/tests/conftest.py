@@ -1,0 +1,35 @@
+"""Runs the suite against the virtual camera: one camera at device 0,
+paced like the sensor, and a settings file of the suite's own."""
+
+import os
+import shutil
+import tempfile
+
+import pytest
+
+os.environ.setdefault("KOLVEX_SIMULATOR", "0")
+_settings_dir = tempfile.mkdtemp(prefix="kolvex-pytest-")
+os.environ["KOLVEX_SETTINGS_FILE"] = os.path.join(_settings_dir, "settings.reg")
+
+
+def pytest_sessionfinish(session, exitstatus):
+    shutil.rmtree(_settings_dir, ignore_errors=True)
+
+
+@pytest.fixture
+def cam():
+    import kolvex
+
+    with kolvex.Camera(device=0) as camera:
+        camera.subsample = 1  # quarter-size frames keep the suite fast
+        yield camera
+
+
+@pytest.fixture
+def cli():
+    """kolvex-cli from the same build as the library, or skip."""
+    library = os.environ.get("KOLVEX_LIBRARY", "")
+    path = os.path.join(os.path.dirname(library), "kolvex-cli")
+    if not library or not os.access(path, os.X_OK):
+        pytest.skip("kolvex-cli is not beside the library")
+    return path

@@ -1,0 +1,128 @@
+// Delivering one frame: the one routine behind the preview loop, the
+// trigger loop and the snapshot, so that a fix to any step reaches all
+// three. From the device into the raw bitmap, spread to the bitmap's
+// stride, converted, painted, copied into the application's buffer and
+// announced to its callback window.
+#include "camera/camera_exposure.h"
+#include "camera/frame_copy.h"
+#include "camera/kolvex.h"
+#include "device/kolvex_410qfx_zqp_sdk.h"
+#include "display/frame_bitmap.h"
+#include "platform/clock.h"
+
+namespace kvx {
+
+namespace {
+
+constexpr int kBitsPerPixel[6] = {8, 16, 24, 32, 48, 64};
+
+int32_t LoadWord(const int32_t* word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
+
+bool SixteenBitMode(int mode) { return mode == 1 || mode == 4 || mode == 5; }
+
+}  // namespace
+
+ModeBitmaps CKolvex::ModeBitmapSet() const {
+    return {bitmaps_[kBitmap8].get(),  bitmaps_[kBitmap16].get(), bitmaps_[kBitmap24].get(),
+            bitmaps_[kBitmap32].get(), bitmaps_[kBitmap48].get(), bitmaps_[kBitmap64].get()};
+}
+
+FrameBitmap* CKolvex::RawBitmap() const {
+    if (activeMode_ < 0 || activeMode_ > 5) return nullptr;
+    return bitmaps_[SixteenBitMode(activeMode_) ? kBitmap16 : kBitmap8].get();
+}
+
+FrameBitmap* CKolvex::OutputBitmap(int mode) const {
+    if (mode < 0 || mode > 5) return nullptr;
+    return bitmaps_[static_cast<size_t>(kBitmap8 + mode)].get();
+}
+
+void CKolvex::FillFrameInfo(const FrameBitmap& raw, int frameRate) {
+    frameInfo_->size = static_cast<int>(sizeof(KolvexFrameInfo));
+    frameInfo_->width = raw.width();
+    frameInfo_->height = raw.height();
+    frameInfo_->buffer = callbackBuffer_;
+    frameInfo_->bitsPerPixel = kBitsPerPixel[activeMode_];
+    frameInfo_->frameRate = frameRate;
+}
+
+// Tenths of a frame per second over windows of at least a second.
+void CKolvex::UpdateFrameRate() {
+    ++framesInWindow_;
+    if (platform::MultimediaTime() - windowStart_ > 1000) {
+        const uint32_t elapsed = platform::MultimediaTime() - windowStart_;
+        frameRate_ = static_cast<int32_t>(uint64_t{static_cast<uint32_t>(framesInWindow_)} * 10000u / elapsed);
+        framesInWindow_ = 0;
+        windowStart_ = platform::MultimediaTime();
+    }
+    frameInfo_->frameRate = frameRate_;
+}
+
+void CKolvex::Convert() {
+    ConversionControls controls;
+    controls.filter = filter_.data();
+    controls.colorMode = activeMode_;
+    controls.mirrorVertical = LoadWord(&analog_[kMirrorV]) != 0;
+    controls.mirrorHorizontal = LoadWord(&analog_[kMirrorH]) != 0;
+    controls.autoExposure = LoadWord(&analog_[kAutoIris]);
+    ConversionBitmaps bitmaps;
+    bitmaps.byMode = ModeBitmapSet();
+    bitmaps.outputCopy = bitmaps_[kBitmapOutputCopy].get();
+    CameraExposure exposure(device_.get(), analog_.data(), &dialogHooks_);
+    ConvertFrame(controls, bitmaps, &exposure, &dialogHooks_);
+}
+
+void CKolvex::Paint() { PaintPreview(preview_, activeMode_, ModeBitmapSet(), *bitmaps_[kBitmapDisplay]); }
+
+int CKolvex::FrameCopy(const FrameBitmap* bitmap, int bottomUp, void* buffer, int size,
+                       WindowHandle callbackWindow) {
+    if (!bitmap || !CopyFrameOut(*bitmap, bottomUp, buffer, size)) {
+        PostFrameError(callbackWindow, KOLVEX_ERR_RESOURCE);
+        RecordError(KOLVEX_ERR_RESOURCE);
+        return 0;
+    }
+    return 1;
+}
+
+void CKolvex::PostFrameError(WindowHandle callbackWindow, int code) {
+    if (callbackWindow) platform::PostWindowMessage(callbackWindow, KOLVEX_WM_FRAME, 0, code);
+}
+
+DeliveryResult CKolvex::DeliverFrame(const FrameDelivery& how) {
+    std::unique_lock<std::mutex> hold(frameLock_);
+    // Taken under the lock, so that a frame never goes to a window with
+    // another window's buffer.
+    const WindowHandle callbackWindow = callbackWindow_;
+    const FrameDelivery::Destination destination =
+        how.destination ? *how.destination : FrameDelivery::Destination{callbackBuffer_, callbackSize_, callbackBottomUp_};
+
+    FrameBitmap* raw = RawBitmap();
+    const bool read = raw && !raw->empty() &&
+                      (how.source == FrameSource::Ring ? device_->ReadFrame(raw->bits())
+                                                       : device_->CopySingleFrame(raw->bits())) == 0;
+    if (!read) {
+        hold.unlock();
+        PostFrameError(callbackWindow, KOLVEX_ERR_FRAME);
+        RecordError(KOLVEX_ERR_FRAME);
+        return DeliveryResult::ReadFailed;
+    }
+    SpreadPackedRows(*raw);
+    if (how.announce) {
+        FillFrameInfo(*raw, 0);
+        if (how.measureRate) UpdateFrameRate();
+    }
+    Convert();
+    if (how.feedRecorder) recorderNewFrame_ = 1;
+    imageAvailable_ = 1;
+    if (how.paint) Paint();
+    if (destination.buffer && destination.size != 0 &&
+        !FrameCopy(OutputBitmap(activeMode_), destination.bottomUp, destination.buffer, destination.size,
+                   callbackWindow))
+        return DeliveryResult::CopyFailed;
+    hold.unlock();
+    if (how.announce && callbackWindow)
+        platform::PostWindowMessage(callbackWindow, KOLVEX_WM_FRAME, reinterpret_cast<uintptr_t>(frameInfo_), 0);
+    return DeliveryResult::Delivered;
+}
+
+}  // namespace kvx

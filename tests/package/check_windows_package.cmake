@@ -1,0 +1,84 @@
+# The Windows package as a developer unpacks it:
+#   - every file is there, and the DLL carries no debug information;
+#   - the Visual Studio import library names exactly the .def's exports,
+#     each as the 32-bit C name (_Name) and its import pointer (__imp__Name),
+#     all bound to the DLL by their undecorated names;
+#   - the DLL imports nothing but DLLs that come with Windows.
+#   -DPACKAGE=dir -DDEF=KolvexSdk.def -DNM=... -DOBJDUMP=...
+cmake_minimum_required(VERSION 3.25)
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed: ${ARGN}\n${err}")
+  endif()
+  set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+set(base KolvexSdk_410QFX_ZQP)
+foreach(f bin/${base}.dll bin/kolvex-cli.exe lib/${base}.lib lib/lib${base}.dll.a lib/${base}.def
+    include/KolvexSdk.h include/KolvexSdkLinux.h README.txt)
+  if(NOT EXISTS ${PACKAGE}/${f})
+    message(FATAL_ERROR "missing from the package: ${f}")
+  endif()
+endforeach()
+get_filename_component(zip ${PACKAGE}.zip ABSOLUTE)
+if(NOT EXISTS ${zip})
+  message(FATAL_ERROR "no zip: ${zip}")
+endif()
+
+run(${OBJDUMP} -h ${PACKAGE}/bin/${base}.dll)
+if(output MATCHES "\\.debug_")
+  message(FATAL_ERROR "the packaged DLL still carries debug information")
+endif()
+
+file(STRINGS ${DEF} def_lines REGEX "^[ \t]+Kolvex_")
+set(expected "")
+foreach(line ${def_lines})
+  string(STRIP "${line}" name)
+  list(APPEND expected ${name})
+endforeach()
+list(LENGTH expected count)
+if(NOT count EQUAL 124)
+  message(FATAL_ERROR "the .def lists ${count} exports, not 124")
+endif()
+list(SORT expected)
+
+# Defined symbols of the import library: _Name (the thunk) and __imp__Name.
+run(${NM} --defined-only ${PACKAGE}/lib/${base}.lib)
+string(REGEX MATCHALL "[TI] __imp__[A-Za-z0-9_]+" pointers "${output}")
+string(REGEX MATCHALL "T _[A-Za-z0-9_]+" thunks "${output}")
+set(by_pointer "")
+foreach(p ${pointers})
+  string(REGEX REPLACE "^[TI] __imp__" "" p "${p}")
+  list(APPEND by_pointer ${p})
+endforeach()
+set(by_thunk "")
+foreach(t ${thunks})
+  string(REGEX REPLACE "^T _" "" t "${t}")
+  list(APPEND by_thunk ${t})
+endforeach()
+list(SORT by_pointer)
+list(SORT by_thunk)
+if(NOT by_pointer STREQUAL expected OR NOT by_thunk STREQUAL expected)
+  list(LENGTH by_pointer n)
+  message(FATAL_ERROR "the .lib names ${n} imports, not exactly the .def's 124:\n${by_pointer}")
+endif()
+# The names the DLL is asked for at load time carry no decoration.
+run(${OBJDUMP} -s -j .idata$6 ${PACKAGE}/lib/${base}.lib)
+if(output MATCHES " _Kolvex_|@[0-9]")
+  message(FATAL_ERROR "the .lib binds decorated names")
+endif()
+
+run(${OBJDUMP} -p ${PACKAGE}/bin/${base}.dll)
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${output}")
+set(system_dlls advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll winmm.dll
+  shell32.dll ole32.dll)
+foreach(line ${imports})
+  string(REGEX REPLACE "DLL Name: " "" dll "${line}")
+  string(STRIP "${dll}" dll)
+  string(TOLOWER "${dll}" dll)
+  if(NOT dll IN_LIST system_dlls AND NOT dll MATCHES "^api-ms-win-")
+    message(FATAL_ERROR "the DLL imports ${dll}, which Windows does not provide")
+  endif()
+endforeach()
+message(STATUS "imports: ${imports}")

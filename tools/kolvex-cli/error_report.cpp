@@ -1,0 +1,57 @@
+#include "error_report.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "KolvexSdk.h"
+
+namespace {
+
+const ErrorMeaning kMeanings[] = {
+#include "error_meanings_table.inc"
+};
+
+int reportedDevice = 0;
+
+}  // namespace
+
+void SetReportedDevice(int device) { reportedDevice = device; }
+
+const ErrorMeaning* FindErrorMeaning(int code) {
+    for (const ErrorMeaning& m : kMeanings)
+        if (m.code == code) return &m;
+    return nullptr;
+}
+
+std::string ExplainError(int code, int device) {
+    const ErrorMeaning* m = FindErrorMeaning(code);
+    if (!m) return "the library reported error " + std::to_string(code) + ", which this tool does not know";
+    std::string text = m->meaning;
+    const std::string placeholder = "{device}";
+    for (size_t at; (at = text.find(placeholder)) != std::string::npos;)
+        text.replace(at, placeholder.size(), std::to_string(device));
+    return text + ": " + m->remedy;
+}
+
+std::vector<int> CodesToReport(const std::vector<int>& newestFirst) {
+    std::vector<int> oldestFirst(newestFirst.rbegin(), newestFirst.rend());
+    auto follows = [](int code) {
+        const ErrorMeaning* m = FindErrorMeaning(code);
+        return m && m->followsOthers;
+    };
+    const bool anyCause = std::any_of(oldestFirst.begin(), oldestFirst.end(), [&](int c) { return !follows(c); });
+    std::vector<int> out;
+    for (int code : oldestFirst) {
+        if (code == 0 || (anyCause && follows(code))) continue;
+        if (std::find(out.begin(), out.end(), code) == out.end()) out.push_back(code);
+    }
+    return out;
+}
+
+bool ReportCameraErrors(int handle, const char* what) {
+    std::vector<int> history;
+    for (int code; (code = Kolvex_GetLastError(handle)) != 0;) history.push_back(code);
+    for (int code : CodesToReport(history))
+        std::fprintf(stderr, "kolvex-cli: %s: %s\n", what, ExplainError(code, reportedDevice).c_str());
+    return !history.empty();
+}

@@ -1,0 +1,37 @@
+// Turning the library's error codes into sentences a user can act on.
+//
+// The table of meanings is shared with the Python package
+// (python/kolvex/error_meanings.json); the build compiles it in here.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ErrorMeaning {
+    int code;
+    // Usually only the consequence of another failure reported with it
+    // ("no camera is open" after "no camera at device 3").
+    bool followsOthers;
+    const char* meaning;  // may hold "{device}"
+    const char* remedy;
+};
+
+// The table's entry for a code; null for a code the library never produces.
+const ErrorMeaning* FindErrorMeaning(int code);
+
+// "<meaning>: <remedy>" with the device number filled in; codes outside the
+// table still get a sentence that names the number.
+std::string ExplainError(int code, int device);
+
+// The codes worth telling the user, from a history read newest first:
+// oldest first, each once, and without the follow-on codes when a cause is
+// among them.
+std::vector<int> CodesToReport(const std::vector<int>& newestFirst);
+
+// The device number the explanations name; 0 until set.
+void SetReportedDevice(int device);
+
+// Reads and empties the camera's error history and prints what
+// CodesToReport keeps as "kolvex-cli: <what>: <explanation>". True when
+// anything was recorded.
+bool ReportCameraErrors(int handle, const char* what);
