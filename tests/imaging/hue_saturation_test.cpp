@@ -137,6 +137,29 @@ TEST(HueSaturation, EveryChromaOnEveryPath) {
     });
 }
 
+// Every pair of chroma and offset within a sector: pixel (x, y) has R = x
+// as the largest channel, B = 0 and G = y, so chroma x and offset y.
+TEST(HueSaturation, EveryOffsetOfEveryChromaOnEveryPath) {
+    test::ForEachSimdLevel([&](SimdLevel level) {
+        for (int mode : {2, 4}) {
+            TestFrame in(256, 256, kBytesPerPixel[mode]);
+            for (int y = 0; y < 256; ++y)
+                for (int x = 0; x < 256; ++x) {
+                    const int c[3] = {0, std::min(x, y), x};
+                    for (int i = 0; i < 3; ++i) {
+                        if (mode >= 4) in.SetWord(x, y, i, c[i] << 4);
+                        else in.Pixel(x, y)[i] = uint8_t(c[i]);
+                    }
+                }
+            TestFrame out = in;
+            HueSaturationParams params{77, 0, 0, 12};
+            test::RunInPlace(kHueSaturationKernels[mode], out, &params);
+            ASSERT_TRUE(out == Expected(in, mode, Reference(77, 0)))
+                << "mode " << mode << " on " << SimdLevelName(level);
+        }
+    });
+}
+
 TestFrame OnePixel(int b, int g, int r) {
     TestFrame f(1, 1, 3);
     f.Pixel(0, 0)[0] = uint8_t(b);

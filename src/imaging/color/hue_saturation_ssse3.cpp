@@ -1,13 +1,12 @@
 // The SSSE3 rows of the hue and saturation transform (8 pixels a step):
-// byte shuffles gather and scatter 3-byte and 6-byte pixels, and the
-// saturation table becomes one rounding multiply (pmulhrsw), which leaves
-// one lookup per pixel, the reciprocal of its chroma.
+// byte shuffles gather and scatter 3-byte and 6-byte pixels, the saturation
+// table becomes one rounding multiply (pmulhrsw), and the reciprocal of the
+// chroma one single-precision division per four pixels, so no pixel needs a
+// table lookup.
 #include "imaging/color/hue_rows.h"
 
 #if KVX_SIMD_X86
 #include <tmmintrin.h>
-
-#include <cstring>
 
 namespace kvx {
 namespace {
@@ -31,28 +30,39 @@ inline __m128i Shuffle3(__m128i a, __m128i ma, __m128i b, __m128i mb) {
 }
 
 struct Lanes {
-    __m128i step, sector;
+    __m128i step, sectorPlusOne;
     __m128i saturation;  // (saturation + 256) * 64, for S[k] = pmulhrsw(2k, it)
-    const int32_t* reciprocal;
 };
 
-// The same sequence of operations as TransformPixel on eight pixels in
-// 16-bit lanes of B, G, R (0..255 each).
+// (R[C] * d + 0x8000) >> 16 for four lanes of chroma C (1..255) and offset
+// d (0..C), in single precision and exact: the correctly rounded 0xFF0000 / C
+// truncates to R[C] for every C (checked by the tests on every chroma and
+// offset), R[C] * d stays below 2^24, and the scaling by 2^-16 and adding
+// one half lose no bits below 256.
+inline __m128i PositionQuad(__m128i c, __m128i d) {
+    const __m128 reciprocal = _mm_cvtepi32_ps(_mm_cvttps_epi32(_mm_div_ps(_mm_set1_ps(16711680.0f), _mm_cvtepi32_ps(c))));
+    const __m128 offset = _mm_mul_ps(_mm_cvtepi32_ps(d), _mm_set1_ps(1.0f / 65536.0f));
+    return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(reciprocal, offset), _mm_set1_ps(0.5f)));
+}
+
+// The same results as TransformPixel on eight pixels in 16-bit lanes of B,
+// G, R (0..255 each).
 inline void TransformLanes(__m128i B, __m128i G, __m128i R, const Lanes& k, __m128i* outB, __m128i* outG,
                            __m128i* outR) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i one = _mm_set1_epi16(1), three = _mm_set1_epi16(3), five = _mm_set1_epi16(5);
+    const __m128i one = _mm_set1_epi16(1), two = _mm_set1_epi16(2), four = _mm_set1_epi16(4),
+                  five = _mm_set1_epi16(5);
     const __m128i v254 = _mm_set1_epi16(254), v255 = _mm_set1_epi16(255), v6 = _mm_set1_epi16(6);
     const __m128i v511 = _mm_set1_epi16(511), round8 = _mm_set1_epi16(128);
     const __m128i rBelowG = _mm_cmpgt_epi16(G, R);
     __m128i mx = _mm_max_epi16(R, G);
     const __m128i candidateMin = _mm_min_epi16(R, G);
     __m128i diff = Select(rBelowG, _mm_sub_epi16(B, R), _mm_sub_epi16(G, B));
-    __m128i sec = Select(rBelowG, three, one);
     const __m128i bAbove = _mm_cmpgt_epi16(B, mx);
     mx = _mm_max_epi16(mx, B);
     diff = Select(bAbove, _mm_sub_epi16(R, G), diff);
-    sec = Select(bAbove, five, sec);
+    // Sector - 1 before the offset's sign: 0 (R largest), 2 (G) or 4 (B).
+    __m128i sec = _mm_max_epi16(_mm_and_si128(rBelowG, two), _mm_and_si128(bAbove, four));
     const __m128i mn = _mm_min_epi16(candidateMin, B);
     const __m128i c = _mm_sub_epi16(mx, mn);
     const __m128i sum = _mm_add_epi16(mx, mn);
@@ -64,30 +74,19 @@ inline void TransformLanes(__m128i B, __m128i G, __m128i R, const Lanes& k, __m1
     // is (2C * (saturation + 256) * 64 + 0x4000) >> 15, exactly.
     const __m128i satv = _mm_mulhrs_epi16(_mm_add_epi16(c, c), k.saturation);
 
-    // R[C] for each lane: eight 32-bit loads, then the low and high words
-    // gathered into one vector each.
-    alignas(16) uint16_t chroma[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(chroma), c);
-    const int32_t* Rc = k.reciprocal;
-    const __m128i r03 = _mm_setr_epi32(Rc[chroma[0]], Rc[chroma[1]], Rc[chroma[2]], Rc[chroma[3]]);
-    const __m128i r47 = _mm_setr_epi32(Rc[chroma[4]], Rc[chroma[5]], Rc[chroma[6]], Rc[chroma[7]]);
-    const __m128i halves = Bytes(0, 1, 4, 5, 8, 9, 12, 13, 2, 3, 6, 7, 10, 11, 14, 15);
-    const __m128i s03 = _mm_shuffle_epi8(r03, halves), s47 = _mm_shuffle_epi8(r47, halves);
-    const __m128i low = _mm_unpacklo_epi64(s03, s47);
-    const __m128i high = _mm_unpackhi_epi64(s03, s47);
+    // Gray lanes (C = 0, hence d = 0) divide by 1 instead, which gives the
+    // same position 0 and raises no division by zero.
+    const __m128i divisor = _mm_max_epi16(c, one);
+    const __m128i base = _mm_packs_epi32(PositionQuad(_mm_unpacklo_epi16(divisor, zero), _mm_unpacklo_epi16(diff, zero)),
+                                         PositionQuad(_mm_unpackhi_epi16(divisor, zero), _mm_unpackhi_epi16(diff, zero)));
 
     const __m128i limit = _mm_min_epi16(sum, _mm_sub_epi16(v511, sum));
     const __m128i scaled = _mm_min_epi16(satv, limit);
     const __m128i newMin = _mm_srli_epi16(_mm_sub_epi16(sum, scaled), 1);
     const __m128i newChroma = _mm_sub_epi16(_mm_srli_epi16(_mm_add_epi16(scaled, sum), 1), newMin);
 
-    // (R[C] * d + 0x8000) >> 16 with R[C] = high * 65536 + low: high * d
-    // + the upper half of low * d, plus the carry of adding 0x8000 to its
-    // lower half.
-    const __m128i base = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(high, diff), _mm_mulhi_epu16(low, diff)),
-                                       _mm_srli_epi16(_mm_mullo_epi16(low, diff), 15));
     __m128i pos = _mm_add_epi16(base, k.step);
-    sec = _mm_add_epi16(sec, k.sector);
+    sec = _mm_add_epi16(sec, k.sectorPlusOne);
     const __m128i wrap = _mm_cmpgt_epi16(pos, v254);
     pos = _mm_sub_epi16(pos, _mm_and_si128(wrap, v255));
     sec = _mm_sub_epi16(sec, wrap);
@@ -114,8 +113,8 @@ inline void TransformLanes(__m128i B, __m128i G, __m128i R, const Lanes& k, __m1
 
 Lanes MakeLanes(const HueTransform& t) {
     return Lanes{_mm_set1_epi16(static_cast<short>(t.rotation.step)),
-                 _mm_set1_epi16(static_cast<short>(t.rotation.sector)),
-                 _mm_set1_epi16(static_cast<short>((t.saturationValue + 256) * 64)), t.reciprocal};
+                 _mm_set1_epi16(static_cast<short>(t.rotation.sector + 1)),
+                 _mm_set1_epi16(static_cast<short>((t.saturationValue + 256) * 64))};
 }
 
 // Eight 4-byte pixels (B, G, R, x) as 16-bit lanes.
