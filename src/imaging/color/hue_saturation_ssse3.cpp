@@ -1,8 +1,9 @@
 // The SSSE3 rows of the hue and saturation transform (8 pixels a step):
-// byte shuffles gather and scatter 3-byte and 6-byte pixels, the saturation
-// table becomes one rounding multiply (pmulhrsw), and the reciprocal of the
-// chroma one single-precision division per four pixels, so no pixel needs a
-// table lookup.
+// byte shuffles gather and scatter 3-byte and 6-byte pixels and look up the
+// sector table, the saturation table becomes one rounding multiply
+// (pmulhrsw), the reciprocal of the chroma one single-precision division per
+// four pixels, and each output channel one pmaddubsw of chroma and ramp by
+// the sector's pair of coefficients.
 #include "imaging/color/hue_rows.h"
 
 #if KVX_SIMD_X86
@@ -30,17 +31,25 @@ inline __m128i Shuffle3(__m128i a, __m128i ma, __m128i b, __m128i mb) {
 }
 
 struct Lanes {
-    __m128i step, sectorPlusOne;
-    __m128i saturation;  // (saturation + 256) * 64, for S[k] = pmulhrsw(2k, it)
+    __m128i step;
+    __m128i sectorIndex;  // see SectorIndex: the rotation's sector + 1
+    __m128i saturation;   // (saturation + 256) * 64, for S[k] = pmulhrsw(2k, it)
 };
+
+// A sector s is carried as the shuffle index of the s-th word of a table,
+// s * 0x0202 + 0x0100 (bytes 2s and 2s + 1), so that it takes no work to
+// look up. Sector arithmetic therefore steps by 0x0202.
+constexpr short SectorIndex(int sector) { return static_cast<short>(sector * 0x0202 + 0x0100); }
+constexpr short kSectorStep = 0x0202;
 
 // (R[C] * d + 0x8000) >> 16 for four lanes of chroma C (1..255) and offset
 // d (0..C), in single precision and exact: the correctly rounded 0xFF0000 / C
-// truncates to R[C] for every C (checked by the tests on every chroma and
-// offset), R[C] * d stays below 2^24, and the scaling by 2^-16 and adding
-// one half lose no bits below 256.
+// truncates to R[C] for every C (the tests try every chroma and offset),
+// R[C] * d stays below 2^24, and the scaling by 2^-16 and adding one half
+// lose no bits below 256.
 inline __m128i PositionQuad(__m128i c, __m128i d) {
-    const __m128 reciprocal = _mm_cvtepi32_ps(_mm_cvttps_epi32(_mm_div_ps(_mm_set1_ps(16711680.0f), _mm_cvtepi32_ps(c))));
+    const __m128 reciprocal =
+        _mm_cvtepi32_ps(_mm_cvttps_epi32(_mm_div_ps(_mm_set1_ps(16711680.0f), _mm_cvtepi32_ps(c))));
     const __m128 offset = _mm_mul_ps(_mm_cvtepi32_ps(d), _mm_set1_ps(1.0f / 65536.0f));
     return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(reciprocal, offset), _mm_set1_ps(0.5f)));
 }
@@ -50,10 +59,9 @@ inline __m128i PositionQuad(__m128i c, __m128i d) {
 inline void TransformLanes(__m128i B, __m128i G, __m128i R, const Lanes& k, __m128i* outB, __m128i* outG,
                            __m128i* outR) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i one = _mm_set1_epi16(1), two = _mm_set1_epi16(2), four = _mm_set1_epi16(4),
-                  five = _mm_set1_epi16(5);
-    const __m128i v254 = _mm_set1_epi16(254), v255 = _mm_set1_epi16(255), v6 = _mm_set1_epi16(6);
+    const __m128i v254 = _mm_set1_epi16(254), v255 = _mm_set1_epi16(255);
     const __m128i v511 = _mm_set1_epi16(511), round8 = _mm_set1_epi16(128);
+    const __m128i sectorStep = _mm_set1_epi16(kSectorStep);
     const __m128i rBelowG = _mm_cmpgt_epi16(G, R);
     __m128i mx = _mm_max_epi16(R, G);
     const __m128i candidateMin = _mm_min_epi16(R, G);
@@ -61,13 +69,15 @@ inline void TransformLanes(__m128i B, __m128i G, __m128i R, const Lanes& k, __m1
     const __m128i bAbove = _mm_cmpgt_epi16(B, mx);
     mx = _mm_max_epi16(mx, B);
     diff = Select(bAbove, _mm_sub_epi16(R, G), diff);
-    // Sector - 1 before the offset's sign: 0 (R largest), 2 (G) or 4 (B).
-    __m128i sec = _mm_max_epi16(_mm_and_si128(rBelowG, two), _mm_and_si128(bAbove, four));
+    // The sector less one before the offset's sign: 0 (R largest), 2 (G)
+    // or 4 (B).
+    __m128i sec = _mm_max_epi16(_mm_and_si128(rBelowG, _mm_set1_epi16(2 * kSectorStep)),
+                                _mm_and_si128(bAbove, _mm_set1_epi16(4 * kSectorStep)));
     const __m128i mn = _mm_min_epi16(candidateMin, B);
     const __m128i c = _mm_sub_epi16(mx, mn);
     const __m128i sum = _mm_add_epi16(mx, mn);
     const __m128i negative = _mm_cmpgt_epi16(zero, diff);
-    sec = _mm_add_epi16(sec, negative);
+    sec = _mm_sub_epi16(sec, _mm_and_si128(negative, sectorStep));
     diff = _mm_add_epi16(diff, _mm_and_si128(negative, c));
 
     // S[C] = (C * scale + 0x8000) >> 16 with scale = (saturation + 256) << 8
@@ -76,9 +86,10 @@ inline void TransformLanes(__m128i B, __m128i G, __m128i R, const Lanes& k, __m1
 
     // Gray lanes (C = 0, hence d = 0) divide by 1 instead, which gives the
     // same position 0 and raises no division by zero.
-    const __m128i divisor = _mm_max_epi16(c, one);
-    const __m128i base = _mm_packs_epi32(PositionQuad(_mm_unpacklo_epi16(divisor, zero), _mm_unpacklo_epi16(diff, zero)),
-                                         PositionQuad(_mm_unpackhi_epi16(divisor, zero), _mm_unpackhi_epi16(diff, zero)));
+    const __m128i divisor = _mm_max_epi16(c, _mm_set1_epi16(1));
+    const __m128i base =
+        _mm_packs_epi32(PositionQuad(_mm_unpacklo_epi16(divisor, zero), _mm_unpacklo_epi16(diff, zero)),
+                        PositionQuad(_mm_unpackhi_epi16(divisor, zero), _mm_unpackhi_epi16(diff, zero)));
 
     const __m128i limit = _mm_min_epi16(sum, _mm_sub_epi16(v511, sum));
     const __m128i scaled = _mm_min_epi16(satv, limit);
@@ -86,34 +97,35 @@ inline void TransformLanes(__m128i B, __m128i G, __m128i R, const Lanes& k, __m1
     const __m128i newChroma = _mm_sub_epi16(_mm_srli_epi16(_mm_add_epi16(scaled, sum), 1), newMin);
 
     __m128i pos = _mm_add_epi16(base, k.step);
-    sec = _mm_add_epi16(sec, k.sectorPlusOne);
+    sec = _mm_add_epi16(sec, k.sectorIndex);
     const __m128i wrap = _mm_cmpgt_epi16(pos, v254);
     pos = _mm_sub_epi16(pos, _mm_and_si128(wrap, v255));
-    sec = _mm_sub_epi16(sec, wrap);
-    sec = _mm_sub_epi16(sec, _mm_and_si128(_mm_cmpgt_epi16(sec, five), v6));
-    const __m128i ramp = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(newChroma, pos), round8), 8);
+    sec = _mm_add_epi16(sec, _mm_and_si128(wrap, sectorStep));
+    sec = _mm_sub_epi16(sec, _mm_and_si128(_mm_cmpgt_epi16(sec, _mm_set1_epi16(SectorIndex(5))),
+                                           _mm_set1_epi16(6 * kSectorStep)));
+    // newChroma in the low byte, the ramp (newChroma * pos + 128) >> 8 in
+    // the high byte: both 0..255.
+    const __m128i chromaAndRamp = _mm_or_si128(
+        newChroma, _mm_and_si128(_mm_add_epi16(_mm_mullo_epi16(newChroma, pos), round8), _mm_set1_epi16(-256)));
 
-    // The sector table per channel, looked up by byte shuffles on the
-    // sector: whether the channel takes the full chroma, and the sign with
-    // which the ramp goes to it (psignw: +ramp, -ramp or nothing).
+    // The sector table per channel as a pair of signed bytes for pmaddubsw:
+    // whether the channel takes the full chroma (1 or 0), and the sign with
+    // which the ramp goes to it (1, -1 or 0).
     //   s:      0      1      2      3      4      5
     //   full:   R,B    R      R,G    G      G,B    B
     //   ramp:  -B     +G     -R     +B     -G     +R
-    const __m128i index = _mm_add_epi16(_mm_mullo_epi16(sec, _mm_set1_epi16(0x0202)), _mm_set1_epi16(0x0100));
-    const __m128i fullR = _mm_shuffle_epi8(_mm_setr_epi16(-1, -1, -1, 0, 0, 0, 0, 0), index);
-    const __m128i fullG = _mm_shuffle_epi8(_mm_setr_epi16(0, 0, -1, -1, -1, 0, 0, 0), index);
-    const __m128i fullB = _mm_shuffle_epi8(_mm_setr_epi16(-1, 0, 0, 0, -1, -1, 0, 0), index);
-    const __m128i signR = _mm_shuffle_epi8(_mm_setr_epi16(0, 0, -1, 0, 0, 1, 0, 0), index);
-    const __m128i signG = _mm_shuffle_epi8(_mm_setr_epi16(0, 1, 0, 0, -1, 0, 0, 0), index);
-    const __m128i signB = _mm_shuffle_epi8(_mm_setr_epi16(-1, 0, 0, 1, 0, 0, 0, 0), index);
-    *outR = _mm_add_epi16(_mm_add_epi16(newMin, _mm_and_si128(fullR, newChroma)), _mm_sign_epi16(ramp, signR));
-    *outG = _mm_add_epi16(_mm_add_epi16(newMin, _mm_and_si128(fullG, newChroma)), _mm_sign_epi16(ramp, signG));
-    *outB = _mm_add_epi16(_mm_add_epi16(newMin, _mm_and_si128(fullB, newChroma)), _mm_sign_epi16(ramp, signB));
+    constexpr short kFull = 1, kUp = 0x0100, kDown = -0x0100;
+    const __m128i tableR = _mm_setr_epi16(kFull, kFull, kFull + kDown, 0, 0, kUp, 0, 0);
+    const __m128i tableG = _mm_setr_epi16(0, kUp, kFull, kFull, kFull + kDown, 0, 0, 0);
+    const __m128i tableB = _mm_setr_epi16(kFull + kDown, 0, 0, kUp, kFull, kFull, 0, 0);
+    *outR = _mm_add_epi16(newMin, _mm_maddubs_epi16(chromaAndRamp, _mm_shuffle_epi8(tableR, sec)));
+    *outG = _mm_add_epi16(newMin, _mm_maddubs_epi16(chromaAndRamp, _mm_shuffle_epi8(tableG, sec)));
+    *outB = _mm_add_epi16(newMin, _mm_maddubs_epi16(chromaAndRamp, _mm_shuffle_epi8(tableB, sec)));
 }
 
 Lanes MakeLanes(const HueTransform& t) {
     return Lanes{_mm_set1_epi16(static_cast<short>(t.rotation.step)),
-                 _mm_set1_epi16(static_cast<short>(t.rotation.sector + 1)),
+                 _mm_set1_epi16(SectorIndex(t.rotation.sector + 1)),
                  _mm_set1_epi16(static_cast<short>((t.saturationValue + 256) * 64))};
 }
 
