@@ -42,16 +42,11 @@ struct Lanes {
 constexpr short SectorIndex(int sector) { return static_cast<short>(sector * 0x0202 + 0x0100); }
 constexpr short kSectorStep = 0x0202;
 
-// (R[C] * d + 0x8000) >> 16 for four lanes of chroma C (1..255) and offset
-// d (0..C), in single precision and exact: the correctly rounded 0xFF0000 / C
-// truncates to R[C] for every C (the tests try every chroma and offset),
-// R[C] * d stays below 2^24, and the scaling by 2^-16 and adding one half
-// lose no bits below 256.
-inline __m128i PositionQuad(__m128i c, __m128i d) {
-    const __m128 reciprocal =
-        _mm_cvtepi32_ps(_mm_cvttps_epi32(_mm_div_ps(_mm_set1_ps(16711680.0f), _mm_cvtepi32_ps(c))));
-    const __m128 offset = _mm_mul_ps(_mm_cvtepi32_ps(d), _mm_set1_ps(1.0f / 65536.0f));
-    return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(reciprocal, offset), _mm_set1_ps(0.5f)));
+// R[C] = 0xFF0000 / C for four 32-bit lanes of chroma 1..255: the quotient
+// correctly rounded to single precision truncates to the integer one for
+// every such C (the tests try every chroma with every offset).
+inline __m128i ReciprocalQuad(__m128i c) {
+    return _mm_cvttps_epi32(_mm_div_ps(_mm_set1_ps(16711680.0f), _mm_cvtepi32_ps(c)));
 }
 
 // The same results as TransformPixel on eight pixels in 16-bit lanes of B,
@@ -87,9 +82,17 @@ inline void TransformLanes(__m128i B, __m128i G, __m128i R, const Lanes& k, __m1
     // Gray lanes (C = 0, hence d = 0) divide by 1 instead, which gives the
     // same position 0 and raises no division by zero.
     const __m128i divisor = _mm_max_epi16(c, _mm_set1_epi16(1));
-    const __m128i base =
-        _mm_packs_epi32(PositionQuad(_mm_unpacklo_epi16(divisor, zero), _mm_unpacklo_epi16(diff, zero)),
-                        PositionQuad(_mm_unpackhi_epi16(divisor, zero), _mm_unpackhi_epi16(diff, zero)));
+    const __m128i r03 = ReciprocalQuad(_mm_unpacklo_epi16(divisor, zero));
+    const __m128i r47 = ReciprocalQuad(_mm_unpackhi_epi16(divisor, zero));
+    // (R[C] * d + 0x8000) >> 16 with R[C] = high * 65536 + low: high * d
+    // + the upper half of low * d, plus the carry of adding 0x8000 to its
+    // lower half.
+    const __m128i halves = Bytes(0, 1, 4, 5, 8, 9, 12, 13, 2, 3, 6, 7, 10, 11, 14, 15);
+    const __m128i s03 = _mm_shuffle_epi8(r03, halves), s47 = _mm_shuffle_epi8(r47, halves);
+    const __m128i low = _mm_unpacklo_epi64(s03, s47);
+    const __m128i high = _mm_unpackhi_epi64(s03, s47);
+    const __m128i base = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(high, diff), _mm_mulhi_epu16(low, diff)),
+                                       _mm_srli_epi16(_mm_mullo_epi16(low, diff), 15));
 
     const __m128i limit = _mm_min_epi16(sum, _mm_sub_epi16(v511, sum));
     const __m128i scaled = _mm_min_epi16(satv, limit);
