@@ -9,6 +9,10 @@
 #include "imaging/color/hue_saturation.h"
 #include "tone_test_frames.h"
 
+#if KVX_SIMD_X86
+#include <xmmintrin.h>
+#endif
+
 namespace kvx {
 namespace {
 
@@ -139,18 +143,23 @@ TEST(HueSaturation, EveryChromaOnEveryPath) {
 
 // Every pair of chroma and offset within a sector: pixel (x, y) has R = x
 // as the largest channel, B = 0 and G = y, so chroma x and offset y.
+TestFrame EveryOffsetOfEveryChroma(int mode) {
+    TestFrame in(256, 256, kBytesPerPixel[mode]);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const int c[3] = {0, std::min(x, y), x};
+            for (int i = 0; i < 3; ++i) {
+                if (mode >= 4) in.SetWord(x, y, i, c[i] << 4);
+                else in.Pixel(x, y)[i] = uint8_t(c[i]);
+            }
+        }
+    return in;
+}
+
 TEST(HueSaturation, EveryOffsetOfEveryChromaOnEveryPath) {
     test::ForEachSimdLevel([&](SimdLevel level) {
         for (int mode : {2, 4}) {
-            TestFrame in(256, 256, kBytesPerPixel[mode]);
-            for (int y = 0; y < 256; ++y)
-                for (int x = 0; x < 256; ++x) {
-                    const int c[3] = {0, std::min(x, y), x};
-                    for (int i = 0; i < 3; ++i) {
-                        if (mode >= 4) in.SetWord(x, y, i, c[i] << 4);
-                        else in.Pixel(x, y)[i] = uint8_t(c[i]);
-                    }
-                }
+            const TestFrame in = EveryOffsetOfEveryChroma(mode);
             TestFrame out = in;
             HueSaturationParams params{77, 0, 0, 12};
             test::RunInPlace(kHueSaturationKernels[mode], out, &params);
@@ -159,6 +168,26 @@ TEST(HueSaturation, EveryOffsetOfEveryChromaOnEveryPath) {
         }
     });
 }
+
+#if KVX_SIMD_X86
+// A host application may leave the vector unit rounding another way; the
+// result must not depend on it.
+TEST(HueSaturation, SameResultUnderEveryFloatRoundingMode) {
+    const unsigned saved = _mm_getcsr();
+    const TestFrame in = EveryOffsetOfEveryChroma(2);
+    const TestFrame expected = Expected(in, 2, Reference(77, 0));
+    for (unsigned mode : {_MM_ROUND_UP, _MM_ROUND_DOWN, _MM_ROUND_TOWARD_ZERO}) {
+        test::ForEachSimdLevel([&](SimdLevel level) {
+            TestFrame out = in;
+            HueSaturationParams params{77, 0, 0, 12};
+            _mm_setcsr((saved & ~_MM_ROUND_MASK) | mode);
+            test::RunInPlace(kHueSaturationKernels[2], out, &params);
+            _mm_setcsr(saved);
+            EXPECT_TRUE(out == expected) << "rounding " << mode << " on " << SimdLevelName(level);
+        });
+    }
+}
+#endif
 
 TestFrame OnePixel(int b, int g, int r) {
     TestFrame f(1, 1, 3);

@@ -43,8 +43,8 @@ constexpr short SectorIndex(int sector) { return static_cast<short>(sector * 0x0
 constexpr short kSectorStep = 0x0202;
 
 // R[C] = 0xFF0000 / C for four 32-bit lanes of chroma 1..255: the quotient
-// correctly rounded to single precision truncates to the integer one for
-// every such C (the tests try every chroma with every offset).
+// rounded to single precision truncates to the integer one for every such
+// C, in every rounding mode (the tests try every chroma with every offset).
 inline __m128i ReciprocalQuad(__m128i c) {
     return _mm_cvttps_epi32(_mm_div_ps(_mm_set1_ps(16711680.0f), _mm_cvtepi32_ps(c)));
 }
