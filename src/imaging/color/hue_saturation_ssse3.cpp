@@ -43,8 +43,10 @@ constexpr short SectorIndex(int sector) { return static_cast<short>(sector * 0x0
 constexpr short kSectorStep = 0x0202;
 
 // R[C] = 0xFF0000 / C for four 32-bit lanes of chroma 1..255: the quotient
-// rounded to single precision truncates to the integer one for every such
-// C, in every rounding mode (the tests try every chroma with every offset).
+// rounded to nearest in single precision truncates to the integer one for
+// every such C. Rounded upwards it is one too large for C = 7 alone, which
+// moves no position of a chroma-7 pixel (the tests try every chroma with
+// every offset under every rounding mode).
 inline __m128i ReciprocalQuad(__m128i c) {
     return _mm_cvttps_epi32(_mm_div_ps(_mm_set1_ps(16711680.0f), _mm_cvtepi32_ps(c)));
 }
