@@ -170,19 +170,23 @@ TEST(HueSaturation, EveryOffsetOfEveryChromaOnEveryPath) {
 }
 
 #if KVX_SIMD_X86
+// The 32-bit build enables SSE per function only.
+KVX_TARGET_SSE2 unsigned ReadFloatControl() { return _mm_getcsr(); }
+KVX_TARGET_SSE2 void WriteFloatControl(unsigned value) { _mm_setcsr(value); }
+
 // A host application may leave the vector unit rounding another way; the
 // result must not depend on it.
 TEST(HueSaturation, SameResultUnderEveryFloatRoundingMode) {
-    const unsigned saved = _mm_getcsr();
+    const unsigned saved = ReadFloatControl();
     const TestFrame in = EveryOffsetOfEveryChroma(2);
     const TestFrame expected = Expected(in, 2, Reference(77, 0));
     for (unsigned mode : {_MM_ROUND_UP, _MM_ROUND_DOWN, _MM_ROUND_TOWARD_ZERO}) {
         test::ForEachSimdLevel([&](SimdLevel level) {
             TestFrame out = in;
             HueSaturationParams params{77, 0, 0, 12};
-            _mm_setcsr((saved & ~_MM_ROUND_MASK) | mode);
+            WriteFloatControl((saved & ~_MM_ROUND_MASK) | mode);
             test::RunInPlace(kHueSaturationKernels[2], out, &params);
-            _mm_setcsr(saved);
+            WriteFloatControl(saved);
             EXPECT_TRUE(out == expected) << "rounding " << mode << " on " << SimdLevelName(level);
         });
     }
