@@ -170,17 +170,15 @@ int HueRow8Ssse3(uint8_t* d, const uint8_t* s, int width, int bpp, const HueTran
         }
         __m128i outB, outG, outR;
         TransformLanes(B, G, R, k, &outB, &outG, &outR);
-        const __m128i bg = _mm_packus_epi16(outB, outG);  // B0..B7 G0..G7
-        const __m128i rr = _mm_packus_epi16(outR, outR);  // R0..R7
         if (bpp == 4) {
-            // B, G, R and a fourth byte of 0.
-            const __m128i lo = Shuffle3(bg, Bytes(0, 8, x, x, 1, 9, x, x, 2, 10, x, x, 3, 11, x, x), rr,
-                                        Bytes(x, x, 0, x, x, x, 1, x, x, x, 2, x, x, x, 3, x));
-            const __m128i hi = Shuffle3(bg, Bytes(4, 12, x, x, 5, 13, x, x, 6, 14, x, x, 7, 15, x, x), rr,
-                                        Bytes(x, x, 4, x, x, x, 5, x, x, x, 6, x, x, x, 7, x));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), lo);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i + 16), hi);
+            // Every output is 0..255, so B | G << 8 beside R | 0 << 8 is B, G,
+            // R and a fourth byte of 0.
+            const __m128i bg = _mm_or_si128(outB, _mm_slli_epi16(outG, 8));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), _mm_unpacklo_epi16(bg, outR));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i + 16), _mm_unpackhi_epi16(bg, outR));
         } else {
+            const __m128i bg = _mm_packus_epi16(outB, outG);  // B0..B7 G0..G7
+            const __m128i rr = _mm_packus_epi16(outR, outR);  // R0..R7
             uint8_t* q = d + 3 * i;
             const __m128i o0 = Shuffle3(bg, Bytes(0, 8, x, 1, 9, x, 2, 10, x, 3, 11, x, 4, 12, x, 5), rr,
                                         Bytes(x, x, 0, x, x, 1, x, x, 2, x, x, 3, x, x, 4, x));
