@@ -146,6 +146,28 @@ inline void SplitQuads(const uint8_t* p, __m128i* b, __m128i* g, __m128i* r) {
                   Bytes(x, x, x, x, x, x, x, x, 2, x, 6, x, 10, x, 14, x));
 }
 
+// Eight 3-byte pixels as 16-bit lanes, from bytes 0-15 and 8-23 of the
+// block.
+inline void SplitTriples(__m128i v0, __m128i v1, __m128i* b, __m128i* g, __m128i* r) {
+    *b = Shuffle3(v0, Bytes(0, x, 3, x, 6, x, 9, x, 12, x, 15, x, x, x, x, x), v1,
+                  Bytes(x, x, x, x, x, x, x, x, x, x, x, x, 10, x, 13, x));
+    *g = Shuffle3(v0, Bytes(1, x, 4, x, 7, x, 10, x, 13, x, x, x, x, x, x, x), v1,
+                  Bytes(x, x, x, x, x, x, x, x, x, x, 8, x, 11, x, 14, x));
+    *r = Shuffle3(v0, Bytes(2, x, 5, x, 8, x, 11, x, 14, x, x, x, x, x, x, x), v1,
+                  Bytes(x, x, x, x, x, x, x, x, x, x, 9, x, 12, x, 15, x));
+}
+
+// Lanes of B, G, R (0..255) back to 24 bytes: the first 16 in *o0, the
+// last 8 in the low half of *o1.
+inline void MergeTriples(__m128i b, __m128i g, __m128i r, __m128i* o0, __m128i* o1) {
+    const __m128i bg = _mm_packus_epi16(b, g);  // B0..B7 G0..G7
+    const __m128i rr = _mm_packus_epi16(r, r);  // R0..R7
+    *o0 = Shuffle3(bg, Bytes(0, 8, x, 1, 9, x, 2, 10, x, 3, 11, x, 4, 12, x, 5), rr,
+                   Bytes(x, x, 0, x, x, 1, x, x, 2, x, x, 3, x, x, 4, x));
+    *o1 = Shuffle3(bg, Bytes(13, x, 6, 14, x, 7, 15, x, x, x, x, x, x, x, x, x), rr,
+                   Bytes(x, 5, x, x, 6, x, x, 7, x, x, x, x, x, x, x, x));
+}
+
 }  // namespace
 
 int HueRow8Ssse3(uint8_t* d, const uint8_t* s, int width, int bpp, const HueTransform& transform) {
@@ -159,14 +181,8 @@ int HueRow8Ssse3(uint8_t* d, const uint8_t* s, int width, int bpp, const HueTran
         } else {
             // 24 bytes: bytes 0-15 and 8-23, so nothing past the block is read.
             const uint8_t* p = s + 3 * i;
-            const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8));
-            B = Shuffle3(v0, Bytes(0, x, 3, x, 6, x, 9, x, 12, x, 15, x, x, x, x, x), v1,
-                         Bytes(x, x, x, x, x, x, x, x, x, x, x, x, 10, x, 13, x));
-            G = Shuffle3(v0, Bytes(1, x, 4, x, 7, x, 10, x, 13, x, x, x, x, x, x, x), v1,
-                         Bytes(x, x, x, x, x, x, x, x, x, x, 8, x, 11, x, 14, x));
-            R = Shuffle3(v0, Bytes(2, x, 5, x, 8, x, 11, x, 14, x, x, x, x, x, x, x), v1,
-                         Bytes(x, x, x, x, x, x, x, x, x, x, 9, x, 12, x, 15, x));
+            SplitTriples(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8)), &B, &G, &R);
         }
         __m128i outB, outG, outR;
         TransformLanes(B, G, R, k, &outB, &outG, &outR);
@@ -177,13 +193,9 @@ int HueRow8Ssse3(uint8_t* d, const uint8_t* s, int width, int bpp, const HueTran
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), _mm_unpacklo_epi16(bg, outR));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i + 16), _mm_unpackhi_epi16(bg, outR));
         } else {
-            const __m128i bg = _mm_packus_epi16(outB, outG);  // B0..B7 G0..G7
-            const __m128i rr = _mm_packus_epi16(outR, outR);  // R0..R7
             uint8_t* q = d + 3 * i;
-            const __m128i o0 = Shuffle3(bg, Bytes(0, 8, x, 1, 9, x, 2, 10, x, 3, 11, x, 4, 12, x, 5), rr,
-                                        Bytes(x, x, 0, x, x, 1, x, x, 2, x, x, 3, x, x, 4, x));
-            const __m128i o1 = Shuffle3(bg, Bytes(13, x, 6, 14, x, 7, 15, x, x, x, x, x, x, x, x, x), rr,
-                                        Bytes(x, 5, x, x, 6, x, x, 7, x, x, x, x, x, x, x, x));
+            __m128i o0, o1;
+            MergeTriples(outB, outG, outR, &o0, &o1);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(q), o0);
             _mm_storel_epi64(reinterpret_cast<__m128i*>(q + 16), o1);
         }
@@ -197,65 +209,49 @@ int HueRow16Ssse3(uint8_t* d, const uint8_t* s, int width, int bpp, const HueTra
     if ((bpp != 6 && bpp != 8) || transform.shift != 4) return 0;
     const Lanes k = MakeLanes(transform);
     const __m128i top = _mm_set1_epi16(255);
+    const __m128i zero = _mm_setzero_si128();
     int i = 0;
     for (; i + 8 <= width; i += 8) {
-        const uint8_t* p = s + bpp * i;
-        const __m128i* v = reinterpret_cast<const __m128i*>(p);
-        __m128i B, G, R;
-        if (bpp == 8) {
-            const __m128i a0 = _mm_loadu_si128(v), a1 = _mm_loadu_si128(v + 1);
-            const __m128i a2 = _mm_loadu_si128(v + 2), a3 = _mm_loadu_si128(v + 3);
-            const __m128i b0 = _mm_unpacklo_epi16(a0, a1), b1 = _mm_unpackhi_epi16(a0, a1);
-            const __m128i b2 = _mm_unpacklo_epi16(a2, a3), b3 = _mm_unpackhi_epi16(a2, a3);
-            const __m128i bg01 = _mm_unpacklo_epi16(b0, b1), ra01 = _mm_unpackhi_epi16(b0, b1);
-            const __m128i bg23 = _mm_unpacklo_epi16(b2, b3), ra23 = _mm_unpackhi_epi16(b2, b3);
-            B = _mm_unpacklo_epi64(bg01, bg23);
-            G = _mm_unpackhi_epi64(bg01, bg23);
-            R = _mm_unpacklo_epi64(ra01, ra23);
-        } else {
-            const __m128i v0 = _mm_loadu_si128(v), v1 = _mm_loadu_si128(v + 1), v2 = _mm_loadu_si128(v + 2);
-            B = _mm_or_si128(Shuffle3(v0, Bytes(0, 1, 6, 7, 12, 13, x, x, x, x, x, x, x, x, x, x), v1,
-                                      Bytes(x, x, x, x, x, x, 2, 3, 8, 9, 14, 15, x, x, x, x)),
-                             _mm_shuffle_epi8(v2, Bytes(x, x, x, x, x, x, x, x, x, x, x, x, 4, 5, 10, 11)));
-            G = _mm_or_si128(Shuffle3(v0, Bytes(2, 3, 8, 9, 14, 15, x, x, x, x, x, x, x, x, x, x), v1,
-                                      Bytes(x, x, x, x, x, x, 4, 5, 10, 11, x, x, x, x, x, x)),
-                             _mm_shuffle_epi8(v2, Bytes(x, x, x, x, x, x, x, x, x, x, 0, 1, 6, 7, 12, 13)));
-            R = _mm_or_si128(Shuffle3(v0, Bytes(4, 5, 10, 11, x, x, x, x, x, x, x, x, x, x, x, x), v1,
-                                      Bytes(x, x, x, x, 0, 1, 6, 7, 12, 13, x, x, x, x, x, x)),
-                             _mm_shuffle_epi8(v2, Bytes(x, x, x, x, x, x, x, x, x, x, 2, 3, 8, 9, 14, 15)));
+        const __m128i* v = reinterpret_cast<const __m128i*>(s + bpp * i);
+        __m128i* w = reinterpret_cast<__m128i*>(d + bpp * i);
+        __m128i B, G, R, outB, outG, outR;
+        if (bpp == 6) {
+            // Through the 8-bit layout: >> 4 leaves at most 4095, which
+            // packus saturates at 255, and the 24 bytes take the same
+            // shuffles as 3-byte pixels.
+            const __m128i b0 = _mm_packus_epi16(_mm_srli_epi16(_mm_loadu_si128(v), 4),
+                                                _mm_srli_epi16(_mm_loadu_si128(v + 1), 4));
+            const __m128i w2 = _mm_srli_epi16(_mm_loadu_si128(v + 2), 4);
+            const __m128i b1 = _mm_packus_epi16(w2, w2);
+            SplitTriples(b0, _mm_alignr_epi8(b1, b0, 8), &B, &G, &R);
+            TransformLanes(B, G, R, k, &outB, &outG, &outR);
+            __m128i o0, o1;
+            MergeTriples(outB, outG, outR, &o0, &o1);
+            _mm_storeu_si128(w, _mm_slli_epi16(_mm_unpacklo_epi8(o0, zero), 4));
+            _mm_storeu_si128(w + 1, _mm_slli_epi16(_mm_unpackhi_epi8(o0, zero), 4));
+            _mm_storeu_si128(w + 2, _mm_slli_epi16(_mm_unpacklo_epi8(o1, zero), 4));
+            continue;
         }
+        const __m128i a0 = _mm_loadu_si128(v), a1 = _mm_loadu_si128(v + 1);
+        const __m128i a2 = _mm_loadu_si128(v + 2), a3 = _mm_loadu_si128(v + 3);
+        const __m128i b0 = _mm_unpacklo_epi16(a0, a1), b1 = _mm_unpackhi_epi16(a0, a1);
+        const __m128i b2 = _mm_unpacklo_epi16(a2, a3), b3 = _mm_unpackhi_epi16(a2, a3);
+        const __m128i bg01 = _mm_unpacklo_epi16(b0, b1), ra01 = _mm_unpackhi_epi16(b0, b1);
+        const __m128i bg23 = _mm_unpacklo_epi16(b2, b3), ra23 = _mm_unpackhi_epi16(b2, b3);
         // Unsigned >> 4 leaves at most 4095; min against 255 saturates.
-        B = _mm_min_epi16(_mm_srli_epi16(B, 4), top);
-        G = _mm_min_epi16(_mm_srli_epi16(G, 4), top);
-        R = _mm_min_epi16(_mm_srli_epi16(R, 4), top);
-        __m128i outB, outG, outR;
+        B = _mm_min_epi16(_mm_srli_epi16(_mm_unpacklo_epi64(bg01, bg23), 4), top);
+        G = _mm_min_epi16(_mm_srli_epi16(_mm_unpackhi_epi64(bg01, bg23), 4), top);
+        R = _mm_min_epi16(_mm_srli_epi16(_mm_unpacklo_epi64(ra01, ra23), 4), top);
         TransformLanes(B, G, R, k, &outB, &outG, &outR);
         outB = _mm_slli_epi16(outB, 4);
         outG = _mm_slli_epi16(outG, 4);
         outR = _mm_slli_epi16(outR, 4);
-        uint8_t* q = d + bpp * i;
-        __m128i* w = reinterpret_cast<__m128i*>(q);
-        if (bpp == 8) {
-            const __m128i bg0 = _mm_unpacklo_epi16(outB, outG), bg1 = _mm_unpackhi_epi16(outB, outG);
-            const __m128i r0 = _mm_unpacklo_epi16(outR, _mm_setzero_si128());
-            const __m128i r1 = _mm_unpackhi_epi16(outR, _mm_setzero_si128());
-            _mm_storeu_si128(w, _mm_unpacklo_epi32(bg0, r0));
-            _mm_storeu_si128(w + 1, _mm_unpackhi_epi32(bg0, r0));
-            _mm_storeu_si128(w + 2, _mm_unpacklo_epi32(bg1, r1));
-            _mm_storeu_si128(w + 3, _mm_unpackhi_epi32(bg1, r1));
-        } else {
-            _mm_storeu_si128(w, _mm_or_si128(Shuffle3(outB, Bytes(0, 1, x, x, x, x, 2, 3, x, x, x, x, 4, 5, x, x),
-                                                      outG, Bytes(x, x, 0, 1, x, x, x, x, 2, 3, x, x, x, x, 4, 5)),
-                                             _mm_shuffle_epi8(outR, Bytes(x, x, x, x, 0, 1, x, x, x, x, 2, 3, x, x, x, x))));
-            _mm_storeu_si128(w + 1,
-                             _mm_or_si128(Shuffle3(outB, Bytes(x, x, 6, 7, x, x, x, x, 8, 9, x, x, x, x, 10, 11),
-                                                   outG, Bytes(x, x, x, x, 6, 7, x, x, x, x, 8, 9, x, x, x, x)),
-                                          _mm_shuffle_epi8(outR, Bytes(4, 5, x, x, x, x, 6, 7, x, x, x, x, 8, 9, x, x))));
-            _mm_storeu_si128(w + 2,
-                             _mm_or_si128(Shuffle3(outB, Bytes(x, x, x, x, 12, 13, x, x, x, x, 14, 15, x, x, x, x),
-                                                   outG, Bytes(10, 11, x, x, x, x, 12, 13, x, x, x, x, 14, 15, x, x)),
-                                          _mm_shuffle_epi8(outR, Bytes(x, x, 10, 11, x, x, x, x, 12, 13, x, x, x, x, 14, 15))));
-        }
+        const __m128i bg0 = _mm_unpacklo_epi16(outB, outG), bg1 = _mm_unpackhi_epi16(outB, outG);
+        const __m128i r0 = _mm_unpacklo_epi16(outR, zero), r1 = _mm_unpackhi_epi16(outR, zero);
+        _mm_storeu_si128(w, _mm_unpacklo_epi32(bg0, r0));
+        _mm_storeu_si128(w + 1, _mm_unpackhi_epi32(bg0, r0));
+        _mm_storeu_si128(w + 2, _mm_unpacklo_epi32(bg1, r1));
+        _mm_storeu_si128(w + 3, _mm_unpackhi_epi32(bg1, r1));
     }
     return i;
 }
