@@ -9,6 +9,10 @@
 #include "imaging/color/hue_saturation.h"
 #include "tone_test_frames.h"
 
+#if KVX_SIMD_X86
+#include <xmmintrin.h>
+#endif
+
 namespace kvx {
 namespace {
 
@@ -136,6 +140,58 @@ TEST(HueSaturation, EveryChromaOnEveryPath) {
         }
     });
 }
+
+// Every pair of chroma and offset within a sector: pixel (x, y) has R = x
+// as the largest channel, B = 0 and G = y, so chroma x and offset y.
+TestFrame EveryOffsetOfEveryChroma(int mode) {
+    TestFrame in(256, 256, kBytesPerPixel[mode]);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const int c[3] = {0, std::min(x, y), x};
+            for (int i = 0; i < 3; ++i) {
+                if (mode >= 4) in.SetWord(x, y, i, c[i] << 4);
+                else in.Pixel(x, y)[i] = uint8_t(c[i]);
+            }
+        }
+    return in;
+}
+
+TEST(HueSaturation, EveryOffsetOfEveryChromaOnEveryPath) {
+    test::ForEachSimdLevel([&](SimdLevel level) {
+        for (int mode : {2, 4}) {
+            const TestFrame in = EveryOffsetOfEveryChroma(mode);
+            TestFrame out = in;
+            HueSaturationParams params{77, 0, 0, 12};
+            test::RunInPlace(kHueSaturationKernels[mode], out, &params);
+            ASSERT_TRUE(out == Expected(in, mode, Reference(77, 0)))
+                << "mode " << mode << " on " << SimdLevelName(level);
+        }
+    });
+}
+
+#if KVX_SIMD_X86
+// The 32-bit build enables SSE per function only.
+KVX_TARGET_SSE2 unsigned ReadFloatControl() { return _mm_getcsr(); }
+KVX_TARGET_SSE2 void WriteFloatControl(unsigned value) { _mm_setcsr(value); }
+
+// A host application may leave the vector unit rounding another way; the
+// result must not depend on it.
+TEST(HueSaturation, SameResultUnderEveryFloatRoundingMode) {
+    const unsigned saved = ReadFloatControl();
+    const TestFrame in = EveryOffsetOfEveryChroma(2);
+    const TestFrame expected = Expected(in, 2, Reference(77, 0));
+    for (unsigned mode : {_MM_ROUND_UP, _MM_ROUND_DOWN, _MM_ROUND_TOWARD_ZERO}) {
+        test::ForEachSimdLevel([&](SimdLevel level) {
+            TestFrame out = in;
+            HueSaturationParams params{77, 0, 0, 12};
+            WriteFloatControl((saved & ~_MM_ROUND_MASK) | mode);
+            test::RunInPlace(kHueSaturationKernels[2], out, &params);
+            WriteFloatControl(saved);
+            EXPECT_TRUE(out == expected) << "rounding " << mode << " on " << SimdLevelName(level);
+        });
+    }
+}
+#endif
 
 TestFrame OnePixel(int b, int g, int r) {
     TestFrame f(1, 1, 3);

@@ -55,7 +55,7 @@ TEST(ToneSharpness, MatchesTheTableRuleOnEveryPath) {
     test::ForEachSimdLevel([&](SimdLevel level) {
         for (const Group& g : kGroups)
             for (const auto& size : test::TestSizes())
-                for (int s : {1, 7, 15, 30}) {
+                for (int s : {-30, -7, 1, 7, 15, 30}) {
                     for (int content = 0; content < 2; ++content) {
                         const uint32_t seed = uint32_t(g.mode * 97 + s + size.width);
                         const TestFrame src =

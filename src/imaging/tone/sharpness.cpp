@@ -66,7 +66,9 @@ int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY
                 done = SharpenRow16Sse2(d, rows, layout.Width(), srcBytesPerPixel, strength, maxValue);
         } else if (level == SimdLevel::Avx2) {
             done = SharpenRow8Avx2(d, rows, layout.Width(), srcBytesPerPixel, strength);
-        } else if ((level == SimdLevel::Sse2 || level == SimdLevel::Ssse3)) {
+        } else if (level == SimdLevel::Ssse3) {
+            done = SharpenRow8Ssse3(d, rows, layout.Width(), srcBytesPerPixel, strength);
+        } else if (level == SimdLevel::Sse2) {
             done = SharpenRow8Sse2(d, rows, layout.Width(), srcBytesPerPixel, strength);
         }
 #endif

@@ -22,6 +22,7 @@ void SharpenRow16Scalar(uint8_t* d, const uint8_t* const rows[4], int width, int
 #if KVX_SIMD_X86
 // Samples of 1, 3 or 4 bytes per pixel (the fourth byte is left alone).
 bool SharpenRow8Sse2(uint8_t* d, const uint8_t* const rows[4], int width, int bytesPerPixel, int strength);
+bool SharpenRow8Ssse3(uint8_t* d, const uint8_t* const rows[4], int width, int bytesPerPixel, int strength);
 bool SharpenRow8Avx2(uint8_t* d, const uint8_t* const rows[4], int width, int bytesPerPixel, int strength);
 // Samples of 2, 6 or 8 bytes per pixel holding at most 12 significant bits
 // (a row with a larger one is refused); maxValue at most 32767.
