@@ -119,10 +119,9 @@ TEST(ToneSharpness, RowsWithWordsBeyondTheDepthAgreeOnEveryPath) {
         ToneParams params{25, 12};
         const PixelKernel kernel = bpp == 2 ? SharpnessGray16 : SharpnessColor16;
         {
-            const SimdLevel previous = SetSimdLevel(SimdLevel::Scalar);
+            test::ScopedSimd scalarOnly(SimdLevel::Scalar);
             kernel(scalar.bytes.data(), src.bytes.data(), src.Whole(), 0, 0, bpp, bpp, scalar.stride, src.stride,
                    &params, 0);
-            SetSimdLevel(previous);
         }
         test::ForEachSimdLevel([&](SimdLevel level) {
             TestFrame dst(301, 12, bpp);

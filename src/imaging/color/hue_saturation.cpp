@@ -48,22 +48,21 @@ void Row16(uint8_t* d, const uint8_t* s, int width, int dstStep, int srcStep, in
     }
 }
 
-int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-        int srcBytesPerPixel, int dstStride, int srcStride, void* argument, bool wide) {
+template <bool Wide>
+int Run(const KernelLayout& layout, void* argument, int) {
     if (argument == nullptr) return 0;
     const HueSaturationParams& p = *static_cast<const HueSaturationParams*>(argument);
-    const KernelLayout layout =
-        MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride);
     if (layout.Empty()) return 1;
+    const int dstBytesPerPixel = layout.dstBytesPerPixel, srcBytesPerPixel = layout.srcBytesPerPixel;
     const HueTransform transform = MakeTransform(p);
     const int shift = transform.shift;
     const SimdLevel level = dstBytesPerPixel == srcBytesPerPixel ? ActiveSimdLevel() : SimdLevel::Scalar;
     const int width = layout.Width();
-    for (int y = srcRect.top; y < srcRect.bottom; ++y) {
+    for (int y = layout.rect.top; y < layout.rect.bottom; ++y) {
         const uint8_t* s = layout.SrcRow(y);
         uint8_t* d = layout.DstRow(y);
         int done = 0;
-        if (wide) {
+        if (Wide) {
 #if KVX_SIMD_X86
             if (level == SimdLevel::Avx2) done = HueRow16Avx2(d, s, width, srcBytesPerPixel, transform);
             else if (level == SimdLevel::Ssse3) done = HueRow16Ssse3(d, s, width, srcBytesPerPixel, transform);
@@ -87,29 +86,10 @@ int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY
 
 }  // namespace
 
-int HueSaturation24(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument,
-               false);
-}
-
-int HueSaturation32(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument,
-               false);
-}
-
-int HueSaturation48(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument,
-               true);
-}
-
-int HueSaturation64(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument,
-               true);
-}
+constexpr PixelKernel HueSaturation24 = AdaptKernel<Run<false>>;
+constexpr PixelKernel HueSaturation32 = AdaptKernel<Run<false>>;
+constexpr PixelKernel HueSaturation48 = AdaptKernel<Run<true>>;
+constexpr PixelKernel HueSaturation64 = AdaptKernel<Run<true>>;
 
 const PixelKernel kHueSaturationKernels[6] = {nullptr,         nullptr,         HueSaturation24,
                                               HueSaturation32, HueSaturation48, HueSaturation64};

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
+#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
@@ -18,15 +18,11 @@ struct HueSaturationParams {
 };
 
 // Colour mode 2 (B, G, R bytes) and 3 (B, G, R, 0: the fourth byte is written 0).
-int HueSaturation24(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int HueSaturation32(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel HueSaturation24;
+extern const PixelKernel HueSaturation32;
 // Colour mode 4 (B, G, R words) and 5 (B, G, R, 0 words: the fourth word is written 0).
-int HueSaturation48(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int HueSaturation64(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel HueSaturation48;
+extern const PixelKernel HueSaturation64;
 
 // Indexed by colour mode 0..5; null for the monochrome modes 0 and 1.
 extern const PixelKernel kHueSaturationKernels[6];

@@ -5,19 +5,15 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
 #include "imaging/tone/tone_params.h"
+#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
-int ContrastGray8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                  int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int ContrastGray16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                   int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int ContrastColor8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                   int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int ContrastColor16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel ContrastGray8;
+extern const PixelKernel ContrastGray16;
+extern const PixelKernel ContrastColor8;
+extern const PixelKernel ContrastColor16;
 
 // Indexed by colour mode 0..5.
 extern const PixelKernel kContrastKernels[6];

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
 #include "imaging/tone/tone_params.h"
+#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
@@ -13,17 +13,13 @@ namespace kvx {
 double GammaExponent(int gamma);
 
 // Colour mode 0: 8-bit gray.
-int GammaGray8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-               int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel GammaGray8;
 // Colour mode 1: 16-bit gray.
-int GammaGray16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel GammaGray16;
 // Colour modes 2 and 3: B, G, R bytes, 3 or 4 bytes per pixel (a fourth byte is left alone).
-int GammaColor8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel GammaColor8;
 // Colour modes 4 and 5: B, G, R 16-bit words, 6 or 8 bytes per pixel.
-int GammaColor16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                 int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel GammaColor16;
 
 // Indexed by colour mode 0..5.
 extern const PixelKernel kGammaKernels[6];

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "imaging/tone/kernel_rows.h"
+#include "imaging/tone/tone_params.h"
 
 namespace kvx {
 
@@ -63,5 +64,28 @@ std::shared_ptr<const ToneTable> CachedToneTable(ToneCurve curve, int value, int
 void ApplyLookup8(const KernelLayout& layout, int channels, const ToneTable& table);
 // 16-bit samples: `channels` is 1 or 3 (B, G, R of 6- or 8-byte pixels).
 void ApplyLookup16(const KernelLayout& layout, int channels, const ToneTable& table);
+
+constexpr bool WordCurve(ToneCurve curve) {
+    return curve == ToneCurve::kGamma16 || curve == ToneCurve::kContrast16 || curve == ToneCurve::kBrightness16 ||
+           curve == ToneCurve::kChain16;
+}
+
+// The kernel of a curve: every sample looked up in the table that `build`
+// makes for the ToneParams in `argument` (0 without one). `Channels` is 1
+// (gray) or 3 (B, G, R).
+template <ToneCurve Curve, ToneTableBuilder Build, int Channels>
+int LookupBody(const KernelLayout& layout, void* argument, int) {
+    if (argument == nullptr) return 0;
+    const ToneParams& p = *static_cast<const ToneParams*>(argument);
+    if constexpr (WordCurve(Curve)) {
+        ApplyLookup16(layout, Channels, *CachedToneTable(Curve, p.value, ClampBitDepth(p.bitDepth), Build));
+    } else {
+        ApplyLookup8(layout, Channels, *CachedToneTable(Curve, p.value, 8, Build));
+    }
+    return 1;
+}
+
+template <ToneCurve Curve, ToneTableBuilder Build, int Channels>
+constexpr PixelKernel kLookupKernel = AdaptKernel<LookupBody<Curve, Build, Channels>>;
 
 }  // namespace kvx

@@ -16,20 +16,15 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
 #include "imaging/tone/tone_params.h"
+#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
-int SharpnessGray8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                   int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int SharpnessGray16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int SharpnessColor8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int SharpnessColor16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY,
-                     int dstBytesPerPixel, int srcBytesPerPixel, int dstStride, int srcStride, void* argument,
-                     int extra);
+extern const PixelKernel SharpnessGray8;
+extern const PixelKernel SharpnessGray16;
+extern const PixelKernel SharpnessColor8;
+extern const PixelKernel SharpnessColor16;
 
 // Indexed by colour mode 0..5.
 extern const PixelKernel kSharpnessKernels[6];
