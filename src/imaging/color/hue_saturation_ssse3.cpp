@@ -12,6 +12,8 @@
 namespace kvx {
 namespace {
 
+#include "imaging/color/hue_lanes_sse2.h"
+
 constexpr int x = -1;  // a cleared byte in a shuffle mask
 
 inline __m128i Bytes(int b0, int b1, int b2, int b3, int b4, int b5, int b6, int b7, int b8, int b9, int b10,
@@ -20,10 +22,6 @@ inline __m128i Bytes(int b0, int b1, int b2, int b3, int b4, int b5, int b6, int
                          static_cast<char>(b4), static_cast<char>(b5), static_cast<char>(b6), static_cast<char>(b7),
                          static_cast<char>(b8), static_cast<char>(b9), static_cast<char>(b10), static_cast<char>(b11),
                          static_cast<char>(b12), static_cast<char>(b13), static_cast<char>(b14), static_cast<char>(b15));
-}
-
-inline __m128i Select(__m128i mask, __m128i yes, __m128i no) {
-    return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
 }
 
 inline __m128i Shuffle3(__m128i a, __m128i ma, __m128i b, __m128i mb) {
@@ -40,25 +38,12 @@ struct Lanes {
 // 16-bit lanes of B, G, R (0..255 each).
 inline void TransformLanes(__m128i B, __m128i G, __m128i R, const Lanes& k, __m128i* outB, __m128i* outG,
                            __m128i* outR) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i one = _mm_set1_epi16(1), three = _mm_set1_epi16(3), five = _mm_set1_epi16(5);
+    const __m128i five = _mm_set1_epi16(5);
     const __m128i v254 = _mm_set1_epi16(254), v255 = _mm_set1_epi16(255), v6 = _mm_set1_epi16(6);
     const __m128i v511 = _mm_set1_epi16(511), round8 = _mm_set1_epi16(128);
-    const __m128i rBelowG = _mm_cmpgt_epi16(G, R);
-    __m128i mx = _mm_max_epi16(R, G);
-    const __m128i candidateMin = _mm_min_epi16(R, G);
-    __m128i diff = Select(rBelowG, _mm_sub_epi16(B, R), _mm_sub_epi16(G, B));
-    __m128i sec = Select(rBelowG, three, one);
-    const __m128i bAbove = _mm_cmpgt_epi16(B, mx);
-    mx = _mm_max_epi16(mx, B);
-    diff = Select(bAbove, _mm_sub_epi16(R, G), diff);
-    sec = Select(bAbove, five, sec);
-    const __m128i mn = _mm_min_epi16(candidateMin, B);
-    const __m128i c = _mm_sub_epi16(mx, mn);
-    const __m128i sum = _mm_add_epi16(mx, mn);
-    const __m128i negative = _mm_cmpgt_epi16(zero, diff);
-    sec = _mm_add_epi16(sec, negative);
-    diff = _mm_add_epi16(diff, _mm_and_si128(negative, c));
+    const HueLanes h = SectorOfLanes(B, G, R);
+    __m128i diff = h.diff, sec = h.sector;
+    const __m128i c = h.chroma, sum = h.sum;
 
     // S[C] = (C * scale + 0x8000) >> 16 with scale = (saturation + 256) << 8
     // is (2C * (saturation + 256) * 64 + 0x4000) >> 15, exactly.
@@ -189,15 +174,7 @@ int HueRow16Ssse3(uint8_t* d, const uint8_t* s, int width, int bpp, const HueTra
         const __m128i* v = reinterpret_cast<const __m128i*>(p);
         __m128i B, G, R;
         if (bpp == 8) {
-            const __m128i a0 = _mm_loadu_si128(v), a1 = _mm_loadu_si128(v + 1);
-            const __m128i a2 = _mm_loadu_si128(v + 2), a3 = _mm_loadu_si128(v + 3);
-            const __m128i b0 = _mm_unpacklo_epi16(a0, a1), b1 = _mm_unpackhi_epi16(a0, a1);
-            const __m128i b2 = _mm_unpacklo_epi16(a2, a3), b3 = _mm_unpackhi_epi16(a2, a3);
-            const __m128i bg01 = _mm_unpacklo_epi16(b0, b1), ra01 = _mm_unpackhi_epi16(b0, b1);
-            const __m128i bg23 = _mm_unpacklo_epi16(b2, b3), ra23 = _mm_unpackhi_epi16(b2, b3);
-            B = _mm_unpacklo_epi64(bg01, bg23);
-            G = _mm_unpackhi_epi64(bg01, bg23);
-            R = _mm_unpacklo_epi64(ra01, ra23);
+            GatherWordQuads(p, &B, &G, &R);
         } else {
             const __m128i v0 = _mm_loadu_si128(v), v1 = _mm_loadu_si128(v + 1), v2 = _mm_loadu_si128(v + 2);
             B = _mm_or_si128(Shuffle3(v0, Bytes(0, 1, 6, 7, 12, 13, x, x, x, x, x, x, x, x, x, x), v1,
@@ -222,13 +199,7 @@ int HueRow16Ssse3(uint8_t* d, const uint8_t* s, int width, int bpp, const HueTra
         uint8_t* q = d + bpp * i;
         __m128i* w = reinterpret_cast<__m128i*>(q);
         if (bpp == 8) {
-            const __m128i bg0 = _mm_unpacklo_epi16(outB, outG), bg1 = _mm_unpackhi_epi16(outB, outG);
-            const __m128i r0 = _mm_unpacklo_epi16(outR, _mm_setzero_si128());
-            const __m128i r1 = _mm_unpackhi_epi16(outR, _mm_setzero_si128());
-            _mm_storeu_si128(w, _mm_unpacklo_epi32(bg0, r0));
-            _mm_storeu_si128(w + 1, _mm_unpackhi_epi32(bg0, r0));
-            _mm_storeu_si128(w + 2, _mm_unpacklo_epi32(bg1, r1));
-            _mm_storeu_si128(w + 3, _mm_unpackhi_epi32(bg1, r1));
+            ScatterWordQuads(q, outB, outG, outR);
         } else {
             _mm_storeu_si128(w, _mm_or_si128(Shuffle3(outB, Bytes(0, 1, x, x, x, x, 2, 3, x, x, x, x, 4, 5, x, x),
                                                       outG, Bytes(x, x, 0, 1, x, x, x, x, 2, 3, x, x, x, x, 4, 5)),
