@@ -12,7 +12,7 @@ namespace {
 
 #include "imaging/demosaic_sse2_lanes.h"
 
-struct Sse2 : Sse2Lanes {
+struct Sse2 : Sse2Lanes<Sse2> {
     using Sse2Lanes::Split;
 
     // Values above 32767 saturate, which still shows as above 12 bits.
@@ -35,34 +35,23 @@ struct Sse2 : Sse2Lanes {
         std::memcpy(out + 8, &tail, 4);
     }
 
-    template <typename Sample, int Bpp>
-    static void Store(uint8_t* out, V bE, V bO, V gE, V gO, V rE, V rO) {
-        if (sizeof(Sample) == 1) {
-            V px[4];  // B G R 0 x 4
-            Quads8(JoinBytes(bE, bO), JoinBytes(gE, gO), JoinBytes(rE, rO), px);
-            if (Bpp == 4) {
-                StoreQuads8(out, px);
-            } else {
-                const V low3 = _mm_set1_epi64x(0xFFFFFF);
-                const V high3 = _mm_set1_epi64x(0xFFFFFF000000LL);
-                for (int i = 0; i < 4; ++i) {
-                    const V t = _mm_or_si128(_mm_and_si128(px[i], low3), _mm_and_si128(_mm_srli_epi64(px[i], 8), high3));
-                    // Overlapping stores; the last stays inside the block.
-                    if (i < 3) Store16(out + 12 * i, Close12(t));
-                    else Store12(out + 12 * i, Close12(t));
-                }
-            }
-        } else {
-            V px[8];  // two pixels each: B G R 0
-            Quads16(bE, bO, gE, gO, rE, rO, px);
-            if (Bpp == 8) {
-                StoreQuads16(out, px);
-            } else {
-                for (int i = 0; i < 8; ++i) {
-                    if (i < 7) Store16(out + 12 * i, Close12(px[i]));
-                    else Store12(out + 12 * i, Close12(px[i]));
-                }
-            }
+    static void StoreBytes3(uint8_t* out, V b, V g, V r) {
+        V px[4];  // B G R 0 x 4
+        Quads8(b, g, r, px);
+        const V low3 = _mm_set1_epi64x(0xFFFFFF);
+        const V high3 = _mm_set1_epi64x(0xFFFFFF000000LL);
+        for (int i = 0; i < 4; ++i) {
+            const V t = _mm_or_si128(_mm_and_si128(px[i], low3), _mm_and_si128(_mm_srli_epi64(px[i], 8), high3));
+            // Overlapping stores; the last stays inside the block.
+            if (i < 3) Store16(out + 12 * i, Close12(t));
+            else Store12(out + 12 * i, Close12(t));
+        }
+    }
+
+    static void StoreWords6(uint8_t* out, const V px[8]) {
+        for (int i = 0; i < 8; ++i) {
+            if (i < 7) Store16(out + 12 * i, Close12(px[i]));
+            else Store12(out + 12 * i, Close12(px[i]));
         }
     }
 };

@@ -1,10 +1,14 @@
 // What the SSE2 and SSSE3 demosaic rows share: the 16-bit lane arithmetic,
 // the 8-bit split, and pixels of four bytes or four words put back in
 // order. The two differ only in taking 16-bit samples apart and in laying
-// out 3-byte and 6-byte pixels. Included inside each path's anonymous
-// namespace, after its intrinsics header, so each keeps its own copy
-// compiled for its instruction set.
+// out 3-byte and 6-byte pixels, which `Path` supplies:
+//   static void Split(const uint16_t* p, V& even, V& odd);
+//   static void StoreBytes3(uint8_t* out, V b, V g, V r);   16 pixels
+//   static void StoreWords6(uint8_t* out, const V px[8]);  px as Quads16 gives them
+// Included inside each path's anonymous namespace, after its intrinsics
+// header, so each keeps its own copy compiled for its instruction set.
 
+template <class Path>
 struct Sse2Lanes {
     using V = __m128i;
     static constexpr int kLanes = 8;
@@ -72,5 +76,26 @@ struct Sse2Lanes {
     static void StoreQuads16(uint8_t* out, const V px[8]) {
         const V keep = _mm_set_epi32(static_cast<int>(0xFFFF0000u), 0, static_cast<int>(0xFFFF0000u), 0);
         for (int i = 0; i < 8; ++i) StoreMerged(out + 16 * i, px[i], keep);
+    }
+
+    // Sixteen pixels from even and odd lanes of B, G and R, in the
+    // destination's layout.
+    template <typename Sample, int Bpp>
+    static void Store(uint8_t* out, V bE, V bO, V gE, V gO, V rE, V rO) {
+        if (sizeof(Sample) == 1) {
+            const V b = JoinBytes(bE, bO), g = JoinBytes(gE, gO), r = JoinBytes(rE, rO);
+            if (Bpp == 3) {
+                Path::StoreBytes3(out, b, g, r);
+            } else {
+                V px[4];
+                Quads8(b, g, r, px);
+                StoreQuads8(out, px);
+            }
+        } else {
+            V px[8];
+            Quads16(bE, bO, gE, gO, rE, rO, px);
+            if (Bpp == 6) Path::StoreWords6(out, px);
+            else StoreQuads16(out, px);
+        }
     }
 };

@@ -21,7 +21,7 @@ inline __m128i Bytes(int b0, int b1, int b2, int b3, int b4, int b5, int b6, int
 
 #include "imaging/demosaic_sse2_lanes.h"
 
-struct Ssse3 : Sse2Lanes {
+struct Ssse3 : Sse2Lanes<Ssse3> {
     using Sse2Lanes::Split;
 
     // Even words to the low half, odd words to the high half of each load;
@@ -42,50 +42,36 @@ struct Ssse3 : Sse2Lanes {
         Store16(out + 32, _mm_or_si128(_mm_srli_si128(c2, 8), _mm_slli_si128(c3, 4)));
     }
 
-    template <typename Sample, int Bpp>
-    static void Store(uint8_t* out, V bE, V bO, V gE, V gO, V rE, V rO) {
-        if (sizeof(Sample) == 1) {
-            const V b = JoinBytes(bE, bO), g = JoinBytes(gE, gO), r = JoinBytes(rE, rO);
-            if (Bpp == 3) {
-                // Pixels 0-15 as B G R: each output vector takes its bytes
-                // from the three planes.
-                //   out0: B0 G0 R0 B1 G1 R1 B2 G2 R2 B3 G3 R3 B4 G4 R4 B5
-                //   out1: G5 R5 B6 ... B10 G10    out2: R10 B11 ... G15 R15
-                const int x = -1;
-                const V o0 = _mm_or_si128(
-                    _mm_or_si128(_mm_shuffle_epi8(b, Bytes(0, x, x, 1, x, x, 2, x, x, 3, x, x, 4, x, x, 5)),
-                                 _mm_shuffle_epi8(g, Bytes(x, 0, x, x, 1, x, x, 2, x, x, 3, x, x, 4, x, x))),
-                    _mm_shuffle_epi8(r, Bytes(x, x, 0, x, x, 1, x, x, 2, x, x, 3, x, x, 4, x)));
-                const V o1 = _mm_or_si128(
-                    _mm_or_si128(_mm_shuffle_epi8(b, Bytes(x, x, 6, x, x, 7, x, x, 8, x, x, 9, x, x, 10, x)),
-                                 _mm_shuffle_epi8(g, Bytes(5, x, x, 6, x, x, 7, x, x, 8, x, x, 9, x, x, 10))),
-                    _mm_shuffle_epi8(r, Bytes(x, 5, x, x, 6, x, x, 7, x, x, 8, x, x, 9, x, x)));
-                const V o2 = _mm_or_si128(
-                    _mm_or_si128(_mm_shuffle_epi8(b, Bytes(x, 11, x, x, 12, x, x, 13, x, x, 14, x, x, 15, x, x)),
-                                 _mm_shuffle_epi8(g, Bytes(x, x, 11, x, x, 12, x, x, 13, x, x, 14, x, x, 15, x))),
-                    _mm_shuffle_epi8(r, Bytes(10, x, x, 11, x, x, 12, x, x, 13, x, x, 14, x, x, 15)));
-                Store16(out, o0);
-                Store16(out + 16, o1);
-                Store16(out + 32, o2);
-            } else {
-                V px[4];  // B G R 0 x 4
-                Quads8(b, g, r, px);
-                StoreQuads8(out, px);
-            }
-        } else {
-            V px[8];  // two pixels each: B G R 0
-            Quads16(bE, bO, gE, gO, rE, rO, px);
-            if (Bpp == 8) {
-                StoreQuads16(out, px);
-            } else {
-                // Two 6-byte pixels per vector closed up to 12 bytes.
-                const V close = Bytes(0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13, -1, -1, -1, -1);
-                V c[8];
-                for (int i = 0; i < 8; ++i) c[i] = _mm_shuffle_epi8(px[i], close);
-                Store48(out, c[0], c[1], c[2], c[3]);
-                Store48(out + 48, c[4], c[5], c[6], c[7]);
-            }
-        }
+    static void StoreBytes3(uint8_t* out, V b, V g, V r) {
+        // Pixels 0-15 as B G R: each output vector takes its bytes
+        // from the three planes.
+        //   out0: B0 G0 R0 B1 G1 R1 B2 G2 R2 B3 G3 R3 B4 G4 R4 B5
+        //   out1: G5 R5 B6 ... B10 G10    out2: R10 B11 ... G15 R15
+        const int x = -1;
+        const V o0 = _mm_or_si128(
+            _mm_or_si128(_mm_shuffle_epi8(b, Bytes(0, x, x, 1, x, x, 2, x, x, 3, x, x, 4, x, x, 5)),
+                         _mm_shuffle_epi8(g, Bytes(x, 0, x, x, 1, x, x, 2, x, x, 3, x, x, 4, x, x))),
+            _mm_shuffle_epi8(r, Bytes(x, x, 0, x, x, 1, x, x, 2, x, x, 3, x, x, 4, x)));
+        const V o1 = _mm_or_si128(
+            _mm_or_si128(_mm_shuffle_epi8(b, Bytes(x, x, 6, x, x, 7, x, x, 8, x, x, 9, x, x, 10, x)),
+                         _mm_shuffle_epi8(g, Bytes(5, x, x, 6, x, x, 7, x, x, 8, x, x, 9, x, x, 10))),
+            _mm_shuffle_epi8(r, Bytes(x, 5, x, x, 6, x, x, 7, x, x, 8, x, x, 9, x, x)));
+        const V o2 = _mm_or_si128(
+            _mm_or_si128(_mm_shuffle_epi8(b, Bytes(x, 11, x, x, 12, x, x, 13, x, x, 14, x, x, 15, x, x)),
+                         _mm_shuffle_epi8(g, Bytes(x, x, 11, x, x, 12, x, x, 13, x, x, 14, x, x, 15, x))),
+            _mm_shuffle_epi8(r, Bytes(10, x, x, 11, x, x, 12, x, x, 13, x, x, 14, x, x, 15)));
+        Store16(out, o0);
+        Store16(out + 16, o1);
+        Store16(out + 32, o2);
+    }
+
+    static void StoreWords6(uint8_t* out, const V px[8]) {
+        // Two 6-byte pixels per vector closed up to 12 bytes.
+        const V close = Bytes(0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13, -1, -1, -1, -1);
+        V c[8];
+        for (int i = 0; i < 8; ++i) c[i] = _mm_shuffle_epi8(px[i], close);
+        Store48(out, c[0], c[1], c[2], c[3]);
+        Store48(out + 48, c[4], c[5], c[6], c[7]);
     }
 };
 
