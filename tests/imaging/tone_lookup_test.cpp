@@ -76,9 +76,9 @@ TestFrame Expected(const TestFrame& in, int mode, int value, const std::function
 }
 
 std::vector<Step> Steps() {
-    return {{"gamma", kGammaKernels, GammaRule, {0, 1, 37, 50, 99, 105, 150, 200}},
-            {"contrast", kContrastKernels, ContrastRule, {-127, -40, -1, 1, 64, 126, 127}},
-            {"brightness", kBrightnessKernels, BrightnessRule, {-255, -254, -100, -1, 1, 77, 255}}};
+    return {{"gamma", kGammaKernels.data(), GammaRule, {0, 1, 37, 50, 99, 105, 150, 200}},
+            {"contrast", kContrastKernels.data(), ContrastRule, {-127, -40, -1, 1, 64, 126, 127}},
+            {"brightness", kBrightnessKernels.data(), BrightnessRule, {-255, -254, -100, -1, 1, 77, 255}}};
 }
 
 TEST(ToneLookup, EveryModeMatchesTheRuleOnEveryPath) {

@@ -91,12 +91,8 @@ int Run(const KernelLayout& layout, void* argument, int) {
 
 }  // namespace
 
-constexpr PixelKernel HueSaturation24 = AdaptKernel<Run<false>>;
-constexpr PixelKernel HueSaturation32 = AdaptKernel<Run<false>>;
-constexpr PixelKernel HueSaturation48 = AdaptKernel<Run<true>>;
-constexpr PixelKernel HueSaturation64 = AdaptKernel<Run<true>>;
-
-const PixelKernel kHueSaturationKernels[6] = {nullptr,         nullptr,         HueSaturation24,
-                                              HueSaturation32, HueSaturation48, HueSaturation64};
+// The monochrome modes have no hue.
+const ModeKernels kHueSaturationKernels =
+    ByColourMode(nullptr, nullptr, AdaptKernel<Run<false>>, AdaptKernel<Run<true>>);
 
 }  // namespace kvx

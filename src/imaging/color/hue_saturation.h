@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "pixels/pixel_kernel.h"
+#include "imaging/mode_kernels.h"
 
 namespace kvx {
 
@@ -17,14 +17,13 @@ struct HueSaturationParams {
     int32_t bitDepth;    // significant bits of 16-bit words (12)
 };
 
-// Colour mode 2 (B, G, R bytes) and 3 (B, G, R, 0: the fourth byte is written 0).
-extern const PixelKernel HueSaturation24;
-extern const PixelKernel HueSaturation32;
-// Colour mode 4 (B, G, R words) and 5 (B, G, R, 0 words: the fourth word is written 0).
-extern const PixelKernel HueSaturation48;
-extern const PixelKernel HueSaturation64;
-
 // Indexed by colour mode 0..5; null for the monochrome modes 0 and 1.
-extern const PixelKernel kHueSaturationKernels[6];
+extern const ModeKernels kHueSaturationKernels;
+// Colour mode 2 (B, G, R bytes) and 3 (B, G, R, 0: the fourth byte is written 0).
+inline const PixelKernel& HueSaturation24 = kHueSaturationKernels[2];
+inline const PixelKernel& HueSaturation32 = kHueSaturationKernels[3];
+// Colour mode 4 (B, G, R words) and 5 (B, G, R, 0 words: the fourth word is written 0).
+inline const PixelKernel& HueSaturation48 = kHueSaturationKernels[4];
+inline const PixelKernel& HueSaturation64 = kHueSaturationKernels[5];
 
 }  // namespace kvx

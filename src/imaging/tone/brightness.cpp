@@ -32,12 +32,7 @@ float BrightnessFactor(int brightness) {
     return 1.0f + static_cast<float>(brightness) * (10.0f / 255.0f);
 }
 
-constexpr PixelKernel BrightnessGray8 = kLookupKernel<ToneCurve::kBrightness8, Build8, 1>;
-constexpr PixelKernel BrightnessGray16 = kLookupKernel<ToneCurve::kBrightness16, Build16, 1>;
-constexpr PixelKernel BrightnessColor8 = kLookupKernel<ToneCurve::kBrightness8, Build8, 3>;
-constexpr PixelKernel BrightnessColor16 = kLookupKernel<ToneCurve::kBrightness16, Build16, 3>;
-
-const PixelKernel kBrightnessKernels[6] = {BrightnessGray8,  BrightnessGray16,  BrightnessColor8,
-                                           BrightnessColor8, BrightnessColor16, BrightnessColor16};
+const ModeKernels kBrightnessKernels = LookupKernels<ToneCurve::kBrightness8, Build8, ToneCurve::kBrightness8, Build8,
+                                                     ToneCurve::kBrightness16, Build16>();
 
 }  // namespace kvx

@@ -5,19 +5,19 @@
 
 #include <cstdint>
 
+#include "imaging/mode_kernels.h"
 #include "imaging/tone/tone_params.h"
-#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
 float BrightnessFactor(int brightness);
 
-extern const PixelKernel BrightnessGray8;
-extern const PixelKernel BrightnessGray16;
-extern const PixelKernel BrightnessColor8;
-extern const PixelKernel BrightnessColor16;
 
 // Indexed by colour mode 0..5.
-extern const PixelKernel kBrightnessKernels[6];
+extern const ModeKernels kBrightnessKernels;
+inline const PixelKernel& BrightnessGray8 = kBrightnessKernels[0];
+inline const PixelKernel& BrightnessGray16 = kBrightnessKernels[1];
+inline const PixelKernel& BrightnessColor8 = kBrightnessKernels[2];
+inline const PixelKernel& BrightnessColor16 = kBrightnessKernels[4];
 
 }  // namespace kvx

@@ -29,12 +29,7 @@ void Build16(ToneTable& table, int contrast, int bitDepth) {
 
 }  // namespace
 
-constexpr PixelKernel ContrastGray8 = kLookupKernel<ToneCurve::kContrast8, Build8, 1>;
-constexpr PixelKernel ContrastGray16 = kLookupKernel<ToneCurve::kContrast16, Build16, 1>;
-constexpr PixelKernel ContrastColor8 = kLookupKernel<ToneCurve::kContrast8, Build8, 3>;
-constexpr PixelKernel ContrastColor16 = kLookupKernel<ToneCurve::kContrast16, Build16, 3>;
-
-const PixelKernel kContrastKernels[6] = {ContrastGray8,  ContrastGray16,  ContrastColor8,
-                                         ContrastColor8, ContrastColor16, ContrastColor16};
+const ModeKernels kContrastKernels =
+    LookupKernels<ToneCurve::kContrast8, Build8, ToneCurve::kContrast8, Build8, ToneCurve::kContrast16, Build16>();
 
 }  // namespace kvx

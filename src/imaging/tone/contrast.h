@@ -5,17 +5,17 @@
 
 #include <cstdint>
 
+#include "imaging/mode_kernels.h"
 #include "imaging/tone/tone_params.h"
-#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
-extern const PixelKernel ContrastGray8;
-extern const PixelKernel ContrastGray16;
-extern const PixelKernel ContrastColor8;
-extern const PixelKernel ContrastColor16;
 
 // Indexed by colour mode 0..5.
-extern const PixelKernel kContrastKernels[6];
+extern const ModeKernels kContrastKernels;
+inline const PixelKernel& ContrastGray8 = kContrastKernels[0];
+inline const PixelKernel& ContrastGray16 = kContrastKernels[1];
+inline const PixelKernel& ContrastColor8 = kContrastKernels[2];
+inline const PixelKernel& ContrastColor16 = kContrastKernels[4];
 
 }  // namespace kvx

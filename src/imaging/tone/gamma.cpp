@@ -35,11 +35,7 @@ void Build16(ToneTable& t, int gamma, int bitDepth) {
 
 double GammaExponent(int gamma) { return gamma > 100 ? (gamma - 100) / 10.0 + 1.0 : gamma / 100.0; }
 
-constexpr PixelKernel GammaGray8 = kLookupKernel<ToneCurve::kGammaGray8, BuildGray8, 1>;
-constexpr PixelKernel GammaGray16 = kLookupKernel<ToneCurve::kGamma16, Build16, 1>;
-constexpr PixelKernel GammaColor8 = kLookupKernel<ToneCurve::kGammaColor8, BuildColor8, 3>;
-constexpr PixelKernel GammaColor16 = kLookupKernel<ToneCurve::kGamma16, Build16, 3>;
-
-const PixelKernel kGammaKernels[6] = {GammaGray8, GammaGray16, GammaColor8, GammaColor8, GammaColor16, GammaColor16};
+const ModeKernels kGammaKernels = LookupKernels<ToneCurve::kGammaGray8, BuildGray8, ToneCurve::kGammaColor8, BuildColor8,
+                                                ToneCurve::kGamma16, Build16>();
 
 }  // namespace kvx

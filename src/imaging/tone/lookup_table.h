@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "imaging/mode_kernels.h"
 #include "imaging/tone/kernel_rows.h"
 #include "imaging/tone/tone_params.h"
 
@@ -85,7 +86,12 @@ int LookupBody(const KernelLayout& layout, void* argument, int) {
     return 1;
 }
 
-template <ToneCurve Curve, ToneTableBuilder Build, int Channels>
-constexpr PixelKernel kLookupKernel = AdaptKernel<LookupBody<Curve, Build, Channels>>;
+// A curve's kernels by colour mode. 8-bit gray may have a table of its own.
+template <ToneCurve Gray8, ToneTableBuilder BuildGray8, ToneCurve Colour8, ToneTableBuilder BuildColour8,
+          ToneCurve Words, ToneTableBuilder BuildWords>
+constexpr ModeKernels LookupKernels() {
+    return ByColourMode(AdaptKernel<LookupBody<Gray8, BuildGray8, 1>>, AdaptKernel<LookupBody<Words, BuildWords, 1>>,
+                        AdaptKernel<LookupBody<Colour8, BuildColour8, 3>>, AdaptKernel<LookupBody<Words, BuildWords, 3>>);
+}
 
 }  // namespace kvx

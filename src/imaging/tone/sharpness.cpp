@@ -90,12 +90,7 @@ void SharpenRow16Scalar(uint8_t* d, const uint8_t* const rows[4], int width, int
     SharpenRow<2>(d, rows, width, dstStep, srcStep, channels, strength, maxValue);
 }
 
-constexpr PixelKernel SharpnessGray8 = AdaptKernel<Run<1, false>>;
-constexpr PixelKernel SharpnessGray16 = AdaptKernel<Run<1, true>>;
-constexpr PixelKernel SharpnessColor8 = AdaptKernel<Run<3, false>>;
-constexpr PixelKernel SharpnessColor16 = AdaptKernel<Run<3, true>>;
-
-const PixelKernel kSharpnessKernels[6] = {SharpnessGray8,  SharpnessGray16,  SharpnessColor8,
-                                          SharpnessColor8, SharpnessColor16, SharpnessColor16};
+const ModeKernels kSharpnessKernels = ByColourMode(AdaptKernel<Run<1, false>>, AdaptKernel<Run<1, true>>,
+                                                   AdaptKernel<Run<3, false>>, AdaptKernel<Run<3, true>>);
 
 }  // namespace kvx

@@ -16,17 +16,17 @@
 
 #include <cstdint>
 
+#include "imaging/mode_kernels.h"
 #include "imaging/tone/tone_params.h"
-#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
-extern const PixelKernel SharpnessGray8;
-extern const PixelKernel SharpnessGray16;
-extern const PixelKernel SharpnessColor8;
-extern const PixelKernel SharpnessColor16;
 
 // Indexed by colour mode 0..5.
-extern const PixelKernel kSharpnessKernels[6];
+extern const ModeKernels kSharpnessKernels;
+inline const PixelKernel& SharpnessGray8 = kSharpnessKernels[0];
+inline const PixelKernel& SharpnessGray16 = kSharpnessKernels[1];
+inline const PixelKernel& SharpnessColor8 = kSharpnessKernels[2];
+inline const PixelKernel& SharpnessColor16 = kSharpnessKernels[4];
 
 }  // namespace kvx

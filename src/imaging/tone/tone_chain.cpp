@@ -35,7 +35,7 @@ void RunChain(const PixelKernel* kernels[3], int mode, const ToneChainParams& p,
     }
 }
 
-const PixelKernel* kChainKernels[3] = {kGammaKernels, kContrastKernels, kBrightnessKernels};
+const PixelKernel* kChainKernels[3] = {kGammaKernels.data(), kContrastKernels.data(), kBrightnessKernels.data()};
 
 // 8-bit: the kernels of mode 0 (gray) or mode 2 (colour, whose gamma keeps
 // its exponent off 0) on a ramp of every byte.
