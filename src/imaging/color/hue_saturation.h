@@ -17,13 +17,8 @@ struct HueSaturationParams {
     int32_t bitDepth;    // significant bits of 16-bit words (12)
 };
 
-// Indexed by colour mode 0..5; null for the monochrome modes 0 and 1.
+// Indexed by colour mode 0..5; null for the monochrome modes 0 and 1. Modes
+// 3 and 5 write the fourth byte or word 0.
 extern const ModeKernels kHueSaturationKernels;
-// Colour mode 2 (B, G, R bytes) and 3 (B, G, R, 0: the fourth byte is written 0).
-inline const PixelKernel& HueSaturation24 = kHueSaturationKernels[2];
-inline const PixelKernel& HueSaturation32 = kHueSaturationKernels[3];
-// Colour mode 4 (B, G, R words) and 5 (B, G, R, 0 words: the fourth word is written 0).
-inline const PixelKernel& HueSaturation48 = kHueSaturationKernels[4];
-inline const PixelKernel& HueSaturation64 = kHueSaturationKernels[5];
 
 }  // namespace kvx

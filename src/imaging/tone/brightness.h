@@ -15,9 +15,5 @@ float BrightnessFactor(int brightness);
 
 // Indexed by colour mode 0..5.
 extern const ModeKernels kBrightnessKernels;
-inline const PixelKernel& BrightnessGray8 = kBrightnessKernels[0];
-inline const PixelKernel& BrightnessGray16 = kBrightnessKernels[1];
-inline const PixelKernel& BrightnessColor8 = kBrightnessKernels[2];
-inline const PixelKernel& BrightnessColor16 = kBrightnessKernels[4];
 
 }  // namespace kvx

@@ -13,9 +13,5 @@ namespace kvx {
 
 // Indexed by colour mode 0..5.
 extern const ModeKernels kContrastKernels;
-inline const PixelKernel& ContrastGray8 = kContrastKernels[0];
-inline const PixelKernel& ContrastGray16 = kContrastKernels[1];
-inline const PixelKernel& ContrastColor8 = kContrastKernels[2];
-inline const PixelKernel& ContrastColor16 = kContrastKernels[4];
 
 }  // namespace kvx

@@ -14,9 +14,5 @@ double GammaExponent(int gamma);
 
 // Indexed by colour mode 0..5. A fourth byte or word is left alone.
 extern const ModeKernels kGammaKernels;
-inline const PixelKernel& GammaGray8 = kGammaKernels[0];
-inline const PixelKernel& GammaGray16 = kGammaKernels[1];
-inline const PixelKernel& GammaColor8 = kGammaKernels[2];
-inline const PixelKernel& GammaColor16 = kGammaKernels[4];
 
 }  // namespace kvx

@@ -24,9 +24,5 @@ namespace kvx {
 
 // Indexed by colour mode 0..5.
 extern const ModeKernels kSharpnessKernels;
-inline const PixelKernel& SharpnessGray8 = kSharpnessKernels[0];
-inline const PixelKernel& SharpnessGray16 = kSharpnessKernels[1];
-inline const PixelKernel& SharpnessColor8 = kSharpnessKernels[2];
-inline const PixelKernel& SharpnessColor16 = kSharpnessKernels[4];
 
 }  // namespace kvx
