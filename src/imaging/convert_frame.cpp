@@ -295,26 +295,11 @@ void SpreadPackedRows(PixelBitmap& raw) {
 }
 
 const ConversionSteps& DefaultConversionSteps() {
-    static const ConversionSteps steps = [] {
-        ConversionSteps s;
-        for (int mode = 0; mode < 6; ++mode) {
-            s.hueSaturation[mode] = kHueSaturationKernels[mode];
-            s.gamma[mode] = kGammaKernels[mode];
-            s.contrast[mode] = kContrastKernels[mode];
-            s.sharpness[mode] = kSharpnessKernels[mode];
-            s.brightness[mode] = kBrightnessKernels[mode];
-        }
-        s.grayGain8 = GrayGain8;
-        s.grayGain16 = GrayGain16;
-        s.regionMean8 = RegionMean8;
-        s.regionMean16 = RegionMean16;
-        s.exposureRegions = AutoExposureRegions;
-        s.exposureFactor = AutoExposureFactor;
-        s.exposureNeedsChange = AutoExposureNeedsChange;
-        s.exposureGain = AutoExposureGain;
-        s.exposureLines = AutoExposureLines;
-        return s;
-    }();
+    // In the order of ConversionSteps' members.
+    static const ConversionSteps steps{
+        kHueSaturationKernels, kGammaKernels, kContrastKernels, kSharpnessKernels, kBrightnessKernels,
+        GrayGain8, GrayGain16, RegionMean8, RegionMean16,
+        AutoExposureRegions, AutoExposureFactor, AutoExposureNeedsChange, AutoExposureGain, AutoExposureLines};
     return steps;
 }
 

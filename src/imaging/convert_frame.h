@@ -17,6 +17,7 @@
 #include <cstdint>
 
 #include "imaging/filter_index.h"
+#include "imaging/mode_kernels.h"
 #include "imaging/tone/auto_exposure.h"
 #include "pixels/pixel_bitmap.h"
 #include "pixels/pixel_kernel.h"
@@ -78,11 +79,11 @@ struct ConversionControls {
 // band, except sharpness, which is given the whole frame and the band's
 // rows in its ToneParams.
 struct ConversionSteps {
-    std::array<PixelKernel, 6> hueSaturation{};
-    std::array<PixelKernel, 6> gamma{};
-    std::array<PixelKernel, 6> contrast{};
-    std::array<PixelKernel, 6> sharpness{};
-    std::array<PixelKernel, 6> brightness{};
+    ModeKernels hueSaturation{};
+    ModeKernels gamma{};
+    ModeKernels contrast{};
+    ModeKernels sharpness{};
+    ModeKernels brightness{};
     PixelKernel grayGain8 = nullptr, grayGain16 = nullptr;
     PixelKernel regionMean8 = nullptr, regionMean16 = nullptr;
     std::array<DrawingRect, kAutoExposureRegionCount> (*exposureRegions)(int width, int height) = nullptr;
