@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <vector>
 
