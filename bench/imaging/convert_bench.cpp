@@ -42,7 +42,7 @@ void ConvertFrameOn(benchmark::State& state, int mode, bool active, kvx::platfor
         set.byMode[m] = bitmaps[m].get();
     }
     kvx::FrameBitmap copy;
-    copy.CreateLike(set.byMode[mode]);
+    copy.CreateLike(bitmaps[mode].get());
     set.outputCopy = &copy;
     std::mt19937 random(3);
     for (int y = 0; y < kHeight; ++y) {
@@ -71,7 +71,7 @@ void ConvertFrameOn(benchmark::State& state, int mode, bool active, kvx::platfor
         filter[kvx::kGamma] = 120;
         filter[kvx::kGrayMode] = 1;
         filter[kvx::kGrayGainR] = 140;
-        controls.autoExposure = 2;
+        controls.autoExposure = kvx::kAutoExposureByGain;
     }
     FixedSensor sensor;
     NoDialog dialog;

@@ -41,10 +41,10 @@ void RunToneStep(benchmark::State& state, const PixelKernel* kernels, int value)
     SetSimdLevel(previous);
 }
 
-void BM_Gamma(benchmark::State& state) { RunToneStep(state, kGammaKernels, 150); }
-void BM_Contrast(benchmark::State& state) { RunToneStep(state, kContrastKernels, 40); }
-void BM_Brightness(benchmark::State& state) { RunToneStep(state, kBrightnessKernels, 60); }
-void BM_Sharpness(benchmark::State& state) { RunToneStep(state, kSharpnessKernels, 15); }
+void BM_Gamma(benchmark::State& state) { RunToneStep(state, kGammaKernels.data(), 150); }
+void BM_Contrast(benchmark::State& state) { RunToneStep(state, kContrastKernels.data(), 40); }
+void BM_Brightness(benchmark::State& state) { RunToneStep(state, kBrightnessKernels.data(), 60); }
+void BM_Sharpness(benchmark::State& state) { RunToneStep(state, kSharpnessKernels.data(), 15); }
 
 void ModesAndLevels(benchmark::internal::Benchmark* b) {
     for (int mode = 0; mode < 6; ++mode)

@@ -3,6 +3,8 @@
 // three. From the device into the raw bitmap, spread to the bitmap's
 // stride, converted, painted, copied into the application's buffer and
 // announced to its callback window.
+#include <algorithm>
+
 #include "camera/camera_exposure.h"
 #include "camera/frame_copy.h"
 #include "camera/kolvex.h"
@@ -64,9 +66,10 @@ void CKolvex::Convert() {
     controls.colorMode = activeMode_;
     controls.mirrorVertical = LoadWord(&analog_[kMirrorV]) != 0;
     controls.mirrorHorizontal = LoadWord(&analog_[kMirrorH]) != 0;
-    controls.autoExposure = LoadWord(&analog_[kAutoIris]);
+    controls.autoExposure = AutoExposureModeOf(LoadWord(&analog_[kAutoIris]));
     ConversionBitmaps bitmaps;
-    bitmaps.byMode = ModeBitmapSet();
+    const ModeBitmaps modes = ModeBitmapSet();
+    std::copy(modes.begin(), modes.end(), bitmaps.byMode.begin());
     bitmaps.outputCopy = bitmaps_[kBitmapOutputCopy].get();
     CameraExposure exposure(device_.get(), analog_.data(), &dialogHooks_);
     ConvertFrame(controls, bitmaps, &exposure, &dialogHooks_);

@@ -23,7 +23,7 @@ namespace {
 
 constexpr int kDeepBitDepth = 12;
 
-bool Usable(const FrameBitmap* bitmap) { return bitmap != nullptr && !bitmap->empty(); }
+bool Usable(const PixelBitmap* bitmap) { return bitmap != nullptr && !bitmap->empty(); }
 
 int32_t Read(const int32_t* filter, int index) { return __atomic_load_n(&filter[index], __ATOMIC_RELAXED); }
 void Write(int32_t* filter, int index, int32_t value) { __atomic_store_n(&filter[index], value, __ATOMIC_RELAXED); }
@@ -52,7 +52,7 @@ struct Call {
     }
 };
 
-Call CallFor(FrameBitmap* dst, const FrameBitmap* src) {
+Call CallFor(PixelBitmap* dst, const PixelBitmap* src) {
     Call call;
     if (!Usable(dst) || !Usable(src)) return call;
     const int width = std::min(dst->width(), src->width()), height = std::min(dst->height(), src->height());
@@ -158,9 +158,9 @@ BandStep Pixels(PixelKernel kernel, const Call& call, void* argument) {
     return step;
 }
 
-void AutoExposure(const ConversionControls& controls, FrameBitmap* raw, ExposureDevice* device,
+void AutoExposure(const ConversionControls& controls, PixelBitmap* raw, ExposureDevice* device,
                   const ConversionSteps& steps, platform::WorkerPool& pool) {
-    if (controls.autoExposure != 1 && controls.autoExposure != 2) return;
+    if (controls.autoExposure == kAutoExposureOff) return;
     if (!Usable(raw) || device == nullptr || steps.exposureRegions == nullptr || steps.exposureFactor == nullptr ||
         steps.exposureNeedsChange == nullptr) {
         return;
@@ -178,9 +178,9 @@ void AutoExposure(const ConversionControls& controls, FrameBitmap* raw, Exposure
     pool.Run(kAutoExposureRegionCount, measure);
     const double factor = steps.exposureFactor(means);
     if (!steps.exposureNeedsChange(factor)) return;
-    if (controls.autoExposure == 2 && steps.exposureGain != nullptr) {
+    if (controls.autoExposure == kAutoExposureByGain && steps.exposureGain != nullptr) {
         device->ApplyGain(steps.exposureGain(device->GetGain(), factor, device->GetMaxGain()));
-    } else if (controls.autoExposure == 1 && steps.exposureLines != nullptr) {
+    } else if (controls.autoExposure == kAutoExposureByTime && steps.exposureLines != nullptr) {
         device->ApplyExposureLines(steps.exposureLines(device->GetExposureLines(), factor, device->GetMaxExposureLines()));
     }
 }
@@ -198,7 +198,7 @@ Sums MeasureInBands(platform::WorkerPool& pool, int rows, Measure measure) {
 }
 
 // The one-shot gray balance (when requested) and the gray gain record.
-GrayGainParams GrayGains(const ConversionControls& controls, FrameBitmap* raw, int phase, ImageDialogRefresh* dialog,
+GrayGainParams GrayGains(const ConversionControls& controls, PixelBitmap* raw, int phase, ImageDialogRefresh* dialog,
                          platform::WorkerPool& pool) {
     int32_t* filter = controls.filter;
     const bool deep = controls.colorMode == 1;
@@ -240,7 +240,7 @@ GrayGainParams GrayGains(const ConversionControls& controls, FrameBitmap* raw, i
 }
 
 // White balance (when on), then the demosaic parameters from the gains.
-DemosaicParams DemosaicSetup(const ConversionControls& controls, FrameBitmap* raw, int phase,
+DemosaicParams DemosaicSetup(const ConversionControls& controls, PixelBitmap* raw, int phase,
                              ImageDialogRefresh* dialog, platform::WorkerPool& pool) {
     int32_t* filter = controls.filter;
     const bool deep = raw->bitsPerPixel() == 16;
@@ -271,7 +271,7 @@ DemosaicParams DemosaicSetup(const ConversionControls& controls, FrameBitmap* ra
                           Read(filter, kBayerGainBlue)};
 }
 
-BandStep DemosaicStep(FrameBitmap* raw, FrameBitmap* target, DemosaicParams* params) {
+BandStep DemosaicStep(PixelBitmap* raw, PixelBitmap* target, DemosaicParams* params) {
     BandStep step;
     step.kind = BandStep::Kind::kDemosaic;
     const bool deep = raw->bitsPerPixel() == 16;
@@ -284,37 +284,22 @@ BandStep DemosaicStep(FrameBitmap* raw, FrameBitmap* target, DemosaicParams* par
 
 }  // namespace
 
-FrameBitmap* RawBitmapFor(const ConversionBitmaps& bitmaps, int colorMode) {
+PixelBitmap* RawBitmapFor(const ConversionBitmaps& bitmaps, int colorMode) {
     if (colorMode < 0 || colorMode > 5) return nullptr;
     return Deep(colorMode) ? bitmaps.byMode[1] : bitmaps.byMode[0];
 }
 
-void SpreadPackedRows(FrameBitmap& raw) {
+void SpreadPackedRows(PixelBitmap& raw) {
     if (raw.empty()) return;
     raw.RunKernel(raw.bitsPerPixel() == 16 ? ExpandPackedRows16 : ExpandPackedRows8, &raw, nullptr, 0, 0, nullptr, 0);
 }
 
 const ConversionSteps& DefaultConversionSteps() {
-    static const ConversionSteps steps = [] {
-        ConversionSteps s;
-        for (int mode = 0; mode < 6; ++mode) {
-            s.hueSaturation[mode] = kHueSaturationKernels[mode];
-            s.gamma[mode] = kGammaKernels[mode];
-            s.contrast[mode] = kContrastKernels[mode];
-            s.sharpness[mode] = kSharpnessKernels[mode];
-            s.brightness[mode] = kBrightnessKernels[mode];
-        }
-        s.grayGain8 = GrayGain8;
-        s.grayGain16 = GrayGain16;
-        s.regionMean8 = RegionMean8;
-        s.regionMean16 = RegionMean16;
-        s.exposureRegions = AutoExposureRegions;
-        s.exposureFactor = AutoExposureFactor;
-        s.exposureNeedsChange = AutoExposureNeedsChange;
-        s.exposureGain = AutoExposureGain;
-        s.exposureLines = AutoExposureLines;
-        return s;
-    }();
+    // In the order of ConversionSteps' members.
+    static const ConversionSteps steps{
+        kHueSaturationKernels, kGammaKernels, kContrastKernels, kSharpnessKernels, kBrightnessKernels,
+        GrayGain8, GrayGain16, RegionMean8, RegionMean16,
+        AutoExposureRegions, AutoExposureFactor, AutoExposureNeedsChange, AutoExposureGain, AutoExposureLines};
     return steps;
 }
 
@@ -324,8 +309,8 @@ void ConvertFrame(const ConversionControls& controls, const ConversionBitmaps& b
     if (controls.filter == nullptr || mode < 0 || mode > 5) return;
     platform::WorkerPool& pool = controls.pool != nullptr ? *controls.pool : platform::SharedWorkerPool();
     int32_t* filter = controls.filter;
-    FrameBitmap* raw = RawBitmapFor(bitmaps, mode);
-    FrameBitmap* image = bitmaps.byMode[mode];
+    PixelBitmap* raw = RawBitmapFor(bitmaps, mode);
+    PixelBitmap* image = bitmaps.byMode[mode];
 
     AutoExposure(controls, raw, device, steps, pool);
 
@@ -343,7 +328,7 @@ void ConvertFrame(const ConversionControls& controls, const ConversionBitmaps& b
             const PixelKernel gain = mode == 1 ? steps.grayGain16 : steps.grayGain8;
             if (GrayGainsActive(grayGains)) pass.Add(Pixels(gain, CallFor(raw, raw), &grayGains));
         } else if (grayMode == 2 && mode == 0) {
-            FrameBitmap* colour = bitmaps.byMode[2];
+            PixelBitmap* colour = bitmaps.byMode[2];
             if (Usable(raw) && Usable(colour)) {
                 demosaic = DemosaicSetup(controls, raw, phase, dialog, pool);
                 pass.Add(DemosaicStep(raw, colour, &demosaic));
@@ -370,7 +355,7 @@ void ConvertFrame(const ConversionControls& controls, const ConversionBitmaps& b
     ToneParams contrast{Read(filter, kContrast), kDeepBitDepth};
     ToneParams sharpness{Read(filter, kSharpness), kDeepBitDepth};
     ToneParams brightness{Read(filter, kBrightness), kDeepBitDepth};
-    FrameBitmap* copy = bitmaps.outputCopy;
+    PixelBitmap* copy = bitmaps.outputCopy;
     // The blur reads the unsharpened picture, so it must come from a copy of
     // exactly the image's layout.
     const bool sharpen = sharpness.value != 0 && steps.sharpness[mode] != nullptr && Usable(copy) && copy != image &&

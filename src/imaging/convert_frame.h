@@ -16,10 +16,11 @@
 #include <array>
 #include <cstdint>
 
-#include "display/frame_bitmap.h"
 #include "imaging/filter_index.h"
-#include "imaging/pixel_kernel.h"
+#include "imaging/mode_kernels.h"
 #include "imaging/tone/auto_exposure.h"
+#include "pixels/pixel_bitmap.h"
+#include "pixels/pixel_kernel.h"
 #include "platform/worker_pool.h"
 
 namespace kvx {
@@ -51,8 +52,8 @@ public:
 // copy that sharpening reads. Any may be null or empty; steps that need a
 // missing one are skipped.
 struct ConversionBitmaps {
-    std::array<FrameBitmap*, 6> byMode{};
-    FrameBitmap* outputCopy = nullptr;
+    std::array<PixelBitmap*, 6> byMode{};
+    PixelBitmap* outputCopy = nullptr;
 };
 
 struct ConversionControls {
@@ -64,7 +65,7 @@ struct ConversionControls {
     int colorMode = 0;  // 0..5
     bool mirrorVertical = false;
     bool mirrorHorizontal = false;
-    int autoExposure = 0;  // 0 off, 1 by exposure time, 2 by gain
+    AutoExposureMode autoExposure = kAutoExposureOff;
     // The threads that convert: the steps are cut into row bands that run
     // on the caller and the pool's idle workers. Null means the pool every
     // camera of the process shares. The result is the same whatever the
@@ -78,11 +79,11 @@ struct ConversionControls {
 // band, except sharpness, which is given the whole frame and the band's
 // rows in its ToneParams.
 struct ConversionSteps {
-    std::array<PixelKernel, 6> hueSaturation{};
-    std::array<PixelKernel, 6> gamma{};
-    std::array<PixelKernel, 6> contrast{};
-    std::array<PixelKernel, 6> sharpness{};
-    std::array<PixelKernel, 6> brightness{};
+    ModeKernels hueSaturation{};
+    ModeKernels gamma{};
+    ModeKernels contrast{};
+    ModeKernels sharpness{};
+    ModeKernels brightness{};
     PixelKernel grayGain8 = nullptr, grayGain16 = nullptr;
     PixelKernel regionMean8 = nullptr, regionMean16 = nullptr;
     std::array<DrawingRect, kAutoExposureRegionCount> (*exposureRegions)(int width, int height) = nullptr;
@@ -98,10 +99,10 @@ void ConvertFrame(const ConversionControls& controls, const ConversionBitmaps& b
                   ImageDialogRefresh* dialog, const ConversionSteps& steps = DefaultConversionSteps());
 
 // The raw bitmap of a colour mode: 8-bit for 0, 2, 3; 16-bit for 1, 4, 5.
-FrameBitmap* RawBitmapFor(const ConversionBitmaps& bitmaps, int colorMode);
+PixelBitmap* RawBitmapFor(const ConversionBitmaps& bitmaps, int colorMode);
 
 // Spreads a frame that the device wrote tightly packed to the bitmap's
 // padded row stride, in place.
-void SpreadPackedRows(FrameBitmap& raw);
+void SpreadPackedRows(PixelBitmap& raw);
 
 }  // namespace kvx

@@ -80,8 +80,12 @@ struct Frame {
 };
 
 template <typename Sample>
-bool MakeFrame(Frame<Sample>& f, uint8_t* dst, const uint8_t* src, KernelRect rect, int dstX, int dstY,
-               int dstBytesPerPixel, int dstStride, int srcStride, const void* argument) {
+bool MakeFrame(Frame<Sample>& f, const KernelLayout& layout, const void* argument) {
+    uint8_t* dst = layout.dst;
+    const uint8_t* src = layout.src;
+    const KernelRect rect = layout.rect;
+    const int dstX = layout.dstX, dstY = layout.dstY, dstBytesPerPixel = layout.dstBytesPerPixel;
+    const int dstStride = layout.dstStride, srcStride = layout.srcStride;
     if (dst == nullptr || src == nullptr || argument == nullptr) return false;
     if (dstBytesPerPixel < 3 * static_cast<int>(sizeof(Sample))) return false;
     const auto* params = static_cast<const DemosaicParams*>(argument);
@@ -97,10 +101,9 @@ bool MakeFrame(Frame<Sample>& f, uint8_t* dst, const uint8_t* src, KernelRect re
 }
 
 template <typename Sample>
-int Interior(uint8_t* dst, const uint8_t* src, KernelRect rect, int dstX, int dstY, int dstBytesPerPixel,
-             int dstStride, int srcStride, void* argument) {
+int Interior(const KernelLayout& layout, void* argument, int) {
     Frame<Sample> f;
-    if (!MakeFrame(f, dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument)) return 1;
+    if (!MakeFrame(f, layout, argument)) return 1;
     const RowPath simd = SimdRowPath<Sample>();
     for (int y = std::max(2, f.firstRow); y < std::min(f.height - 2, f.endRow); ++y) {
         int x = 2;
@@ -122,10 +125,9 @@ int Interior(uint8_t* dst, const uint8_t* src, KernelRect rect, int dstX, int ds
 }
 
 template <typename Sample>
-int Border(uint8_t* dst, const uint8_t* src, KernelRect rect, int dstX, int dstY, int dstBytesPerPixel,
-           int dstStride, int srcStride, void* argument) {
+int Border(const KernelLayout& layout, void* argument, int) {
     Frame<Sample> f;
-    if (!MakeFrame(f, dst, src, rect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument)) return 1;
+    if (!MakeFrame(f, layout, argument)) return 1;
     for (int y = f.firstRow; y < f.endRow; ++y) {
         if (y < 2 || y >= f.height - 2) {
             f.ScalarRow(y, 0, f.width, true);
@@ -140,24 +142,9 @@ int Border(uint8_t* dst, const uint8_t* src, KernelRect rect, int dstX, int dstY
 
 }  // namespace
 
-int DemosaicInterior8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                      int, int dstStride, int srcStride, void* argument, int) {
-    return Interior<uint8_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument);
-}
-
-int DemosaicBorder8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int, int dstStride, int srcStride, void* argument, int) {
-    return Border<uint8_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument);
-}
-
-int DemosaicInterior16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY,
-                       int dstBytesPerPixel, int, int dstStride, int srcStride, void* argument, int) {
-    return Interior<uint16_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument);
-}
-
-int DemosaicBorder16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                     int, int dstStride, int srcStride, void* argument, int) {
-    return Border<uint16_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride, argument);
-}
+constexpr PixelKernel DemosaicInterior8 = AdaptKernel<Interior<uint8_t>>;
+constexpr PixelKernel DemosaicBorder8 = AdaptKernel<Border<uint8_t>>;
+constexpr PixelKernel DemosaicInterior16 = AdaptKernel<Interior<uint16_t>>;
+constexpr PixelKernel DemosaicBorder16 = AdaptKernel<Border<uint16_t>>;
 
 }  // namespace kvx

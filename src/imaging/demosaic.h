@@ -22,7 +22,7 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
+#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
@@ -45,15 +45,10 @@ struct DemosaicParams {
 int DemosaicFixedGain(int percent);
 
 // 8-bit mosaic -> 24 or 32 bpp (B, G, R), clip 255.
-int DemosaicInterior8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                      int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int DemosaicBorder8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel DemosaicInterior8;
+extern const PixelKernel DemosaicBorder8;
 // 16-bit mosaic (12 significant bits) -> 48 or 64 bpp words, clip 4095.
-int DemosaicInterior16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY,
-                       int dstBytesPerPixel, int srcBytesPerPixel, int dstStride, int srcStride, void* argument,
-                       int extra);
-int DemosaicBorder16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                     int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel DemosaicInterior16;
+extern const PixelKernel DemosaicBorder16;
 
 }  // namespace kvx

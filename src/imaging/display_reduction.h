@@ -6,23 +6,17 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
+#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
 // 16 bpp gray -> 8 bpp: (v >> 4) & 0xFF.
-int ReduceGray16To8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel ReduceGray16To8;
 // 32 bpp -> 24 bpp: B, G, R copied.
-int ReduceColor32To24(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY,
-                      int dstBytesPerPixel, int srcBytesPerPixel, int dstStride, int srcStride, void* argument,
-                      int extra);
+extern const PixelKernel ReduceColor32To24;
 // 48 or 64 bpp -> 24 bpp: each of B, G, R (v >> 4) & 0xFF.
-int ReduceColor48To24(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY,
-                      int dstBytesPerPixel, int srcBytesPerPixel, int dstStride, int srcStride, void* argument,
-                      int extra);
+extern const PixelKernel ReduceColor48To24;
 // 24 (or 32) bpp -> 8 bpp: (59 G + 30 R + 11 B) / 100.
-int Luminance24To8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                   int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel Luminance24To8;
 
 }  // namespace kvx

@@ -9,108 +9,81 @@ namespace kvx {
 namespace {
 
 template <int Shift>
-int Narrow16(uint8_t* dst, const uint8_t* src, KernelRect r, int dx, int dy, int dbpp, int sbpp, int ds, int ss) {
-    return ForEachPixel(dst, src, r, dx, dy, dbpp, sbpp, ds, ss, true,
-                        [](uint8_t* out, const uint8_t* in) { out[0] = static_cast<uint8_t>(LoadWord(in, 0) >> Shift); });
+void Narrow16(uint8_t* out, const uint8_t* in) {
+    out[0] = static_cast<uint8_t>(LoadWord(in, 0) >> Shift);
 }
 
-template <int Shift, bool Swap, bool FourthWord>
-int Widen48(uint8_t* dst, const uint8_t* src, KernelRect r, int dx, int dy, int dbpp, int sbpp, int ds, int ss) {
-    return ForEachPixel(dst, src, r, dx, dy, dbpp, sbpp, ds, ss, false, [](uint8_t* out, const uint8_t* in) {
-        const uint16_t b = LoadWord(in, 0), g = LoadWord(in, 1), rr = LoadWord(in, 2);
-        StoreWord(out, 0, static_cast<uint16_t>((Swap ? rr : b) << Shift));
-        StoreWord(out, 1, static_cast<uint16_t>(g << Shift));
-        StoreWord(out, 2, static_cast<uint16_t>((Swap ? b : rr) << Shift));
-        if (FourthWord) StoreWord(out, 3, 0xFFFF);
-    });
+void Narrow48Bits10(uint8_t* out, const uint8_t* in) {
+    for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>(LoadWord(in, c) >> 2);
 }
 
-}  // namespace
-
-int ExportGray16To8Bits10(uint8_t* dst, const uint8_t* src, KernelRect r, int dx, int dy, int dbpp, int sbpp, int ds,
-                          int ss, void*, int) {
-    return Narrow16<2>(dst, src, r, dx, dy, dbpp, sbpp, ds, ss);
+void Copy24(uint8_t* out, const uint8_t* in) {
+    out[0] = in[0];
+    out[1] = in[1];
+    out[2] = in[2];
 }
 
-int ExportGray16To8Bits12(uint8_t* dst, const uint8_t* src, KernelRect r, int dx, int dy, int dbpp, int sbpp, int ds,
-                          int ss, void*, int) {
-    return Narrow16<4>(dst, src, r, dx, dy, dbpp, sbpp, ds, ss);
-}
-
-int ExportColor48To24Bits10(uint8_t* dst, const uint8_t* src, KernelRect r, int dx, int dy, int dbpp, int sbpp,
-                            int ds, int ss, void*, int) {
-    return ForEachPixel(dst, src, r, dx, dy, dbpp, sbpp, ds, ss, true, [](uint8_t* out, const uint8_t* in) {
-        for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>(LoadWord(in, c) >> 2);
-    });
-}
-
-int ExportCopy24Flipped(uint8_t* dst, const uint8_t* src, KernelRect r, int dx, int dy, int dbpp, int sbpp, int ds,
-                        int ss, void*, int) {
-    return ForEachPixel(dst, src, r, dx, dy, dbpp, sbpp, ds, ss, true, [](uint8_t* out, const uint8_t* in) {
-        out[0] = in[0];
-        out[1] = in[1];
-        out[2] = in[2];
-    });
-}
-
-int ExportRowsFlipped(uint8_t* dst, const uint8_t* src, KernelRect r, int, int dy, int, int, int ds, int ss, void*,
-                      int) {
-    if (dst == nullptr || src == nullptr) return 1;
-    const size_t bytes = static_cast<size_t>(std::min(ds, ss));
+int RowsFlipped(const KernelLayout& layout, void*, int) {
+    if (layout.dst == nullptr || layout.src == nullptr) return 1;
+    const KernelRect r = layout.rect;
+    const size_t bytes = static_cast<size_t>(std::min(layout.dstStride, layout.srcStride));
     for (int i = 0; i < r.bottom - r.top; ++i) {
-        std::memmove(dst + static_cast<intptr_t>(dy + i) * ds, src + static_cast<intptr_t>(r.bottom - 1 - i) * ss, bytes);
+        std::memmove(layout.dst + static_cast<intptr_t>(layout.dstY + i) * layout.dstStride,
+                     layout.src + static_cast<intptr_t>(r.bottom - 1 - i) * layout.srcStride, bytes);
     }
     return 1;
 }
 
-int ExportSwap24(uint8_t* dst, const uint8_t* src, KernelRect r, int dx, int dy, int dbpp, int sbpp, int ds, int ss,
-                 void*, int) {
-    return ForEachPixel(dst, src, r, dx, dy, dbpp, sbpp, ds, ss, false, [](uint8_t* out, const uint8_t* in) {
-        const uint8_t b = in[0], g = in[1], red = in[2];
-        out[0] = red;
-        out[1] = g;
-        out[2] = b;
-    });
+void Swap24(uint8_t* out, const uint8_t* in) {
+    const uint8_t b = in[0], g = in[1], red = in[2];
+    out[0] = red;
+    out[1] = g;
+    out[2] = b;
 }
 
-int ExportColor32InvertedFourth(uint8_t* dst, const uint8_t* src, KernelRect r, int dx, int dy, int dbpp, int sbpp,
-                                int ds, int ss, void*, int) {
-    return ForEachPixel(dst, src, r, dx, dy, dbpp, sbpp, ds, ss, false, [](uint8_t* out, const uint8_t* in) {
-        const uint8_t b = in[0], g = in[1], red = in[2], fourth = in[3];
-        out[0] = b;
-        out[1] = g;
-        out[2] = red;
-        out[3] = static_cast<uint8_t>(~fourth);
-    });
+void Color32InvertedFourth(uint8_t* out, const uint8_t* in) {
+    const uint8_t b = in[0], g = in[1], red = in[2], fourth = in[3];
+    out[0] = b;
+    out[1] = g;
+    out[2] = red;
+    out[3] = static_cast<uint8_t>(~fourth);
 }
 
-int ExportGray16Scaled12(uint8_t* dst, const uint8_t* src, KernelRect r, int dx, int dy, int dbpp, int sbpp, int ds,
-                         int ss, void*, int) {
-    return ForEachPixel(dst, src, r, dx, dy, dbpp, sbpp, ds, ss, false, [](uint8_t* out, const uint8_t* in) {
-        StoreWord(out, 0, static_cast<uint16_t>(LoadWord(in, 0) << 4));
-    });
+template <int Shift>
+void Widen16(uint8_t* out, const uint8_t* in) {
+    StoreWord(out, 0, static_cast<uint16_t>(LoadWord(in, 0) << Shift));
 }
 
-int ExportGray16Scaled10(uint8_t* dst, const uint8_t* src, KernelRect r, int dx, int dy, int dbpp, int sbpp, int ds,
-                         int ss, void*, int) {
-    return ForEachPixel(dst, src, r, dx, dy, dbpp, sbpp, ds, ss, false, [](uint8_t* out, const uint8_t* in) {
-        StoreWord(out, 0, static_cast<uint16_t>(LoadWord(in, 0) << 6));
-    });
+template <int Shift, bool Swap, bool FourthWord>
+void Widen48(uint8_t* out, const uint8_t* in) {
+    const uint16_t b = LoadWord(in, 0), g = LoadWord(in, 1), rr = LoadWord(in, 2);
+    StoreWord(out, 0, static_cast<uint16_t>((Swap ? rr : b) << Shift));
+    StoreWord(out, 1, static_cast<uint16_t>(g << Shift));
+    StoreWord(out, 2, static_cast<uint16_t>((Swap ? b : rr) << Shift));
+    if (FourthWord) StoreWord(out, 3, 0xFFFF);
 }
 
-#define KVX_WIDEN(name, shift, swap, fourth)                                                                    \
-    int name(uint8_t* dst, const uint8_t* src, KernelRect r, int dx, int dy, int dbpp, int sbpp, int ds, int ss, \
-             void*, int) {                                                                                      \
-        return Widen48<shift, swap, fourth>(dst, src, r, dx, dy, dbpp, sbpp, ds, ss);                           \
-    }
-KVX_WIDEN(ExportColor48Scaled12, 4, false, false)
-KVX_WIDEN(ExportColor48Scaled10, 6, false, false)
-KVX_WIDEN(ExportColor48Scaled12Swapped, 4, true, false)
-KVX_WIDEN(ExportColor48Scaled10Swapped, 6, true, false)
-KVX_WIDEN(ExportColor64Scaled12, 4, false, true)
-KVX_WIDEN(ExportColor64Scaled10, 6, false, true)
-KVX_WIDEN(ExportColor64Scaled12Swapped, 4, true, true)
-KVX_WIDEN(ExportColor64Scaled10Swapped, 6, true, true)
-#undef KVX_WIDEN
+constexpr bool kFlipped = true;
+
+}  // namespace
+
+constexpr PixelKernel ExportGray16To8Bits10 = kPerPixelKernel<Narrow16<2>, kFlipped>;
+constexpr PixelKernel ExportGray16To8Bits12 = kPerPixelKernel<Narrow16<4>, kFlipped>;
+constexpr PixelKernel ExportColor48To24Bits10 = kPerPixelKernel<Narrow48Bits10, kFlipped>;
+constexpr PixelKernel ExportCopy24Flipped = kPerPixelKernel<Copy24, kFlipped>;
+constexpr PixelKernel ExportRowsFlipped = AdaptKernel<RowsFlipped>;
+
+constexpr PixelKernel ExportSwap24 = kPerPixelKernel<Swap24>;
+constexpr PixelKernel ExportColor32InvertedFourth = kPerPixelKernel<Color32InvertedFourth>;
+constexpr PixelKernel ExportGray16Scaled12 = kPerPixelKernel<Widen16<4>>;
+constexpr PixelKernel ExportGray16Scaled10 = kPerPixelKernel<Widen16<6>>;
+constexpr PixelKernel ExportColor48Scaled12 = kPerPixelKernel<Widen48<4, false, false>>;
+constexpr PixelKernel ExportColor48Scaled10 = kPerPixelKernel<Widen48<6, false, false>>;
+constexpr PixelKernel ExportColor48Scaled12Swapped = kPerPixelKernel<Widen48<4, true, false>>;
+constexpr PixelKernel ExportColor48Scaled10Swapped = kPerPixelKernel<Widen48<6, true, false>>;
+constexpr PixelKernel ExportColor64Scaled12 = kPerPixelKernel<Widen48<4, false, true>>;
+constexpr PixelKernel ExportColor64Scaled10 = kPerPixelKernel<Widen48<6, false, true>>;
+constexpr PixelKernel ExportColor64Scaled12Swapped = kPerPixelKernel<Widen48<4, true, true>>;
+constexpr PixelKernel ExportColor64Scaled10Swapped = kPerPixelKernel<Widen48<6, true, true>>;
 
 }  // namespace kvx

@@ -7,35 +7,29 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
+#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
-#define KVX_EXPORT_KERNEL(name)                                                                                 \
-    int name(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,   \
-             int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra)
-
 // Flipped.
-KVX_EXPORT_KERNEL(ExportGray16To8Bits10);   // (v >> 2) & 0xFF
-KVX_EXPORT_KERNEL(ExportGray16To8Bits12);   // (v >> 4) & 0xFF
-KVX_EXPORT_KERNEL(ExportColor48To24Bits10); // each word (v >> 2) & 0xFF
-KVX_EXPORT_KERNEL(ExportCopy24Flipped);     // B, G, R as stored
-KVX_EXPORT_KERNEL(ExportRowsFlipped);       // whole rows, the smaller stride's bytes each
+extern const PixelKernel ExportGray16To8Bits10;         // (v >> 2) & 0xFF
+extern const PixelKernel ExportGray16To8Bits12;         // (v >> 4) & 0xFF
+extern const PixelKernel ExportColor48To24Bits10;       // each word (v >> 2) & 0xFF
+extern const PixelKernel ExportCopy24Flipped;           // B, G, R as stored
+extern const PixelKernel ExportRowsFlipped;             // whole rows, the smaller stride's bytes each
 
 // In order.
-KVX_EXPORT_KERNEL(ExportSwap24);                // R, G, B
-KVX_EXPORT_KERNEL(ExportColor32InvertedFourth); // B, G, R, ~fourth
-KVX_EXPORT_KERNEL(ExportGray16Scaled12);        // v << 4
-KVX_EXPORT_KERNEL(ExportGray16Scaled10);        // v << 6
-KVX_EXPORT_KERNEL(ExportColor48Scaled12);       // B, G, R words << 4
-KVX_EXPORT_KERNEL(ExportColor48Scaled10);       // B, G, R words << 6
-KVX_EXPORT_KERNEL(ExportColor48Scaled12Swapped); // R, G, B words << 4
-KVX_EXPORT_KERNEL(ExportColor48Scaled10Swapped); // R, G, B words << 6
-KVX_EXPORT_KERNEL(ExportColor64Scaled12);       // as 48, fourth word 0xFFFF
-KVX_EXPORT_KERNEL(ExportColor64Scaled10);
-KVX_EXPORT_KERNEL(ExportColor64Scaled12Swapped);
-KVX_EXPORT_KERNEL(ExportColor64Scaled10Swapped);
-
-#undef KVX_EXPORT_KERNEL
+extern const PixelKernel ExportSwap24;                  // R, G, B
+extern const PixelKernel ExportColor32InvertedFourth;   // B, G, R, ~fourth
+extern const PixelKernel ExportGray16Scaled12;          // v << 4
+extern const PixelKernel ExportGray16Scaled10;          // v << 6
+extern const PixelKernel ExportColor48Scaled12;         // B, G, R words << 4
+extern const PixelKernel ExportColor48Scaled10;         // B, G, R words << 6
+extern const PixelKernel ExportColor48Scaled12Swapped;  // R, G, B words << 4
+extern const PixelKernel ExportColor48Scaled10Swapped;  // R, G, B words << 6
+extern const PixelKernel ExportColor64Scaled12;         // as 48, fourth word 0xFFFF
+extern const PixelKernel ExportColor64Scaled10;
+extern const PixelKernel ExportColor64Scaled12Swapped;
+extern const PixelKernel ExportColor64Scaled10Swapped;
 
 }  // namespace kvx

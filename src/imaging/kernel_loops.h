@@ -5,28 +5,39 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
+#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
 template <typename PerPixel>
-inline int ForEachPixel(uint8_t* dst, const uint8_t* src, KernelRect rect, int dstX, int dstY, int dstBytesPerPixel,
-                        int srcBytesPerPixel, int dstStride, int srcStride, bool flipRows, PerPixel perPixel) {
-    if (dst == nullptr || src == nullptr) return 1;
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+inline int ForEachPixel(const KernelLayout& layout, bool flipRows, PerPixel perPixel) {
+    if (layout.dst == nullptr || layout.src == nullptr) return 1;
+    const KernelRect rect = layout.rect;
+    const int width = layout.Width(), height = layout.Height();
     for (int i = 0; i < height; ++i) {
         const int sourceRow = flipRows ? rect.bottom - 1 - i : rect.top + i;
-        const uint8_t* in = src + static_cast<intptr_t>(sourceRow) * srcStride +
-                            static_cast<intptr_t>(rect.left) * srcBytesPerPixel;
-        uint8_t* out = dst + static_cast<intptr_t>(dstY + i) * dstStride + static_cast<intptr_t>(dstX) * dstBytesPerPixel;
+        const uint8_t* in = layout.SrcRow(sourceRow);
+        uint8_t* out = layout.DstRow(rect.top + i);
         for (int x = 0; x < width; ++x) {
             perPixel(out, in);
-            out += dstBytesPerPixel;
-            in += srcBytesPerPixel;
+            out += layout.dstBytesPerPixel;
+            in += layout.srcBytesPerPixel;
         }
     }
     return 1;
 }
+
+using PixelRule = void (*)(uint8_t* out, const uint8_t* in);
+
+// The body of a kernel that applies `Rule` to every pixel and needs no
+// parameters.
+template <PixelRule Rule, bool FlipRows>
+int EveryPixel(const KernelLayout& layout, void*, int) {
+    return ForEachPixel(layout, FlipRows, Rule);
+}
+
+template <PixelRule Rule, bool FlipRows = false>
+constexpr PixelKernel kPerPixelKernel = AdaptKernel<EveryPixel<Rule, FlipRows>>;
 
 inline uint16_t LoadWord(const uint8_t* p, int index) {
     uint16_t v;

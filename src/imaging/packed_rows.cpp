@@ -5,7 +5,11 @@
 namespace kvx {
 namespace {
 
-int Expand(uint8_t* dst, KernelRect rect, int sampleBytes, int stride) {
+template <int sampleBytes>
+int Expand(const KernelLayout& layout, void*, int) {
+    uint8_t* dst = layout.dst;
+    const KernelRect rect = layout.rect;
+    const int stride = layout.dstStride;
     if (dst == nullptr) return 1;
     const intptr_t packed = static_cast<intptr_t>(rect.right - rect.left) * sampleBytes;
     const int height = rect.bottom - rect.top;
@@ -19,14 +23,7 @@ int Expand(uint8_t* dst, KernelRect rect, int sampleBytes, int stride) {
 
 }  // namespace
 
-int ExpandPackedRows8(uint8_t* dst, const uint8_t*, KernelRect srcRect, int, int, int, int, int dstStride, int,
-                      void*, int) {
-    return Expand(dst, srcRect, 1, dstStride);
-}
-
-int ExpandPackedRows16(uint8_t* dst, const uint8_t*, KernelRect srcRect, int, int, int, int, int dstStride, int,
-                       void*, int) {
-    return Expand(dst, srcRect, 2, dstStride);
-}
+constexpr PixelKernel ExpandPackedRows8 = AdaptKernel<Expand<1>>;
+constexpr PixelKernel ExpandPackedRows16 = AdaptKernel<Expand<2>>;
 
 }  // namespace kvx

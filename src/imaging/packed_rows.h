@@ -7,14 +7,11 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
+#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
-int ExpandPackedRows8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                      int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int ExpandPackedRows16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY,
-                       int dstBytesPerPixel, int srcBytesPerPixel, int dstStride, int srcStride, void* argument,
-                       int extra);
+extern const PixelKernel ExpandPackedRows8;
+extern const PixelKernel ExpandPackedRows16;
 
 }  // namespace kvx

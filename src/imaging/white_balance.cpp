@@ -43,11 +43,11 @@ void Accumulate(const uint8_t* src, KernelRect rect, int srcStride, int phase, i
 }
 
 template <typename Sample>
-int Measure(const uint8_t* src, KernelRect rect, int srcStride, void* argument) {
-    if (src == nullptr || argument == nullptr) return 0;
+int Measure(const KernelLayout& layout, void* argument, int) {
+    if (layout.src == nullptr || argument == nullptr) return 0;
     auto* result = static_cast<WhiteBalanceResult*>(argument);
     WhiteBalanceSums sums;
-    Accumulate<Sample>(src, rect, srcStride, result->phase & 3, 0, rect.bottom - rect.top, sums);
+    Accumulate<Sample>(layout.src, layout.rect, layout.srcStride, result->phase & 3, 0, layout.Height(), sums);
     return FinishWhiteBalance(sums, *result);
 }
 
@@ -72,14 +72,7 @@ int FinishWhiteBalance(const WhiteBalanceSums& sums, WhiteBalanceResult& result)
     return 1;
 }
 
-int WhiteBalance8(uint8_t*, const uint8_t* src, KernelRect srcRect, int, int, int, int, int, int srcStride,
-                  void* argument, int) {
-    return Measure<uint8_t>(src, srcRect, srcStride, argument);
-}
-
-int WhiteBalance16(uint8_t*, const uint8_t* src, KernelRect srcRect, int, int, int, int, int, int srcStride,
-                   void* argument, int) {
-    return Measure<uint16_t>(src, srcRect, srcStride, argument);
-}
+constexpr PixelKernel WhiteBalance8 = AdaptKernel<Measure<uint8_t>>;
+constexpr PixelKernel WhiteBalance16 = AdaptKernel<Measure<uint16_t>>;
 
 }  // namespace kvx

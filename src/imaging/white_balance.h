@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
+#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
@@ -21,10 +21,8 @@ struct WhiteBalanceResult {
 
 // `argument` is a WhiteBalanceResult. Returns 1 when the gains were written,
 // 0 when the frame gave no measurement. Nothing is written to `dst`.
-int WhiteBalance8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                  int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int WhiteBalance16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                   int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel WhiteBalance8;
+extern const PixelKernel WhiteBalance16;
 
 // The measurement split by rows, so that row bands can measure in parallel:
 // sums of rows [firstRow, endRow) of srcRect (counted from its first row)

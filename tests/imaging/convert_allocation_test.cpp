@@ -48,7 +48,7 @@ TEST(ConvertFrameAllocation, FramesAfterTheFirstAllocateNothing) {
                 set.byMode[m] = bitmaps[m].get();
             }
             FrameBitmap copy;
-            copy.CreateLike(set.byMode[mode]);
+            copy.CreateLike(bitmaps[mode].get());
             set.outputCopy = &copy;
             std::array<int32_t, kFilterBlockSize> filter{};
             filter[kBayerGainRed] = filter[kBayerGainGreen] = filter[kBayerGainBlue] = 100;

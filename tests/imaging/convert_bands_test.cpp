@@ -45,13 +45,13 @@ struct Frame {
             EXPECT_EQ(bitmaps[m]->Create(width, height, depths[m]), 1);
             set.byMode[m] = bitmaps[m].get();
         }
-        copy.CreateLike(set.byMode[mode]);
+        copy.CreateLike(bitmaps[mode].get());
         set.outputCopy = &copy;
         controls.colorMode = mode;
         controls.filter = filter.data();
         // Noise with a bright patch, so that balances and clipping both act.
         std::mt19937 random(static_cast<uint32_t>(width * 31 + height));
-        for (FrameBitmap* raw : {set.byMode[0], set.byMode[1]}) {
+        for (PixelBitmap* raw : {set.byMode[0], set.byMode[1]}) {
             for (int y = 0; y < height; ++y) {
                 uint8_t* row = raw->bits() + static_cast<size_t>(y) * raw->stride();
                 for (int x = 0; x < width; ++x) {
@@ -75,7 +75,7 @@ struct Frame {
         filter[kGrayOffsetB] = -7;
     }
 
-    std::vector<uint8_t> Bytes(const FrameBitmap& b) const {
+    std::vector<uint8_t> Bytes(const PixelBitmap& b) const {
         return std::vector<uint8_t>(b.bits(), b.bits() + static_cast<size_t>(b.height()) * b.stride());
     }
 
@@ -89,7 +89,7 @@ struct Frame {
 
 // The steps after the demosaic, each once over the whole image.
 void ToneStepsWhole(Frame& f, int mode) {
-    FrameBitmap& image = *f.set.byMode[mode];
+    PixelBitmap& image = *f.set.byMode[mode];
     if (mode >= 2) {
         HueSaturationParams hue{f.filter[kHue], 0, f.filter[kSaturation], 12};
         image.RunKernel(kHueSaturationKernels[mode], &image, nullptr, 0, 0, &hue, 0);
@@ -108,7 +108,7 @@ void ToneStepsWhole(Frame& f, int mode) {
 // What ConvertFrame must give in colour modes with every control active and
 // the white balance measured on this frame.
 void ColourWhole(Frame& f, int mode) {
-    FrameBitmap& raw = *RawBitmapFor(f.set, mode);
+    PixelBitmap& raw = *RawBitmapFor(f.set, mode);
     const bool deep = raw.bitsPerPixel() == 16;
     const int phase = f.filter[kBayerMode];
     WhiteBalanceResult balance{f.filter[kBayerGainBlue], 100, f.filter[kBayerGainRed], phase};
@@ -118,7 +118,7 @@ void ColourWhole(Frame& f, int mode) {
         f.filter[kBayerGainBlue] = std::min(balance.gainBlue, 400);
     }
     DemosaicParams params{phase, f.filter[kBayerGainRed], 100, f.filter[kBayerGainBlue]};
-    FrameBitmap& image = *f.set.byMode[mode];
+    PixelBitmap& image = *f.set.byMode[mode];
     image.RunKernel(deep ? DemosaicInterior16 : DemosaicInterior8, &raw, nullptr, 0, 0, &params, 0);
     image.RunKernel(deep ? DemosaicBorder16 : DemosaicBorder8, &raw, nullptr, 0, 0, &params, 0);
     ToneStepsWhole(f, mode);
@@ -168,7 +168,7 @@ TEST(ConvertFrameBands, GrayModesMatchTheWholeFrameKernelsOnAnyPool) {
             for (int grayMode = 1; grayMode <= 2; ++grayMode) {
                 if (grayMode == 2 && mode == 1) continue;
                 Frame expected(size.width, size.height, mode);
-                FrameBitmap& raw = *expected.set.byMode[mode];
+                PixelBitmap& raw = *expected.set.byMode[mode];
                 if (grayMode == 1) {
                     GrayGainParams gains{0, 150, 128, 128, 128, 0, 0, 0, -7, mode == 1 ? 12 : 8};
                     raw.RunKernel(mode == 1 ? GrayBalance16 : GrayBalance8, &raw, nullptr, 0, 0, &gains, 0);
@@ -180,7 +180,7 @@ TEST(ConvertFrameBands, GrayModesMatchTheWholeFrameKernelsOnAnyPool) {
                     expected.filter[kGrayGainG2] = gains.gainG2;
                     expected.filter[kGrayGainB] = gains.gainB;
                 } else {
-                    FrameBitmap& colour = *expected.set.byMode[2];
+                    PixelBitmap& colour = *expected.set.byMode[2];
                     DemosaicParams params{0, 130, 100, 85};
                     colour.RunKernel(DemosaicInterior8, &raw, nullptr, 0, 0, &params, 0);
                     colour.RunKernel(DemosaicBorder8, &raw, nullptr, 0, 0, &params, 0);
@@ -216,10 +216,10 @@ TEST(ConvertFrameBands, AutomaticExposureIsTheSameOnEveryPool) {
     for (platform::WorkerPool* pool : {&one, &four}) {
         Frame frame(130, 97, 2);
         // Left half 20, right half 70: every region adds to the factor.
-        FrameBitmap& raw = *frame.set.byMode[0];
+        PixelBitmap& raw = *frame.set.byMode[0];
         for (int y = 0; y < raw.height(); ++y)
             for (int x = 0; x < raw.width(); ++x) raw.bits()[y * raw.stride() + x] = x < raw.width() / 2 ? 20 : 70;
-        frame.controls.autoExposure = 2;
+        frame.controls.autoExposure = kAutoExposureByGain;
         frame.controls.pool = pool;
         ConvertFrame(frame.controls, frame.set, &frame.sensor, nullptr);
         gains[i++] = frame.sensor.gain;

@@ -66,13 +66,13 @@ public:
 
     void UseMode(int mode) {
         controls.colorMode = mode;
-        copy_.CreateLike(set.byMode[mode]);
+        copy_.CreateLike(bitmaps_[mode].get());
         set.outputCopy = &copy_;
     }
 
     void FillRaw(uint32_t seed) {
         std::mt19937 random(seed);
-        for (FrameBitmap* raw : {set.byMode[0], set.byMode[1]}) {
+        for (PixelBitmap* raw : {set.byMode[0], set.byMode[1]}) {
             for (int y = 0; y < kHeight; ++y) {
                 uint8_t* row = raw->bits() + y * raw->stride();
                 for (int x = 0; x < kWidth; ++x) {
@@ -88,7 +88,7 @@ public:
     }
 
     void FillRawFlat(int value) {
-        for (FrameBitmap* raw : {set.byMode[0], set.byMode[1]}) {
+        for (PixelBitmap* raw : {set.byMode[0], set.byMode[1]}) {
             for (int y = 0; y < kHeight; ++y) {
                 for (int x = 0; x < kWidth; ++x) {
                     if (raw->bitsPerPixel() == 8) {
@@ -103,7 +103,7 @@ public:
     }
 
     std::vector<uint8_t> Bytes(int mode) const {
-        const FrameBitmap* b = set.byMode[mode];
+        const PixelBitmap* b = set.byMode[mode];
         return std::vector<uint8_t>(b->bits(), b->bits() + b->height() * b->stride());
     }
 
@@ -124,9 +124,9 @@ private:
 };
 
 // The demosaic of a raw bitmap, straight from the kernels.
-std::vector<uint8_t> DirectDemosaic(const FrameBitmap& raw, const FrameBitmap& like, int phase, int red, int blue) {
+std::vector<uint8_t> DirectDemosaic(const PixelBitmap& raw, const PixelBitmap& like, int phase, int red, int blue) {
     FrameBitmap out;
-    EXPECT_EQ(out.CreateLike(&like), 1);
+    EXPECT_EQ(out.Create(like.width(), like.height(), like.bitsPerPixel()), 1);
     DemosaicParams params{phase, red, 100, blue};
     const bool deep = raw.bitsPerPixel() == 16;
     out.RunKernel(deep ? DemosaicInterior16 : DemosaicInterior8, &raw, nullptr, 0, 0, &params, 0);
@@ -143,7 +143,7 @@ TEST(ConvertFrame, NeutralControlsGiveExactlyTheDemosaic) {
         camera.filter[kBayerGainRed] = 150;
         camera.filter[kBayerGainBlue] = 90;
         camera.Convert();
-        const FrameBitmap& raw = *RawBitmapFor(camera.set, mode);
+        const PixelBitmap& raw = *RawBitmapFor(camera.set, mode);
         EXPECT_EQ(camera.Bytes(mode), DirectDemosaic(raw, *camera.set.byMode[mode], 2, 150, 90)) << mode;
     }
 }
@@ -208,7 +208,7 @@ TEST(ConvertFrame, GrayModeTwoIsTheLuminanceOfTheDemosaic) {
     camera.filter[kGrayMode] = 2;
     const std::vector<uint8_t> colour = DirectDemosaic(*camera.set.byMode[0], *camera.set.byMode[2], 0, 100, 100);
     camera.Convert();
-    const FrameBitmap& gray = *camera.set.byMode[0];
+    const PixelBitmap& gray = *camera.set.byMode[0];
     const int colourStride = camera.set.byMode[2]->stride();
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
@@ -265,11 +265,11 @@ TEST(ConvertFrame, AutomaticExposureReachesTheDevice) {
     camera.FillRawFlat(255);
     // By exposure time: k = 1 - 5 x 0.15, which in double precision is just
     // under 0.25, so 1000 lines become 249.
-    camera.controls.autoExposure = 1;
+    camera.controls.autoExposure = kAutoExposureByTime;
     camera.Convert();
     EXPECT_EQ(camera.sensor.lines, 249);
 
-    camera.controls.autoExposure = 2;  // by gain
+    camera.controls.autoExposure = kAutoExposureByGain;
     camera.UseMode(4);
     camera.FillRawFlat(4095);
     camera.Convert();
@@ -336,7 +336,7 @@ TEST(ConvertFrame, StepsRunInOrderAndOnlyOffNeutral) {
         ExpectEveryRow({"H0", "g120", "c3", "S7", "b-9"});
         // Sharpening reads the copy, which holds the image as it was before.
         EXPECT_EQ(g_sharpenSource, camera.set.outputCopy->bits());
-        const FrameBitmap& image = *camera.set.byMode[3];
+        const PixelBitmap& image = *camera.set.byMode[3];
         EXPECT_EQ(std::memcmp(camera.set.outputCopy->bits(), image.bits(),
                               static_cast<size_t>(image.height()) * image.stride()),
                   0);
@@ -362,7 +362,7 @@ TEST(ConvertFrame, MissingBitmapsAndBadModesSkipQuietly) {
     ConversionBitmaps none;
     ConvertFrame(camera.controls, none, nullptr, nullptr);
     camera.controls.colorMode = 5;
-    camera.controls.autoExposure = 2;
+    camera.controls.autoExposure = kAutoExposureByGain;
     camera.controls.filter = camera.filter.data();
     ConvertFrame(camera.controls, none, nullptr, nullptr);
 }

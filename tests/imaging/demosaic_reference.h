@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "imaging/pixel_kernel.h"
+#include "pixels/pixel_kernel.h"
 
 namespace kvx::test {
 

@@ -9,29 +9,14 @@
 #include "imaging/demosaic.h"
 #include "imaging/simd_dispatch.h"
 #include "imaging/white_balance.h"
+#include "simd_levels.h"
 
 namespace kvx {
 namespace {
 
 using test::Plane;
 using test::Region;
-
-std::vector<SimdLevel> SupportedLevels() {
-    std::vector<SimdLevel> levels;
-    for (SimdLevel level : kSimdLevels) {
-        if (SimdLevelSupported(level)) levels.push_back(level);
-    }
-    return levels;
-}
-
-class ScopedSimd {
-public:
-    explicit ScopedSimd(SimdLevel level) : previous_(SetSimdLevel(level)) {}
-    ~ScopedSimd() { SetSimdLevel(previous_); }
-
-private:
-    SimdLevel previous_;
-};
+using test::ScopedSimd;
 
 template <typename T>
 struct Case {
@@ -80,7 +65,7 @@ template <typename T>
 void ExpectMatchesReference(int width, int height, uint32_t maxValue) {
     uint32_t seed = static_cast<uint32_t>(width * 7919 + height);
     const int baseBytes = static_cast<int>(sizeof(T)) * 3;
-    for (SimdLevel level : SupportedLevels()) {
+    for (SimdLevel level : test::SupportedSimdLevels()) {
         ScopedSimd simd(level);
         for (int phase = 0; phase < 4; ++phase) {
             for (int outPixelBytes : {baseBytes, baseBytes + static_cast<int>(sizeof(T))}) {
@@ -119,7 +104,7 @@ TEST(DemosaicKernels, SixteenBitRowsWithWideSamplesStillMatch) {
 }
 
 TEST(DemosaicKernels, SaturatedEightBitFrameClipsEverywhere) {
-    for (SimdLevel level : SupportedLevels()) {
+    for (SimdLevel level : test::SupportedSimdLevels()) {
         ScopedSimd simd(level);
         Plane<uint8_t> in(70, 10, 1);
         std::fill(in.bytes.begin(), in.bytes.end(), 255);
@@ -135,7 +120,7 @@ TEST(DemosaicKernels, SaturatedEightBitFrameClipsEverywhere) {
 // A flat mosaic of one colour demosaics to that colour everywhere, the
 // border bands included, also when the last band starts on an odd row.
 TEST(DemosaicKernels, FlatColourSceneKeepsItsColourUpToTheEdges) {
-    for (SimdLevel level : SupportedLevels()) {
+    for (SimdLevel level : test::SupportedSimdLevels()) {
         ScopedSimd simd(level);
         for (int phase = 0; phase < 4; ++phase) {
             for (auto [w, h] : {std::pair{64, 35}, {66, 36}, {40, 1535 % 64 + 64}}) {

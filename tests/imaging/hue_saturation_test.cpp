@@ -205,7 +205,7 @@ TEST(HueSaturation, WorkedFigures) {
     // Hue 120 turns pure red into green, up to the rounding of the circle.
     TestFrame red = OnePixel(0, 0, 255);
     HueSaturationParams params{120, 0, 0, 12};
-    test::RunInPlace(HueSaturation24, red, &params);
+    test::RunInPlace(kHueSaturationKernels[2], red, &params);
     EXPECT_EQ(0, red.Pixel(0, 0)[0]);
     EXPECT_EQ(255, red.Pixel(0, 0)[1]);
     EXPECT_LE(red.Pixel(0, 0)[2], 2);
@@ -214,14 +214,14 @@ TEST(HueSaturation, WorkedFigures) {
     const TestFrame in = test::RandomFrame(37, 5, 3, 11);
     TestFrame a = in, b = in;
     HueSaturationParams minus90{-90, 0, 0, 12}, plus270{270, 0, 0, 12};
-    test::RunInPlace(HueSaturation24, a, &minus90);
-    test::RunInPlace(HueSaturation24, b, &plus270);
+    test::RunInPlace(kHueSaturationKernels[2], a, &minus90);
+    test::RunInPlace(kHueSaturationKernels[2], b, &plus270);
     EXPECT_TRUE(a == b);
 
     // Saturation -255 leaves at most one level of chroma.
     TestFrame washed = in;
     HueSaturationParams gray{0, 0, -255, 12};
-    test::RunInPlace(HueSaturation24, washed, &gray);
+    test::RunInPlace(kHueSaturationKernels[2], washed, &gray);
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 37; ++x) {
             const uint8_t* p = washed.Pixel(x, y);
@@ -236,7 +236,7 @@ TEST(HueSaturation, GrayPixelsIgnoreHue) {
         for (int hue : {-360, -271, -1, 45, 180, 359}) {
             TestFrame out = ramp;
             HueSaturationParams params{hue, 0, 0, 12};
-            test::RunInPlace(HueSaturation32, out, &params);
+            test::RunInPlace(kHueSaturationKernels[3], out, &params);
             for (int i = 0; i < 256; ++i)
                 for (int c = 0; c < 3; ++c) ASSERT_EQ(i, out.Pixel(i, 0)[c]) << "hue " << hue;
         }
@@ -246,7 +246,7 @@ TEST(HueSaturation, GrayPixelsIgnoreHue) {
 TEST(HueSaturation, DeepWordsBeyondTheDepthStayInRange) {
     TestFrame deep = test::RandomFrame(9, 3, 6, 2, 65535);
     HueSaturationParams params{33, 0, 100, 12};
-    test::RunInPlace(HueSaturation48, deep, &params);
+    test::RunInPlace(kHueSaturationKernels[4], deep, &params);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 9; ++x)
             for (int c = 0; c < 3; ++c) EXPECT_LE(deep.Word(x, y, c), 4080);
@@ -267,7 +267,7 @@ TEST(HueSaturation, ConcurrentConversionsWithDifferentSaturations) {
         for (int round = 0; round < 60; ++round) {
             TestFrame frame = in;
             HueSaturationParams params{30, 0, saturations[i], 12};
-            HueSaturation24(frame.bytes.data(), frame.bytes.data(), frame.Whole(), 0, 0, 3, 3, frame.stride,
+            kHueSaturationKernels[2](frame.bytes.data(), frame.bytes.data(), frame.Whole(), 0, 0, 3, 3, frame.stride,
                             frame.stride, &params, 0);
             if (!(frame == expected[i])) mismatch = true;
         }
@@ -276,7 +276,7 @@ TEST(HueSaturation, ConcurrentConversionsWithDifferentSaturations) {
         for (int s = -255; !stop; s = s == 255 ? -255 : s + 1) {
             TestFrame frame = in;
             HueSaturationParams params{30, 0, s, 12};
-            HueSaturation24(frame.bytes.data(), frame.bytes.data(), frame.Whole(), 0, 0, 3, 3, frame.stride,
+            kHueSaturationKernels[2](frame.bytes.data(), frame.bytes.data(), frame.Whole(), 0, 0, 3, 3, frame.stride,
                             frame.stride, &params, 0);
         }
     });

@@ -76,9 +76,9 @@ TestFrame Expected(const TestFrame& in, int mode, int value, const std::function
 }
 
 std::vector<Step> Steps() {
-    return {{"gamma", kGammaKernels, GammaRule, {0, 1, 37, 50, 99, 105, 150, 200}},
-            {"contrast", kContrastKernels, ContrastRule, {-127, -40, -1, 1, 64, 126, 127}},
-            {"brightness", kBrightnessKernels, BrightnessRule, {-255, -254, -100, -1, 1, 77, 255}}};
+    return {{"gamma", kGammaKernels.data(), GammaRule, {0, 1, 37, 50, 99, 105, 150, 200}},
+            {"contrast", kContrastKernels.data(), ContrastRule, {-127, -40, -1, 1, 64, 126, 127}},
+            {"brightness", kBrightnessKernels.data(), BrightnessRule, {-255, -254, -100, -1, 1, 77, 255}}};
 }
 
 TEST(ToneLookup, EveryModeMatchesTheRuleOnEveryPath) {
@@ -112,12 +112,12 @@ TEST(ToneLookup, GammaExponents) {
 TEST(ToneLookup, GammaZeroWhitensGrayButKeepsColourBlack) {
     TestFrame gray(9, 3, 1);
     ToneParams params{0, 12};
-    test::RunInPlace(GammaGray8, gray, &params);
+    test::RunInPlace(kGammaKernels[0], gray, &params);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 9; ++x) EXPECT_EQ(255, gray.Pixel(x, y)[0]);
 
     TestFrame colour(9, 3, 3);
-    test::RunInPlace(GammaColor8, colour, &params);
+    test::RunInPlace(kGammaKernels[2], colour, &params);
     for (uint8_t b : colour.bytes) EXPECT_EQ(0, b);
 }
 
@@ -126,8 +126,8 @@ TEST(ToneLookup, ContrastExtremes) {
     for (int i = 0; i < 256; ++i) ramp.Pixel(i, 0)[0] = uint8_t(i);
     TestFrame stretched = ramp, squeezed = ramp;
     ToneParams hard{127, 12}, soft{-127, 12};
-    test::RunInPlace(ContrastGray8, stretched, &hard);
-    test::RunInPlace(ContrastGray8, squeezed, &soft);
+    test::RunInPlace(kContrastKernels[0], stretched, &hard);
+    test::RunInPlace(kContrastKernels[0], squeezed, &soft);
     for (int i = 0; i < 256; ++i) EXPECT_EQ(i < 128 ? 0 : (i == 128 ? 128 : 255), stretched.Pixel(i, 0)[0]) << i;
     EXPECT_EQ(63, squeezed.Pixel(0, 0)[0]);
     EXPECT_EQ(191, squeezed.Pixel(255, 0)[0]);
@@ -137,7 +137,7 @@ TEST(ToneLookup, BrightnessMinimumIsBlackAndFourthChannelsStay) {
     TestFrame frame = test::RandomFrame(13, 5, 4, 7);
     const TestFrame before = frame;
     ToneParams params{-255, 12};
-    test::RunInPlace(BrightnessColor8, frame, &params);
+    test::RunInPlace(kBrightnessKernels[2], frame, &params);
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 13; ++x) {
             for (int c = 0; c < 3; ++c) EXPECT_EQ(0, frame.Pixel(x, y)[c]);
@@ -147,7 +147,7 @@ TEST(ToneLookup, BrightnessMinimumIsBlackAndFourthChannelsStay) {
     TestFrame deep = test::RandomFrame(13, 5, 8, 8);
     const TestFrame deepBefore = deep;
     params.value = 255;
-    test::RunInPlace(BrightnessColor16, deep, &params);
+    test::RunInPlace(kBrightnessKernels[4], deep, &params);
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 13; ++x) EXPECT_EQ(deepBefore.Word(x, y, 3), deep.Word(x, y, 3));
 }
@@ -156,7 +156,7 @@ TEST(ToneLookup, KernelsWriteAtTheDestinationPosition) {
     // A 3x2 block from (2, 1) of the source lands at (4, 3) of another bitmap.
     TestFrame src = test::RandomFrame(8, 4, 1, 3), dst(10, 6, 1);
     ToneParams params{50, 12};
-    ASSERT_EQ(1, GammaGray8(dst.bytes.data(), src.bytes.data(), KernelRect{2, 1, 5, 3}, 4, 3, 1, 1, dst.stride,
+    ASSERT_EQ(1, kGammaKernels[0](dst.bytes.data(), src.bytes.data(), KernelRect{2, 1, 5, 3}, 4, 3, 1, 1, dst.stride,
                             src.stride, &params, 0));
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 10; ++x) {

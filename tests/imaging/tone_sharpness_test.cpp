@@ -103,7 +103,7 @@ TEST(ToneSharpness, SamplesBeyondTheDepthStayInRange) {
     TestFrame src = test::RandomFrame(23, 9, 2, 5, 65535);
     TestFrame dst = src;
     ToneParams params{30, 12};
-    SharpnessGray16(dst.bytes.data(), src.bytes.data(), src.Whole(), 0, 0, 2, 2, dst.stride, src.stride, &params, 0);
+    kSharpnessKernels[1](dst.bytes.data(), src.bytes.data(), src.Whole(), 0, 0, 2, 2, dst.stride, src.stride, &params, 0);
     for (int y = 2; y < 7; ++y)
         for (int x = 2; x < 21; ++x) EXPECT_LE(dst.Word(x, y, 0), 4095);
 }
@@ -117,12 +117,11 @@ TEST(ToneSharpness, RowsWithWordsBeyondTheDepthAgreeOnEveryPath) {
         src.SetWord(7, 9, bpp == 2 ? 0 : 2, 4096);
         TestFrame scalar(301, 12, bpp);
         ToneParams params{25, 12};
-        const PixelKernel kernel = bpp == 2 ? SharpnessGray16 : SharpnessColor16;
+        const PixelKernel kernel = bpp == 2 ? kSharpnessKernels[1] : kSharpnessKernels[4];
         {
-            const SimdLevel previous = SetSimdLevel(SimdLevel::Scalar);
+            test::ScopedSimd scalarOnly(SimdLevel::Scalar);
             kernel(scalar.bytes.data(), src.bytes.data(), src.Whole(), 0, 0, bpp, bpp, scalar.stride, src.stride,
                    &params, 0);
-            SetSimdLevel(previous);
         }
         test::ForEachSimdLevel([&](SimdLevel level) {
             TestFrame dst(301, 12, bpp);

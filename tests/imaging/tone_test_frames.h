@@ -1,15 +1,15 @@
 // Frames in bitmap layout (rows padded to 4 bytes) for the tone and colour
-// kernel tests, and a loop over every instruction set the processor runs.
+// kernel tests; simd_levels.h runs them on every instruction set.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <vector>
 
-#include "imaging/pixel_kernel.h"
 #include "imaging/simd_dispatch.h"
+#include "pixels/pixel_kernel.h"
+#include "simd_levels.h"
 
 namespace kvx::test {
 
@@ -75,17 +75,6 @@ inline TestFrame StructuredFrame(int w, int h, int bpp, int maxValue) {
 inline int RunInPlace(PixelKernel kernel, TestFrame& f, void* argument, int extra = 0) {
     return kernel(f.bytes.data(), f.bytes.data(), f.Whole(), 0, 0, f.bytesPerPixel, f.bytesPerPixel, f.stride,
                   f.stride, argument, extra);
-}
-
-// Calls `body` once per instruction set this machine runs, with that set active.
-inline void ForEachSimdLevel(const std::function<void(SimdLevel)>& body) {
-    const SimdLevel previous = ActiveSimdLevel();
-    for (SimdLevel level : kSimdLevels) {
-        if (!SimdLevelSupported(level)) continue;
-        SetSimdLevel(level);
-        body(level);
-    }
-    SetSimdLevel(previous);
 }
 
 // Sizes that exercise vector bodies, scalar tails and odd shapes.

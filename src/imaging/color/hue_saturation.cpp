@@ -48,70 +48,51 @@ void Row16(uint8_t* d, const uint8_t* s, int width, int dstStep, int srcStep, in
     }
 }
 
-int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-        int srcBytesPerPixel, int dstStride, int srcStride, void* argument, bool wide) {
+using HueRow = int (*)(uint8_t* d, const uint8_t* s, int width, int bytesPerPixel, const HueTransform& t);
+
+// The vector row of a level, or null: it does what it can of a row and
+// says how many pixels; the scalar row does the rest.
+HueRow VectorRow(SimdLevel level, bool wide) {
+#if KVX_SIMD_X86
+    switch (level) {
+        case SimdLevel::Avx2: return wide ? HueRow16Avx2 : HueRow8Avx2;
+        case SimdLevel::Ssse3: return wide ? HueRow16Ssse3 : HueRow8Ssse3;
+        case SimdLevel::Sse2: return wide ? HueRow16Sse2 : HueRow8Sse2;
+        case SimdLevel::Scalar: break;
+    }
+#endif
+    (void)level, (void)wide;
+    return nullptr;
+}
+
+template <bool Wide>
+int Run(const KernelLayout& layout, void* argument, int) {
     if (argument == nullptr) return 0;
     const HueSaturationParams& p = *static_cast<const HueSaturationParams*>(argument);
-    const KernelLayout layout =
-        MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride);
     if (layout.Empty()) return 1;
+    const int dstBytesPerPixel = layout.dstBytesPerPixel, srcBytesPerPixel = layout.srcBytesPerPixel;
     const HueTransform transform = MakeTransform(p);
-    const int shift = transform.shift;
-    const SimdLevel level = dstBytesPerPixel == srcBytesPerPixel ? ActiveSimdLevel() : SimdLevel::Scalar;
+    const HueRow vector = dstBytesPerPixel == srcBytesPerPixel ? VectorRow(ActiveSimdLevel(), Wide) : nullptr;
     const int width = layout.Width();
-    for (int y = srcRect.top; y < srcRect.bottom; ++y) {
+    for (int y = layout.rect.top; y < layout.rect.bottom; ++y) {
         const uint8_t* s = layout.SrcRow(y);
         uint8_t* d = layout.DstRow(y);
-        int done = 0;
-        if (wide) {
-#if KVX_SIMD_X86
-            if (level == SimdLevel::Avx2) done = HueRow16Avx2(d, s, width, srcBytesPerPixel, transform);
-            else if (level == SimdLevel::Ssse3) done = HueRow16Ssse3(d, s, width, srcBytesPerPixel, transform);
-            else if (level == SimdLevel::Sse2) done = HueRow16Sse2(d, s, width, srcBytesPerPixel, transform);
-#endif
+        const int done = vector != nullptr ? vector(d, s, width, srcBytesPerPixel, transform) : 0;
+        if (Wide) {
             Row16(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, width - done, dstBytesPerPixel,
-                  srcBytesPerPixel, shift, transform);
-            continue;
+                  srcBytesPerPixel, transform.shift, transform);
+        } else {
+            Row8(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, width - done, dstBytesPerPixel,
+                 srcBytesPerPixel, transform);
         }
-#if KVX_SIMD_X86
-        if (level == SimdLevel::Avx2) done = HueRow8Avx2(d, s, width, srcBytesPerPixel, transform);
-        else if (level == SimdLevel::Ssse3) done = HueRow8Ssse3(d, s, width, srcBytesPerPixel, transform);
-        else if (level == SimdLevel::Sse2) done = HueRow8Sse2(d, s, width, srcBytesPerPixel, transform);
-#endif
-        Row8(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, width - done, dstBytesPerPixel,
-             srcBytesPerPixel, transform);
     }
-    (void)level;
     return 1;
 }
 
 }  // namespace
 
-int HueSaturation24(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument,
-               false);
-}
-
-int HueSaturation32(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument,
-               false);
-}
-
-int HueSaturation48(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument,
-               true);
-}
-
-int HueSaturation64(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument,
-               true);
-}
-
-const PixelKernel kHueSaturationKernels[6] = {nullptr,         nullptr,         HueSaturation24,
-                                              HueSaturation32, HueSaturation48, HueSaturation64};
+// The monochrome modes have no hue.
+const ModeKernels kHueSaturationKernels =
+    ByColourMode(nullptr, nullptr, AdaptKernel<Run<false>>, AdaptKernel<Run<true>>);
 
 }  // namespace kvx

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
+#include "imaging/mode_kernels.h"
 
 namespace kvx {
 
@@ -17,18 +17,8 @@ struct HueSaturationParams {
     int32_t bitDepth;    // significant bits of 16-bit words (12)
 };
 
-// Colour mode 2 (B, G, R bytes) and 3 (B, G, R, 0: the fourth byte is written 0).
-int HueSaturation24(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int HueSaturation32(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-// Colour mode 4 (B, G, R words) and 5 (B, G, R, 0 words: the fourth word is written 0).
-int HueSaturation48(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int HueSaturation64(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-
-// Indexed by colour mode 0..5; null for the monochrome modes 0 and 1.
-extern const PixelKernel kHueSaturationKernels[6];
+// Indexed by colour mode 0..5; null for the monochrome modes 0 and 1. Modes
+// 3 and 5 write the fourth byte or word 0.
+extern const ModeKernels kHueSaturationKernels;
 
 }  // namespace kvx

@@ -8,9 +8,7 @@
 namespace kvx {
 namespace {
 
-KVX_TARGET_SSE2 inline __m128i Select(__m128i mask, __m128i yes, __m128i no) {
-    return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
-}
+#include "imaging/color/hue_lanes_sse2.h"
 
 // Eight pixels as 16-bit lanes of B, G and R, from two vectors of 4-byte
 // pixels (B, G, R, x).
@@ -43,26 +41,13 @@ struct LaneConstants {
 // sequence of operations as TransformPixel, with the branches as selects.
 KVX_TARGET_SSE2 inline void TransformLanes(__m128i B, __m128i G, __m128i R, const HueTransform& t,
                                            const LaneConstants& constants, __m128i* outB, __m128i* outG, __m128i* outR) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i one = _mm_set1_epi16(1), three = _mm_set1_epi16(3), five = _mm_set1_epi16(5);
+    const __m128i five = _mm_set1_epi16(5);
     const __m128i v254 = _mm_set1_epi16(254), v255 = _mm_set1_epi16(255), v6 = _mm_set1_epi16(6);
     const __m128i v511 = _mm_set1_epi16(511), round8 = _mm_set1_epi16(128);
     const __m128i step = constants.step, sector = constants.sector;
-    const __m128i rBelowG = _mm_cmpgt_epi16(G, R);
-    __m128i mx = _mm_max_epi16(R, G);
-    const __m128i candidateMin = _mm_min_epi16(R, G);
-    __m128i diff = Select(rBelowG, _mm_sub_epi16(B, R), _mm_sub_epi16(G, B));
-    __m128i sec = Select(rBelowG, three, one);
-    const __m128i bAbove = _mm_cmpgt_epi16(B, mx);
-    mx = _mm_max_epi16(mx, B);
-    diff = Select(bAbove, _mm_sub_epi16(R, G), diff);
-    sec = Select(bAbove, five, sec);
-    const __m128i mn = _mm_min_epi16(candidateMin, B);
-    const __m128i c = _mm_sub_epi16(mx, mn);
-    const __m128i sum = _mm_add_epi16(mx, mn);
-    const __m128i negative = _mm_cmpgt_epi16(zero, diff);
-    sec = _mm_add_epi16(sec, negative);
-    diff = _mm_add_epi16(diff, _mm_and_si128(negative, c));
+    const HueLanes h = SectorOfLanes(B, G, R);
+    __m128i diff = h.diff, sec = h.sector;
+    const __m128i c = h.chroma, sum = h.sum;
 
     int k[8];
     k[0] = _mm_extract_epi16(c, 0);
@@ -187,18 +172,7 @@ KVX_TARGET_SSE2 int HueRow16Sse2(uint8_t* d, const uint8_t* s, int width, int bp
         const uint8_t* p = s + bpp * x;
         __m128i B, G, R;
         if (bpp == 8) {
-            // Four pixels per pair of vectors: interleave twice to gather
-            // each channel (B0 B1 B2 B3 | G0 .., then R0 .. | 0 ..).
-            const __m128i* v = reinterpret_cast<const __m128i*>(p);
-            const __m128i a0 = _mm_loadu_si128(v), a1 = _mm_loadu_si128(v + 1);
-            const __m128i a2 = _mm_loadu_si128(v + 2), a3 = _mm_loadu_si128(v + 3);
-            const __m128i b0 = _mm_unpacklo_epi16(a0, a1), b1 = _mm_unpackhi_epi16(a0, a1);
-            const __m128i b2 = _mm_unpacklo_epi16(a2, a3), b3 = _mm_unpackhi_epi16(a2, a3);
-            const __m128i bg01 = _mm_unpacklo_epi16(b0, b1), ra01 = _mm_unpackhi_epi16(b0, b1);
-            const __m128i bg23 = _mm_unpacklo_epi16(b2, b3), ra23 = _mm_unpackhi_epi16(b2, b3);
-            B = _mm_unpacklo_epi64(bg01, bg23);
-            G = _mm_unpackhi_epi64(bg01, bg23);
-            R = _mm_unpacklo_epi64(ra01, ra23);
+            GatherWordQuads(p, &B, &G, &R);
         } else {
             B = _mm_setr_epi16(Load16(p), Load16(p + 6), Load16(p + 12), Load16(p + 18), Load16(p + 24),
                                Load16(p + 30), Load16(p + 36), Load16(p + 42));
@@ -218,14 +192,7 @@ KVX_TARGET_SSE2 int HueRow16Sse2(uint8_t* d, const uint8_t* s, int width, int bp
         outR = _mm_slli_epi16(outR, 4);
         uint8_t* q = d + bpp * x;
         if (bpp == 8) {
-            // Back to B G R 0 per pixel: the interleaving in reverse.
-            const __m128i bg0 = _mm_unpacklo_epi16(outB, outG), bg1 = _mm_unpackhi_epi16(outB, outG);
-            const __m128i r0 = _mm_unpacklo_epi16(outR, _mm_setzero_si128()), r1 = _mm_unpackhi_epi16(outR, _mm_setzero_si128());
-            __m128i* w = reinterpret_cast<__m128i*>(q);
-            _mm_storeu_si128(w, _mm_unpacklo_epi32(bg0, r0));
-            _mm_storeu_si128(w + 1, _mm_unpackhi_epi32(bg0, r0));
-            _mm_storeu_si128(w + 2, _mm_unpacklo_epi32(bg1, r1));
-            _mm_storeu_si128(w + 3, _mm_unpackhi_epi32(bg1, r1));
+            ScatterWordQuads(q, outB, outG, outR);
         } else {
             alignas(16) uint16_t b[8], g[8], r[8];
             _mm_store_si128(reinterpret_cast<__m128i*>(b), outB);

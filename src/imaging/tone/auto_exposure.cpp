@@ -45,21 +45,24 @@ KernelRect ToMemoryRows(const DrawingRect& rect, int height) {
     return KernelRect{rect.left, height - rect.bottom, rect.right, height - rect.top};
 }
 
-int RegionMean8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                int srcBytesPerPixel, int dstStride, int srcStride, void*, int) {
-    return Mean(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                [](const uint8_t* p) { return static_cast<int>(*p); });
+namespace {
+
+int Mean8(const KernelLayout& layout, void*, int) {
+    return Mean(layout, [](const uint8_t* p) { return static_cast<int>(*p); });
 }
 
-int RegionMean16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                 int srcBytesPerPixel, int dstStride, int srcStride, void*, int extra) {
+int Mean16(const KernelLayout& layout, void*, int extra) {
     // Samples carry `extra` significant bits (12 from this camera): scale
     // them down to 8, saturating anything beyond the depth, so that a bright
     // frame never reads as a dark one.
     const int shift = ClampBitDepth(extra > 0 ? extra : 12) - 8;
-    return Mean(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                [shift](const uint8_t* p) { return std::min(LoadWord(p) >> shift, 255); });
+    return Mean(layout, [shift](const uint8_t* p) { return std::min(LoadWord(p) >> shift, 255); });
 }
+
+}  // namespace
+
+constexpr PixelKernel RegionMean8 = AdaptKernel<Mean8>;
+constexpr PixelKernel RegionMean16 = AdaptKernel<Mean16>;
 
 double AutoExposureFactor(const std::array<int, kAutoExposureRegionCount>& means) {
     double k = 1.0;

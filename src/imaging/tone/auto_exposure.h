@@ -16,7 +16,7 @@
 #include <array>
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
+#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
@@ -34,6 +34,12 @@ constexpr int kAutoExposureRegionCount = 5;
 // Automatic exposure modes (Kolvex_SetAutoIris).
 enum AutoExposureMode { kAutoExposureOff = 0, kAutoExposureByTime = 1, kAutoExposureByGain = 2 };
 
+// The mode a stored control value selects; a value of no mode is off.
+inline AutoExposureMode AutoExposureModeOf(int value) {
+    return value == kAutoExposureByTime || value == kAutoExposureByGain ? static_cast<AutoExposureMode>(value)
+                                                                        : kAutoExposureOff;
+}
+
 std::array<DrawingRect, kAutoExposureRegionCount> AutoExposureRegions(int width, int height);
 
 // The same rectangle in memory rows, for callers that run a kernel directly.
@@ -42,10 +48,8 @@ KernelRect ToMemoryRows(const DrawingRect& rect, int height);
 // Measuring kernels: the mean of srcRect on an 8-bit scale (returned; dst is
 // not touched). RegionMean16 scales samples of `extra` significant bits
 // (0 means 12) down to 8 bits.
-int RegionMean8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int RegionMean16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                 int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel RegionMean8;
+extern const PixelKernel RegionMean16;
 
 // The correction factor from the five means, accumulated in region order.
 double AutoExposureFactor(const std::array<int, kAutoExposureRegionCount>& means);

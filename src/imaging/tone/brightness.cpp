@@ -10,8 +10,6 @@ int Scale(int sample, float factor, int maxValue) {
     return TruncToRange(product, maxValue);
 }
 
-const ToneParams& Params(void* argument) { return *static_cast<const ToneParams*>(argument); }
-
 void Build8(ToneTable& table, int brightness, int) {
     const float factor = BrightnessFactor(brightness);
     for (int i = 0; i < 256; ++i) table.bytes[i] = static_cast<uint8_t>(Scale(i, factor, 255));
@@ -27,23 +25,6 @@ void Build16(ToneTable& table, int brightness, int bitDepth) {
     for (int i = 0; i < 65536; ++i) table.words[i] = static_cast<uint16_t>(Scale(i, table.factor, table.maxValue));
 }
 
-int Run8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-         int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int channels) {
-    if (argument == nullptr) return 0;
-    ApplyLookup8(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                 channels, *CachedToneTable(ToneCurve::kBrightness8, Params(argument).value, 8, Build8));
-    return 1;
-}
-
-int Run16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-          int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int channels) {
-    if (argument == nullptr) return 0;
-    const ToneParams& p = Params(argument);
-    ApplyLookup16(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                  channels, *CachedToneTable(ToneCurve::kBrightness16, p.value, ClampBitDepth(p.bitDepth), Build16));
-    return 1;
-}
-
 }  // namespace
 
 float BrightnessFactor(int brightness) {
@@ -51,27 +32,7 @@ float BrightnessFactor(int brightness) {
     return 1.0f + static_cast<float>(brightness) * (10.0f / 255.0f);
 }
 
-int BrightnessGray8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run8(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1);
-}
-
-int BrightnessGray16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                     int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run16(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1);
-}
-
-int BrightnessColor8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                     int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run8(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3);
-}
-
-int BrightnessColor16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY,
-                      int dstBytesPerPixel, int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run16(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3);
-}
-
-const PixelKernel kBrightnessKernels[6] = {BrightnessGray8,  BrightnessGray16,  BrightnessColor8,
-                                           BrightnessColor8, BrightnessColor16, BrightnessColor16};
+const ModeKernels kBrightnessKernels = LookupKernels<ToneCurve::kBrightness8, Build8, ToneCurve::kBrightness8, Build8,
+                                                     ToneCurve::kBrightness16, Build16>();
 
 }  // namespace kvx

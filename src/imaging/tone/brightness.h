@@ -5,26 +5,15 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
+#include "imaging/mode_kernels.h"
 #include "imaging/tone/tone_params.h"
 
 namespace kvx {
 
 float BrightnessFactor(int brightness);
 
-int BrightnessGray8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int BrightnessGray16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY,
-                     int dstBytesPerPixel, int srcBytesPerPixel, int dstStride, int srcStride, void* argument,
-                     int extra);
-int BrightnessColor8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY,
-                     int dstBytesPerPixel, int srcBytesPerPixel, int dstStride, int srcStride, void* argument,
-                     int extra);
-int BrightnessColor16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY,
-                      int dstBytesPerPixel, int srcBytesPerPixel, int dstStride, int srcStride, void* argument,
-                      int extra);
 
 // Indexed by colour mode 0..5.
-extern const PixelKernel kBrightnessKernels[6];
+extern const ModeKernels kBrightnessKernels;
 
 }  // namespace kvx

@@ -27,48 +27,9 @@ void Build16(ToneTable& table, int contrast, int bitDepth) {
     for (int i = size; i < 65536; ++i) table.words[i] = static_cast<uint16_t>(size - 1);
 }
 
-const ToneParams& Params(void* argument) { return *static_cast<const ToneParams*>(argument); }
-
-int Run8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-         int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int channels) {
-    if (argument == nullptr) return 0;
-    ApplyLookup8(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                 channels, *CachedToneTable(ToneCurve::kContrast8, Params(argument).value, 8, Build8));
-    return 1;
-}
-
-int Run16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-          int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int channels) {
-    if (argument == nullptr) return 0;
-    const ToneParams& p = Params(argument);
-    ApplyLookup16(MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-                  channels, *CachedToneTable(ToneCurve::kContrast16, p.value, ClampBitDepth(p.bitDepth), Build16));
-    return 1;
-}
-
 }  // namespace
 
-int ContrastGray8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                  int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run8(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1);
-}
-
-int ContrastGray16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                   int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run16(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1);
-}
-
-int ContrastColor8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                   int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run8(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3);
-}
-
-int ContrastColor16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run16(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3);
-}
-
-const PixelKernel kContrastKernels[6] = {ContrastGray8,  ContrastGray16,  ContrastColor8,
-                                         ContrastColor8, ContrastColor16, ContrastColor16};
+const ModeKernels kContrastKernels =
+    LookupKernels<ToneCurve::kContrast8, Build8, ToneCurve::kContrast8, Build8, ToneCurve::kContrast16, Build16>();
 
 }  // namespace kvx

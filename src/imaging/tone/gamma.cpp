@@ -31,51 +31,11 @@ void Build16(ToneTable& t, int gamma, int bitDepth) {
     for (int i = size; i < 65536; ++i) t.words[i] = t.words[size - 1];
 }
 
-const ToneParams& Params(void* argument) { return *static_cast<const ToneParams*>(argument); }
-
-int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-        int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int channels, ToneCurve curve) {
-    if (argument == nullptr) return 0;
-    const ToneParams& p = Params(argument);
-    const KernelLayout layout =
-        MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride);
-    if (curve == ToneCurve::kGamma16) {
-        ApplyLookup16(layout, channels, *CachedToneTable(curve, p.value, ClampBitDepth(p.bitDepth), Build16));
-    } else {
-        ApplyLookup8(layout, channels,
-                     *CachedToneTable(curve, p.value, 8, curve == ToneCurve::kGammaGray8 ? BuildGray8 : BuildColor8));
-    }
-    return 1;
-}
-
 }  // namespace
 
 double GammaExponent(int gamma) { return gamma > 100 ? (gamma - 100) / 10.0 + 1.0 : gamma / 100.0; }
 
-int GammaGray8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-               int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1,
-               ToneCurve::kGammaGray8);
-}
-
-int GammaGray16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1,
-               ToneCurve::kGamma16);
-}
-
-int GammaColor8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3,
-               ToneCurve::kGammaColor8);
-}
-
-int GammaColor16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                 int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3,
-               ToneCurve::kGamma16);
-}
-
-const PixelKernel kGammaKernels[6] = {GammaGray8, GammaGray16, GammaColor8, GammaColor8, GammaColor16, GammaColor16};
+const ModeKernels kGammaKernels = LookupKernels<ToneCurve::kGammaGray8, BuildGray8, ToneCurve::kGammaColor8, BuildColor8,
+                                                ToneCurve::kGamma16, Build16>();
 
 }  // namespace kvx

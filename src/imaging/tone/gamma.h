@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
+#include "imaging/mode_kernels.h"
 #include "imaging/tone/tone_params.h"
 
 namespace kvx {
@@ -12,20 +12,7 @@ namespace kvx {
 // Exponent for a gamma control value: g / 100 up to 100, then (g - 100) / 10 + 1.
 double GammaExponent(int gamma);
 
-// Colour mode 0: 8-bit gray.
-int GammaGray8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-               int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-// Colour mode 1: 16-bit gray.
-int GammaGray16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-// Colour modes 2 and 3: B, G, R bytes, 3 or 4 bytes per pixel (a fourth byte is left alone).
-int GammaColor8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-// Colour modes 4 and 5: B, G, R 16-bit words, 6 or 8 bytes per pixel.
-int GammaColor16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                 int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-
-// Indexed by colour mode 0..5.
-extern const PixelKernel kGammaKernels[6];
+// Indexed by colour mode 0..5. A fourth byte or word is left alone.
+extern const ModeKernels kGammaKernels;
 
 }  // namespace kvx

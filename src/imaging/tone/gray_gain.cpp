@@ -77,14 +77,6 @@ void AccumulateBalance(const KernelLayout& layout, const GrayGainParams& p, int 
     }
 }
 
-template <int kBytes>
-int MeasureBalance(const KernelLayout& layout, GrayGainParams& p, int saturation) {
-    if (layout.Empty()) return 0;
-    GrayBalanceSums sums;
-    AccumulateBalance<kBytes>(layout, p, saturation, sums);
-    return FinishGrayBalance(sums, p);
-}
-
 }  // namespace
 
 bool GrayGainsActive(const GrayGainParams& p) {
@@ -108,62 +100,69 @@ void GrayGainRow16Scalar(uint8_t* d, const uint8_t* s, int width, int dstStep, i
     }
 }
 
-int GrayGain8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-              int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+namespace {
+
+// The widest rows a vector path does at this level; 0 where none applies.
+template <int kBytes>
+int VectorGainRow(SimdLevel level, uint8_t* d, const uint8_t* s, int width, const GainRow& rule, int maxValue) {
+#if KVX_SIMD_X86
+    const bool sse2 = level == SimdLevel::Sse2 || level == SimdLevel::Ssse3;
+    if constexpr (kBytes == 1) {
+        if (level == SimdLevel::Avx2) return GrayGainRow8Avx2(d, s, width, rule);
+        if (sse2) return GrayGainRow8Sse2(d, s, width, rule);
+    } else {
+        if (level == SimdLevel::Avx2) return GrayGainRow16Avx2(d, s, width, rule, maxValue);
+        if (sse2) return GrayGainRow16Sse2(d, s, width, rule, maxValue);
+    }
+#endif
+    (void)level, (void)d, (void)s, (void)width, (void)rule, (void)maxValue;
+    return 0;
+}
+
+template <int kBytes>
+int ApplyGains(const KernelLayout& layout, void* argument, int) {
     if (argument == nullptr) return 0;
     const GrayGainParams& p = *static_cast<const GrayGainParams*>(argument);
-    const KernelLayout layout =
-        MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride);
     if (layout.Empty()) return 1;
-    const bool packed = dstBytesPerPixel == 1 && srcBytesPerPixel == 1 && FitsSixteenBitLanes(p);
+    const int maxValue = kBytes == 1 ? 255 : MaxValue16(p.bitDepth);
+    const int dstStep = layout.dstBytesPerPixel, srcStep = layout.srcBytesPerPixel, width = layout.Width();
+    const bool packed = dstStep == kBytes && srcStep == kBytes && FitsSixteenBitLanes(p);
     const SimdLevel level = packed ? ActiveSimdLevel() : SimdLevel::Scalar;
-    for (int y = srcRect.top; y < srcRect.bottom; ++y) {
-        const GainRow rule = RowRule(p, y, srcRect.left);
+    for (int y = layout.rect.top; y < layout.rect.bottom; ++y) {
+        const GainRow rule = RowRule(p, y, layout.rect.left);
         uint8_t* d = layout.DstRow(y);
         const uint8_t* s = layout.SrcRow(y);
-        int done = 0;
-#if KVX_SIMD_X86
-        if (level == SimdLevel::Avx2) done = GrayGainRow8Avx2(d, s, layout.Width(), rule);
-        else if ((level == SimdLevel::Sse2 || level == SimdLevel::Ssse3)) done = GrayGainRow8Sse2(d, s, layout.Width(), rule);
-#endif
         // The vector body handles an even count of pixels, so the tail keeps the column parity.
-        GrayGainRow8Scalar(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, layout.Width() - done,
-                           dstBytesPerPixel, srcBytesPerPixel, rule);
+        const int done = VectorGainRow<kBytes>(level, d, s, width, rule, maxValue);
+        if constexpr (kBytes == 1) {
+            GrayGainRow8Scalar(d + done * dstStep, s + done * srcStep, width - done, dstStep, srcStep, rule);
+        } else {
+            GrayGainRow16Scalar(d + done * dstStep, s + done * srcStep, width - done, dstStep, srcStep, rule, maxValue);
+        }
     }
-    (void)level;
     return 1;
 }
 
-int GrayGain16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-               int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
+template <int kBytes>
+int MeasureBalance(const KernelLayout& layout, void* argument, int) {
     if (argument == nullptr) return 0;
-    const GrayGainParams& p = *static_cast<const GrayGainParams*>(argument);
-    const KernelLayout layout =
-        MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride);
-    if (layout.Empty()) return 1;
-    const int maxValue = MaxValue16(p.bitDepth);
-    const bool packed = dstBytesPerPixel == 2 && srcBytesPerPixel == 2 && FitsSixteenBitLanes(p);
-    const SimdLevel level = packed ? ActiveSimdLevel() : SimdLevel::Scalar;
-    for (int y = srcRect.top; y < srcRect.bottom; ++y) {
-        const GainRow rule = RowRule(p, y, srcRect.left);
-        uint8_t* d = layout.DstRow(y);
-        const uint8_t* s = layout.SrcRow(y);
-        int done = 0;
-#if KVX_SIMD_X86
-        if (level == SimdLevel::Avx2) done = GrayGainRow16Avx2(d, s, layout.Width(), rule, maxValue);
-        else if ((level == SimdLevel::Sse2 || level == SimdLevel::Ssse3)) done = GrayGainRow16Sse2(d, s, layout.Width(), rule, maxValue);
-#endif
-        GrayGainRow16Scalar(d + done * dstBytesPerPixel, s + done * srcBytesPerPixel, layout.Width() - done,
-                            dstBytesPerPixel, srcBytesPerPixel, rule, maxValue);
-    }
-    (void)level;
-    return 1;
+    GrayGainParams& p = *static_cast<GrayGainParams*>(argument);
+    if (layout.Empty()) return 0;
+    GrayBalanceSums sums;
+    AccumulateBalance<kBytes>(layout, p, kBytes == 1 ? 255 : MaxValue16(p.bitDepth), sums);
+    return FinishGrayBalance(sums, p);
 }
+
+}  // namespace
+
+constexpr PixelKernel GrayGain8 = AdaptKernel<ApplyGains<1>>;
+constexpr PixelKernel GrayGain16 = AdaptKernel<ApplyGains<2>>;
+constexpr PixelKernel GrayBalance8 = AdaptKernel<MeasureBalance<1>>;
+constexpr PixelKernel GrayBalance16 = AdaptKernel<MeasureBalance<2>>;
 
 void AccumulateGrayBalance(const uint8_t* src, KernelRect srcRect, int srcBytesPerPixel, int srcStride, bool words,
                            const GrayGainParams& params, GrayBalanceSums& sums) {
-    const KernelLayout layout =
-        MakeLayout(nullptr, src, srcRect, 0, 0, srcBytesPerPixel, srcBytesPerPixel, srcStride, srcStride);
+    const KernelLayout layout{nullptr, src, srcRect, 0, 0, srcBytesPerPixel, srcBytesPerPixel, srcStride, srcStride};
     if (words) AccumulateBalance<2>(layout, params, MaxValue16(params.bitDepth), sums);
     else AccumulateBalance<1>(layout, params, 255, sums);
 }
@@ -183,23 +182,6 @@ int FinishGrayBalance(const GrayBalanceSums& sums, GrayGainParams& p) {
     p.gainB = gainFor(mean[kB]);
     p.gainG2 = gainFor(mean[kG2]);
     return 1;
-}
-
-int GrayBalance8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                 int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    if (argument == nullptr) return 0;
-    return MeasureBalance<1>(
-        MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride),
-        *static_cast<GrayGainParams*>(argument), 255);
-}
-
-int GrayBalance16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                  int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    if (argument == nullptr) return 0;
-    GrayGainParams& p = *static_cast<GrayGainParams*>(argument);
-    return MeasureBalance<2>(
-        MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride), p,
-        MaxValue16(p.bitDepth));
 }
 
 }  // namespace kvx

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "imaging/pixel_kernel.h"
+#include "pixels/pixel_kernel.h"
 
 namespace kvx {
 
@@ -35,10 +35,8 @@ bool GrayGainsActive(const GrayGainParams& params);
 
 // out = offset + gain * in / 128, clipped to the depth's range. `argument`
 // is a GrayGainParams. In place on the raw bitmap (mode 0: 8-bit, mode 1: 16-bit).
-int GrayGain8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-              int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int GrayGain16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-               int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel GrayGain8;
+extern const PixelKernel GrayGain16;
 
 // Measures the four site means over srcRect (samples of 0 or the saturation
 // value left out) and writes the gains that bring every site to the
@@ -61,9 +59,7 @@ void AccumulateGrayBalance(const uint8_t* src, KernelRect srcRect, int srcBytesP
                            const GrayGainParams& params, GrayBalanceSums& sums);
 int FinishGrayBalance(const GrayBalanceSums& sums, GrayGainParams& params);
 
-int GrayBalance8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                 int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
-int GrayBalance16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                  int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int extra);
+extern const PixelKernel GrayBalance8;
+extern const PixelKernel GrayBalance16;
 
 }  // namespace kvx

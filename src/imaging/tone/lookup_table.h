@@ -9,7 +9,9 @@
 #include <memory>
 #include <vector>
 
+#include "imaging/mode_kernels.h"
 #include "imaging/tone/kernel_rows.h"
+#include "imaging/tone/tone_params.h"
 
 namespace kvx {
 
@@ -63,5 +65,33 @@ std::shared_ptr<const ToneTable> CachedToneTable(ToneCurve curve, int value, int
 void ApplyLookup8(const KernelLayout& layout, int channels, const ToneTable& table);
 // 16-bit samples: `channels` is 1 or 3 (B, G, R of 6- or 8-byte pixels).
 void ApplyLookup16(const KernelLayout& layout, int channels, const ToneTable& table);
+
+constexpr bool WordCurve(ToneCurve curve) {
+    return curve == ToneCurve::kGamma16 || curve == ToneCurve::kContrast16 || curve == ToneCurve::kBrightness16 ||
+           curve == ToneCurve::kChain16;
+}
+
+// The kernel of a curve: every sample looked up in the table that `build`
+// makes for the ToneParams in `argument` (0 without one). `Channels` is 1
+// (gray) or 3 (B, G, R).
+template <ToneCurve Curve, ToneTableBuilder Build, int Channels>
+int LookupBody(const KernelLayout& layout, void* argument, int) {
+    if (argument == nullptr) return 0;
+    const ToneParams& p = *static_cast<const ToneParams*>(argument);
+    if constexpr (WordCurve(Curve)) {
+        ApplyLookup16(layout, Channels, *CachedToneTable(Curve, p.value, ClampBitDepth(p.bitDepth), Build));
+    } else {
+        ApplyLookup8(layout, Channels, *CachedToneTable(Curve, p.value, 8, Build));
+    }
+    return 1;
+}
+
+// A curve's kernels by colour mode. 8-bit gray may have a table of its own.
+template <ToneCurve Gray8, ToneTableBuilder BuildGray8, ToneCurve Colour8, ToneTableBuilder BuildColour8,
+          ToneCurve Words, ToneTableBuilder BuildWords>
+constexpr ModeKernels LookupKernels() {
+    return ByColourMode(AdaptKernel<LookupBody<Gray8, BuildGray8, 1>>, AdaptKernel<LookupBody<Words, BuildWords, 1>>,
+                        AdaptKernel<LookupBody<Colour8, BuildColour8, 3>>, AdaptKernel<LookupBody<Words, BuildWords, 3>>);
+}
 
 }  // namespace kvx

@@ -36,12 +36,12 @@ void SharpenRow(uint8_t* d, const uint8_t* const rows[4], int width, int dstStep
     }
 }
 
-int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-        int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int channels, bool wide) {
+template <int channels, bool wide>
+int Run(const KernelLayout& layout, void* argument, int) {
     if (argument == nullptr) return 0;
     const ToneParams& p = *static_cast<const ToneParams*>(argument);
-    const KernelLayout layout =
-        MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride);
+    const KernelRect srcRect = layout.rect;
+    const int dstBytesPerPixel = layout.dstBytesPerPixel, srcBytesPerPixel = layout.srcBytesPerPixel;
     if (layout.Empty() || layout.Width() < 5 || layout.Height() < 5) return 1;
     // Far beyond the control's 0..30, only to keep the products defined.
     const int strength = std::clamp(p.value, -1000, 1000);
@@ -92,31 +92,7 @@ void SharpenRow16Scalar(uint8_t* d, const uint8_t* const rows[4], int width, int
     SharpenRow<2>(d, rows, width, dstStep, srcStep, channels, strength, maxValue);
 }
 
-int SharpnessGray8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                   int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1,
-               false);
-}
-
-int SharpnessGray16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 1,
-               true);
-}
-
-int SharpnessColor8(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                    int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3,
-               false);
-}
-
-int SharpnessColor16(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-                     int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument, 3,
-               true);
-}
-
-const PixelKernel kSharpnessKernels[6] = {SharpnessGray8,  SharpnessGray16,  SharpnessColor8,
-                                          SharpnessColor8, SharpnessColor16, SharpnessColor16};
+const ModeKernels kSharpnessKernels = ByColourMode(AdaptKernel<Run<1, false>>, AdaptKernel<Run<1, true>>,
+                                                   AdaptKernel<Run<3, false>>, AdaptKernel<Run<3, true>>);
 
 }  // namespace kvx

@@ -35,7 +35,7 @@ void RunChain(const PixelKernel* kernels[3], int mode, const ToneChainParams& p,
     }
 }
 
-const PixelKernel* kChainKernels[3] = {kGammaKernels, kContrastKernels, kBrightnessKernels};
+const PixelKernel* kChainKernels[3] = {kGammaKernels.data(), kContrastKernels.data(), kBrightnessKernels.data()};
 
 // 8-bit: the kernels of mode 0 (gray) or mode 2 (colour, whose gamma keeps
 // its exponent off 0) on a ramp of every byte.
@@ -65,13 +65,11 @@ void Build16(ToneTable& table, int value, int bitDepth) {
     for (int i = 0; i < 65536; ++i) table.words[i] = static_cast<uint16_t>(ramp[2 * i] | ramp[2 * i + 1] << 8);
 }
 
-int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-        int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int mode) {
+template <int mode>
+int Chain(const KernelLayout& layout, void* argument, int) {
     if (argument == nullptr) return 0;
     const ToneChainParams& p = *static_cast<const ToneChainParams*>(argument);
     if (!ToneChainFits(p)) return 0;
-    const KernelLayout layout =
-        MakeLayout(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride);
     const int channels = mode <= 1 ? 1 : 3;
     if (mode == 1 || mode >= 4) {
         const int depth = ClampBitDepth(p.bitDepth);
@@ -84,13 +82,6 @@ int Run(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY
     return 1;
 }
 
-template <int Mode>
-int Chain(uint8_t* dst, const uint8_t* src, KernelRect srcRect, int dstX, int dstY, int dstBytesPerPixel,
-          int srcBytesPerPixel, int dstStride, int srcStride, void* argument, int) {
-    return Run(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride, argument,
-               Mode);
-}
-
 }  // namespace
 
 bool ToneChainFits(const ToneChainParams& p) {
@@ -98,6 +89,7 @@ bool ToneChainFits(const ToneChainParams& p) {
            p.brightness <= 255;
 }
 
-const PixelKernel kToneChainKernels[6] = {Chain<0>, Chain<1>, Chain<2>, Chain<3>, Chain<4>, Chain<5>};
+const PixelKernel kToneChainKernels[6] = {AdaptKernel<Chain<0>>, AdaptKernel<Chain<1>>, AdaptKernel<Chain<2>>,
+                                          AdaptKernel<Chain<3>>, AdaptKernel<Chain<4>>, AdaptKernel<Chain<5>>};
 
 }  // namespace kvx
