@@ -9,6 +9,7 @@
 #include "camera/kolvex.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
 #include "display/frame_bitmap.h"
+#include "platform/atomic_word.h"
 #include "platform/clock.h"
 #include "platform/system_info.h"
 
@@ -412,10 +413,10 @@ int CKolvex::GetImage(void* buffer, int size, int bottomUp) {
 
 int CKolvex::SetWaitTime(int milliseconds) {
     if (milliseconds < 0) return 0;
-    __atomic_store_n(&waitTimeMs_, milliseconds, __ATOMIC_RELAXED);
+    platform::StoreRelaxed(&waitTimeMs_, milliseconds);
     return 1;
 }
 
-int CKolvex::GetWaitTime() const { return __atomic_load_n(&waitTimeMs_, __ATOMIC_RELAXED); }
+int CKolvex::GetWaitTime() const { return platform::LoadRelaxed(&waitTimeMs_); }
 
 }  // namespace kvx

@@ -8,6 +8,7 @@
 #include "camera/kolvex.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
 #include "display/frame_bitmap.h"
+#include "platform/atomic_word.h"
 #include "platform/clock.h"
 
 namespace kvx {
@@ -15,8 +16,6 @@ namespace kvx {
 namespace {
 
 constexpr int kBitsPerPixel[6] = {8, 16, 24, 32, 48, 64};
-
-int32_t LoadWord(const int32_t* word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
 
 bool SixteenBitMode(int mode) { return mode == 1 || mode == 4 || mode == 5; }
 
@@ -62,9 +61,9 @@ void CKolvex::Convert() {
     ConversionControls controls;
     controls.filter = filter_.data();
     controls.colorMode = activeMode_;
-    controls.mirrorVertical = LoadWord(&analog_[kMirrorV]) != 0;
-    controls.mirrorHorizontal = LoadWord(&analog_[kMirrorH]) != 0;
-    controls.autoExposure = LoadWord(&analog_[kAutoIris]);
+    controls.mirrorVertical = platform::LoadRelaxed(&analog_[kMirrorV]) != 0;
+    controls.mirrorHorizontal = platform::LoadRelaxed(&analog_[kMirrorH]) != 0;
+    controls.autoExposure = platform::LoadRelaxed(&analog_[kAutoIris]);
     ConversionBitmaps bitmaps;
     bitmaps.byMode = ModeBitmapSet();
     bitmaps.outputCopy = bitmaps_[kBitmapOutputCopy].get();

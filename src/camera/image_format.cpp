@@ -19,7 +19,7 @@ int CKolvex::SetColorMode(int bitsPerPixel) {
     for (int mode = 0; mode < 6; ++mode) {
         if (kBitsPerPixel[mode] != bitsPerPixel) continue;
         std::lock_guard<std::recursive_mutex> control(controlLock_);
-        __atomic_store_n(&colorMode_, mode, __ATOMIC_RELAXED);
+        platform::StoreRelaxed(&colorMode_, mode);
         return 1;
     }
     return RecordError(KOLVEX_ERR_ARGUMENT), 0;
@@ -33,7 +33,7 @@ int CKolvex::GetColorMode() const {
 int CKolvex::SetSubSample(int mode) {
     if (mode != 0 && mode != 1) return 0;
     std::lock_guard<std::recursive_mutex> control(controlLock_);
-    __atomic_store_n(&subSample_, mode, __ATOMIC_RELAXED);
+    platform::StoreRelaxed(&subSample_, mode);
     return 1;
 }
 

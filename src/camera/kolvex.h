@@ -18,6 +18,7 @@
 #include "device/shared_device_table.h"
 #include "display/preview_window.h"
 #include "imaging/filter_index.h"
+#include "platform/atomic_word.h"
 #include "platform/event.h"
 #include "platform/modal_dialog.h"
 #include "platform/window_message.h"
@@ -252,9 +253,9 @@ public:
     const CaptureGeometry& geometry() const { return geometry_; }
     const std::array<int32_t, kFilterBlockSize>& filter() const { return filter_; }
     const std::array<int32_t, kAnalogBlockSize>& analog() const { return analog_; }
-    int32_t colorMode() const { return __atomic_load_n(&colorMode_, __ATOMIC_RELAXED); }
-    int32_t subSample() const { return __atomic_load_n(&subSample_, __ATOMIC_RELAXED); }
-    int32_t waitTimeMs() const { return waitTimeMs_; }
+    int32_t colorMode() const { return platform::LoadRelaxed(&colorMode_); }
+    int32_t subSample() const { return platform::LoadRelaxed(&subSample_); }
+    int32_t waitTimeMs() const { return platform::LoadRelaxed(&waitTimeMs_); }
     int32_t clock() const { return clock_; }
     AcquisitionState acquisitionState() const { return state_.load(); }
     bool workerRunning() const { return worker_.joinable(); }
@@ -354,6 +355,9 @@ private:
     std::array<std::unique_ptr<FrameBitmap>, kBitmapCount> bitmaps_;
 
     CaptureGeometry geometry_;
+    // The setting blocks keep their stored layout of plain words; the worker
+    // reads them while the setters and dialogs write, so each word is read
+    // and written through platform::LoadRelaxed / StoreRelaxed.
     std::array<int32_t, kFilterBlockSize> filter_{};
     std::array<int32_t, kAnalogBlockSize> analog_{};
     ExposureConversion exposure_;
@@ -381,11 +385,13 @@ private:
     // The worker reads the state and its run flag without a lock.
     std::atomic<AcquisitionState> state_{AcquisitionState::Idle};
     // Changed by the format setters at any time and taken by Setup at the
-    // next start (accessed atomically); the running worker goes on with
-    // activeMode_.
+    // next start; the running worker goes on with activeMode_. Read and
+    // written only through platform::LoadRelaxed / StoreRelaxed once the
+    // object is initialised.
     int32_t colorMode_ = 0;
     int32_t subSample_ = 0;
-    int32_t waitTimeMs_ = 10;  // read by the worker: accessed atomically
+    // Read by the worker between polls: platform::LoadRelaxed / StoreRelaxed.
+    int32_t waitTimeMs_ = 10;
     int32_t clock_ = 0;
     std::atomic<int32_t> imageAvailable_{0};
     // The colour mode the bitmaps were last set up for; the worker, the
