@@ -10,16 +10,9 @@
 #include "display/frame_bitmap.h"
 #include "platform/atomic_word.h"
 #include "platform/clock.h"
+#include "pixels/color_mode.h"
 
 namespace kvx {
-
-namespace {
-
-constexpr int kBitsPerPixel[6] = {8, 16, 24, 32, 48, 64};
-
-bool SixteenBitMode(int mode) { return mode == 1 || mode == 4 || mode == 5; }
-
-}  // namespace
 
 ModeBitmaps CKolvex::ModeBitmapSet() const {
     return {bitmaps_[kBitmap8].get(),  bitmaps_[kBitmap16].get(), bitmaps_[kBitmap24].get(),
@@ -27,12 +20,12 @@ ModeBitmaps CKolvex::ModeBitmapSet() const {
 }
 
 FrameBitmap* CKolvex::RawBitmap() const {
-    if (activeMode_ < 0 || activeMode_ > 5) return nullptr;
-    return bitmaps_[SixteenBitMode(activeMode_) ? kBitmap16 : kBitmap8].get();
+    if (!IsColorMode(activeMode_)) return nullptr;
+    return bitmaps_[IsSixteenBitMode(activeMode_) ? kBitmap16 : kBitmap8].get();
 }
 
 FrameBitmap* CKolvex::OutputBitmap(int mode) const {
-    if (mode < 0 || mode > 5) return nullptr;
+    if (!IsColorMode(mode)) return nullptr;
     return bitmaps_[static_cast<size_t>(kBitmap8 + mode)].get();
 }
 
@@ -41,7 +34,7 @@ void CKolvex::FillFrameInfo(const FrameBitmap& raw, int frameRate) {
     frameInfo_->width = raw.width();
     frameInfo_->height = raw.height();
     frameInfo_->buffer = callbackBuffer_;
-    frameInfo_->bitsPerPixel = kBitsPerPixel[activeMode_];
+    frameInfo_->bitsPerPixel = ColorModeBitsPerPixel(activeMode_);
     frameInfo_->frameRate = frameRate;
 }
 
@@ -98,7 +91,7 @@ DeliveryResult CKolvex::DeliverFrame(const FrameDelivery& how) {
     FrameBitmap* raw = RawBitmap();
     const bool read = raw && !raw->empty() &&
                       (how.source == FrameSource::Ring ? device_->ReadFrame(raw->bits())
-                                                       : device_->CopySingleFrame(raw->bits())) == 0;
+                                                       : device_->CopySingleFrame(raw->bits())) == kDeviceOk;
     if (!read) {
         hold.unlock();
         PostFrameError(callbackWindow, KOLVEX_ERR_FRAME);

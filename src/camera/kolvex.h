@@ -50,9 +50,9 @@ enum AnalogIndex : int {
     kAnalogBlockSize = 9,
 };
 
-// The nine frame bitmaps: one per colour mode (the 8- and 16-bit ones are
-// also the raw bitmaps), the output copy that sharpening reads, the
-// window-sized display bitmap, and one more that only lives with the others.
+// The frame bitmaps: one per colour mode (the 8- and 16-bit ones are also
+// the raw bitmaps), the output copy that sharpening reads, and the
+// window-sized display bitmap.
 enum BitmapSlot : int {
     kBitmap8 = 0,
     kBitmap16,
@@ -62,7 +62,6 @@ enum BitmapSlot : int {
     kBitmap64,
     kBitmapOutputCopy,
     kBitmapDisplay,
-    kBitmapSpare,
     kBitmapCount,
 };
 
@@ -87,6 +86,10 @@ struct ExposureConversion {
 };
 
 enum class AcquisitionState : int32_t { Idle = 0, Preview = 1, Capture = 2, Trigger = 3 };
+
+// What the worker thread is asked to do; it looks between frames. Paused
+// polls without touching the device (a settings dialog has it).
+enum class WorkerRun : int32_t { Stop = 0, Run = 1, Paused = 2 };
 
 // What a frame is read from: the transfer ring (preview) or the single-frame
 // buffer (trigger, snapshot).
@@ -388,7 +391,7 @@ private:
     // next start; the running worker goes on with activeMode_. Read and
     // written only through platform::LoadRelaxed / StoreRelaxed once the
     // object is initialised.
-    int32_t colorMode_ = 0;
+    int32_t colorMode_ = kColorMode8;  // a ColorMode
     int32_t subSample_ = 0;
     // Read by the worker between polls: platform::LoadRelaxed / StoreRelaxed.
     int32_t waitTimeMs_ = 10;
@@ -410,10 +413,9 @@ private:
     std::unique_ptr<CameraRecordingSource> recordingSource_;
     std::unique_ptr<AviRecorder> recorder_;
 
-    // The worker: 0 stop, 1 run, 2 paused (polls without touching the
-    // device). Started and stopped by application threads under
+    // The worker: started and stopped by application threads under
     // controlLock_; the end event is the worker's last act.
-    std::atomic<int32_t> runFlag_{0};
+    std::atomic<WorkerRun> runFlag_{WorkerRun::Stop};
     std::thread worker_;
     std::thread::id workerId_;
     std::atomic<int64_t> workerFrames_{0};

@@ -25,7 +25,7 @@ int CKolvex::SetCameraDlg(WindowHandle owner) {
     // leaves the device alone.
     const AcquisitionState state = state_.load();
     if (state == AcquisitionState::Preview || state == AcquisitionState::Capture) StopPreview();
-    if (state == AcquisitionState::Trigger) runFlag_ = 2;
+    if (state == AcquisitionState::Trigger) runFlag_ = WorkerRun::Paused;
 
     settings::CameraSettingsDialog dialog(deviceNumber_);
     const int result = ShowDialog(owner, dialog.TemplateId(), dialog);
@@ -50,8 +50,8 @@ int CKolvex::SetCameraDlg(WindowHandle owner) {
     if (state == AcquisitionState::Preview) StartPreview();
     if (state == AcquisitionState::Capture) Capture();
     if (state == AcquisitionState::Trigger) {
-        int32_t paused = 2;
-        runFlag_.compare_exchange_strong(paused, 1);
+        WorkerRun paused = WorkerRun::Paused;
+        runFlag_.compare_exchange_strong(paused, WorkerRun::Run);
     }
     return result < 0 ? 0 : 1;
 }

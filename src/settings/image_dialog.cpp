@@ -1,6 +1,7 @@
 #include "settings/image_dialog.h"
 
 #include "platform/atomic_word.h"
+#include "pixels/color_mode.h"
 
 namespace kvx::settings {
 
@@ -40,9 +41,9 @@ bool IsRadio(int id, int first, int count) { return id >= first && id < first + 
 
 ImageDialogFlags ImageDialogFlagsFor(int colorMode) {
     ImageDialogFlags flags{};
-    if (colorMode == 0 || colorMode == 1) {
+    if (colorMode == kColorMode8 || colorMode == kColorMode16) {
         for (int f : {0, 1, 4, 8, kGrayTabFlag}) flags[static_cast<size_t>(f)] = 1;
-    } else if (colorMode >= 2 && colorMode <= 5) {
+    } else if (IsColorMode(colorMode)) {
         for (int f = 0; f <= 8; ++f) flags[static_cast<size_t>(f)] = 1;
         flags[kWhiteBalanceFlag] = 1;
     }
