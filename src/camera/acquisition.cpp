@@ -52,8 +52,6 @@ bool CKolvex::CreateModeBitmaps(int mode, int width, int height) {
     return bitmaps_[kBitmapOutputCopy]->CreateLike(OutputBitmap(mode)) == 1;
 }
 
-void CKolvex::RefreshRealExposureTime() { UpdateRealExposure(); }
-
 // The busy test and the claim are one step: two starts at the same moment,
 // in one process or two, never both get the device. The claim is held until
 // acquisition stops, and given back at once when the start fails.
@@ -121,7 +119,7 @@ int CKolvex::SetupClaimed() {
     device_->SetTriggerMode(0);
     device_->SetGain(analog_[kGlobalGain] & 0xFFFF);
     device_->SetExposureLines(analog_[kExposureLines] & 0xFFFF);
-    RefreshRealExposureTime();
+    UpdateRealExposure();
 
     int clientWidth = 0, clientHeight = 0;
     std::lock_guard<std::mutex> hold(frameLock_);

@@ -249,7 +249,7 @@ public:
     int SetImageDlg(WindowHandle owner);
     const DialogHooks& dialogHooks() const { return dialogHooks_; }
 
-    // --- state that tests and later stages read ----------------------------
+    // --- read-only views of the state ----------------------------------------
     WindowHandle applicationWindow() const { return applicationWindow_; }
     CKolvex410QFXZQPSdk* device() const { return device_.get(); }
     int deviceNumber() const { return deviceNumber_; }
@@ -302,7 +302,6 @@ private:
     int Setup();
     int SetupClaimed();
     bool CreateModeBitmaps(int mode, int width, int height);
-    void RefreshRealExposureTime();
     bool OpenPreviewIfWanted();
     void SetCallback(WindowHandle window, void* buffer, int size, int bottomUp);
     // Frame copy: 1, or 0 with frame error 5 posted to `callbackWindow`

@@ -63,13 +63,9 @@ public:
     CKVXSdkLib(const CKVXSdkLib&) = delete;
     CKVXSdkLib& operator=(const CKVXSdkLib&) = delete;
 
-    // --- virtual slots, in order ---
+    // --- what a model class may replace ---
     // Cuts the delivered region out of a transferred frame; returns 0.
     virtual int CopyRawRegion(void* dst, const void* src);
-    // Conversions for output types this camera never selects; return 0.
-    virtual int ConvertRegionColour(void* dst, const void* src);
-    virtual int ConvertFrameColour(void* dst, const void* src);
-    virtual int CopyInterlacedField(void* dst, const void* src);
     virtual int SetVariant(int n);
     virtual int SetSixteenBit(int flag);
 
