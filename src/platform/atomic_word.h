@@ -15,31 +15,21 @@ struct WordOf {
     using type = T;
 };
 
+// Loads.
 template <typename T>
-T LoadRelaxed(const T* word) {
-    return __atomic_load_n(word, __ATOMIC_RELAXED);
-}
+T LoadRelaxed(const T* word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
+template <typename T>
+T LoadAcquire(const T* word) { return __atomic_load_n(word, __ATOMIC_ACQUIRE); }
 
+// Stores.
 template <typename T>
-void StoreRelaxed(T* word, typename WordOf<T>::type value) {
-    __atomic_store_n(word, value, __ATOMIC_RELAXED);
-}
-
+void StoreRelaxed(T* word, typename WordOf<T>::type value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
 template <typename T>
-T LoadAcquire(const T* word) {
-    return __atomic_load_n(word, __ATOMIC_ACQUIRE);
-}
-
-template <typename T>
-void StoreRelease(T* word, typename WordOf<T>::type value) {
-    __atomic_store_n(word, value, __ATOMIC_RELEASE);
-}
+void StoreRelease(T* word, typename WordOf<T>::type value) { __atomic_store_n(word, value, __ATOMIC_RELEASE); }
 
 // Adds and returns the sum.
 template <typename T>
-T AddAcqRel(T* word, typename WordOf<T>::type amount) {
-    return __atomic_add_fetch(word, amount, __ATOMIC_ACQ_REL);
-}
+T AddAcqRel(T* word, typename WordOf<T>::type amount) { return __atomic_add_fetch(word, amount, __ATOMIC_ACQ_REL); }
 
 // Stores `desired` when the word holds *expected; otherwise puts what it
 // holds into *expected. True when it stored.

@@ -99,10 +99,9 @@ bool VirtualCamera::WriteAllowed(bool sensorWrite, uint16_t address) {
     return true;
 }
 
-void VirtualCamera::PowerUp() {
-    // A restarted sensor forgets everything it was told and sleeps until
-    // its start-up writes arrive again.
-    powered_ = true;
+// A restarted sensor forgets everything it was told and sleeps until its
+// start-up writes arrive again.
+void VirtualCamera::ForgetProgramming() {
     sensor_.fill(0);
     active_.fill(0);
     held_.clear();
@@ -110,6 +109,11 @@ void VirtualCamera::PowerUp() {
     holding_ = false;
     startupSeen_ = 0;
     leftover_.clear();
+}
+
+void VirtualCamera::PowerUp() {
+    powered_ = true;
+    ForgetProgramming();
     powerUpsSeen_ = triggerLine_.CountPowerUp();
     Changed();
 }
@@ -120,13 +124,7 @@ void VirtualCamera::NoticeForeignPowerUp() {
     // Another process restarted this camera: whatever this side programmed
     // is gone with it.
     powerUpsSeen_ = powerUps;
-    sensor_.fill(0);
-    active_.fill(0);
-    held_.clear();
-    queued_.clear();
-    holding_ = false;
-    startupSeen_ = 0;
-    leftover_.clear();
+    ForgetProgramming();
     Changed();
 }
 

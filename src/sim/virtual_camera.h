@@ -129,6 +129,7 @@ private:
     bool WaitForFrame(VirtualHandle* handle, std::unique_lock<std::mutex>& hold);
     bool WriteAllowed(bool sensorWrite, uint16_t address);
     void WriteSensor(uint16_t address, uint8_t value);
+    void ForgetProgramming();
     void PowerUp();
     void NoticeForeignPowerUp();
     void ApplyQueuedWrites();
