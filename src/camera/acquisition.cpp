@@ -9,6 +9,8 @@
 #include "camera/kolvex.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
 #include "display/frame_bitmap.h"
+#include "pixels/color_mode.h"
+#include "platform/atomic_word.h"
 #include "platform/clock.h"
 #include "platform/system_info.h"
 
@@ -30,8 +32,6 @@ int SubsampleDivisor(int mode) {
     }
 }
 
-bool SixteenBitMode(int mode) { return mode == 1 || mode == 4 || mode == 5; }
-
 }  // namespace
 
 // --- what a start prepares ----------------------------------------------------
@@ -39,19 +39,18 @@ bool SixteenBitMode(int mode) { return mode == 1 || mode == 4 || mode == 5; }
 // Bitmaps for `mode` at the frame size, in the order the raw data, the
 // output and the sharpening copy need them.
 bool CKolvex::CreateModeBitmaps(int mode, int width, int height) {
-    if (mode <= 3) {
+    // The 8-bit modes read into it, the 16-bit gray mode is shown through it.
+    if (mode <= kColorMode32) {
         if (!bitmaps_[kBitmap8]->Create(width, height, 8)) return false;
         bitmaps_[kBitmap8]->SetPalette(FrameBitmap::kGrayPalette, nullptr, 0, 256);
     }
-    if (SixteenBitMode(mode) && !bitmaps_[kBitmap16]->Create(width, height, 16)) return false;
-    if (mode != 1 && !bitmaps_[kBitmap24]->Create(width, height, 24)) return false;
-    if (mode == 3 && !bitmaps_[kBitmap32]->Create(width, height, 32)) return false;
-    if (mode == 4 && !bitmaps_[kBitmap48]->Create(width, height, 48)) return false;
-    if (mode == 5 && !bitmaps_[kBitmap64]->Create(width, height, 64)) return false;
+    if (IsSixteenBitMode(mode) && !bitmaps_[kBitmap16]->Create(width, height, 16)) return false;
+    if (mode != kColorMode16 && !bitmaps_[kBitmap24]->Create(width, height, 24)) return false;
+    if (mode == kColorMode32 && !bitmaps_[kBitmap32]->Create(width, height, 32)) return false;
+    if (mode == kColorMode48 && !bitmaps_[kBitmap48]->Create(width, height, 48)) return false;
+    if (mode == kColorMode64 && !bitmaps_[kBitmap64]->Create(width, height, 64)) return false;
     return bitmaps_[kBitmapOutputCopy]->CreateLike(OutputBitmap(mode)) == 1;
 }
-
-void CKolvex::RefreshRealExposureTime() { UpdateRealExposure(); }
 
 // The busy test and the claim are one step: two starts at the same moment,
 // in one process or two, never both get the device. The claim is held until
@@ -84,7 +83,7 @@ int CKolvex::SetupClaimed() {
     const int divisor = SubsampleDivisor(subSample_);
     const int width = geometry_.width / divisor, height = geometry_.height / divisor;
     const int mode = colorMode_;
-    if (mode < 0 || mode > 5) {
+    if (!IsColorMode(mode)) {
         RecordError(KOLVEX_ERR_RESOURCE);
         return 0;
     }
@@ -97,7 +96,7 @@ int CKolvex::SetupClaimed() {
             return 0;
         }
     }
-    device_->SetSixteenBit(SixteenBitMode(mode) ? 1 : 0);
+    device_->SetSixteenBit(IsSixteenBitMode(mode) ? 1 : 0);
 
     uint8_t deviceClock = 0;
     device_->GetClock(&deviceClock);
@@ -120,7 +119,7 @@ int CKolvex::SetupClaimed() {
     device_->SetTriggerMode(0);
     device_->SetGain(analog_[kGlobalGain] & 0xFFFF);
     device_->SetExposureLines(analog_[kExposureLines] & 0xFFFF);
-    RefreshRealExposureTime();
+    UpdateRealExposure();
 
     int clientWidth = 0, clientHeight = 0;
     std::lock_guard<std::mutex> hold(frameLock_);
@@ -234,7 +233,7 @@ int CKolvex::StartPreviewHeld() {
     // Saying so beats a 1 that delivers nothing; Stop preview (or the
     // failure path of Preview, which closes) clears the way for a new
     // start.
-    if (state == State::Preview && runFlag_.load() == 0) return RecordError(KOLVEX_ERR_DEVICE_LOST), 0;
+    if (state == State::Preview && runFlag_.load() == WorkerRun::Stop) return RecordError(KOLVEX_ERR_DEVICE_LOST), 0;
     if (state == State::Preview) return 1;
     if (state != State::Idle) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     if (!Setup()) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
@@ -255,7 +254,7 @@ int CKolvex::StartPreviewHeld() {
 int CKolvex::StopPreview() {
     StopTurn control(*this);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
-    runFlag_ = 0;
+    runFlag_ = WorkerRun::Stop;
     stopAsked_.Set();
     if (OnWorkerThread()) {
         // Waiting here would be waiting for ourselves; the cleared flag ends
@@ -340,13 +339,13 @@ int CKolvex::Trigger(WindowHandle window, void* buffer, int size, int bottomUp) 
 }
 
 bool CKolvex::StartWorker(bool triggerLoop) {
-    runFlag_ = 1;
+    runFlag_ = WorkerRun::Run;
     workerEnded_.Clear();
     stopAsked_.Clear();
     try {
         worker_ = std::thread(&CKolvex::WorkerMain, this, triggerLoop);
     } catch (...) {
-        runFlag_ = 0;
+        runFlag_ = WorkerRun::Stop;
         return false;
     }
     workerId_ = worker_.get_id();
@@ -412,10 +411,10 @@ int CKolvex::GetImage(void* buffer, int size, int bottomUp) {
 
 int CKolvex::SetWaitTime(int milliseconds) {
     if (milliseconds < 0) return 0;
-    __atomic_store_n(&waitTimeMs_, milliseconds, __ATOMIC_RELAXED);
+    platform::StoreRelaxed(&waitTimeMs_, milliseconds);
     return 1;
 }
 
-int CKolvex::GetWaitTime() const { return __atomic_load_n(&waitTimeMs_, __ATOMIC_RELAXED); }
+int CKolvex::GetWaitTime() const { return platform::LoadRelaxed(&waitTimeMs_); }
 
 }  // namespace kvx

@@ -16,8 +16,6 @@ constexpr uint32_t kPausedPollMs = 10;
 // After a failed triggered read: the loop must not spin a core asking a
 // device that keeps failing.
 constexpr uint32_t kFailedTriggerReadPauseMs = 10;
-// ReadSingleFrame's result when the device can no longer be opened.
-constexpr int kSingleFrameDeviceGone = 10;
 
 }  // namespace
 
@@ -31,12 +29,12 @@ void CKolvex::WorkerMain(bool triggerLoop) {
 }
 
 bool CKolvex::PauseUnlessStopped(uint32_t milliseconds) {
-    if (milliseconds == 0) return runFlag_.load() != 0;
+    if (milliseconds == 0) return runFlag_.load() != WorkerRun::Stop;
     return !stopAsked_.Wait(milliseconds);
 }
 
 void CKolvex::ReportDeviceLost() {
-    runFlag_ = 0;
+    runFlag_ = WorkerRun::Stop;
     WindowHandle callbackWindow;
     {
         std::lock_guard<std::mutex> hold(frameLock_);
@@ -58,17 +56,17 @@ void CKolvex::PreviewLoop() {
     preview.feedRecorder = true;
     preview.paint = true;
     preview.announce = true;
-    while (runFlag_.load() != 0) {
+    while (runFlag_.load() != WorkerRun::Stop) {
         // The wait time may be anything up to INT_MAX: a stop ends the pause.
         if (!PauseUnlessStopped(static_cast<uint32_t>(GetWaitTime()))) break;
-        if (runFlag_.load() != 1) continue;
-        const int waited = device_->WaitFrame();
-        if (runFlag_.load() == 0) break;
-        if (waited == 1) {
+        if (runFlag_.load() != WorkerRun::Run) continue;
+        const WaitFrameResult waited = device_->WaitFrame();
+        if (runFlag_.load() == WorkerRun::Stop) break;
+        if (waited == kWaitFailed) {
             ReportDeviceLost();
             break;
         }
-        if (waited != 3) continue;
+        if (waited != kWaitFrameTaken) continue;
 
         const auto busySince = std::chrono::steady_clock::now();
         DeliverFrame(preview);
@@ -83,19 +81,19 @@ void CKolvex::TriggerLoop() {
     triggered.source = FrameSource::Single;
     triggered.paint = true;
     triggered.announce = true;
-    while (runFlag_.load() != 0) {
-        if (runFlag_.load() != 1) {
+    while (runFlag_.load() != WorkerRun::Stop) {
+        if (runFlag_.load() != WorkerRun::Run) {
             PauseUnlessStopped(kPausedPollMs);
             continue;
         }
         const int read = device_->ReadSingleFrame();
-        if (runFlag_.load() == 0) break;
-        if (read == kSingleFrameDeviceGone) {
+        if (runFlag_.load() == WorkerRun::Stop) break;
+        if (read == kDeviceNoChannel) {
             // Unplugged: the channel cannot even be opened again.
             ReportDeviceLost();
             break;
         }
-        if (read != 0) {
+        if (read != kDeviceOk) {
             PauseUnlessStopped(kFailedTriggerReadPauseMs);
             continue;
         }

@@ -2,12 +2,9 @@
 
 #include "camera/kolvex.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
+#include "platform/atomic_word.h"
 
 namespace kvx {
-
-namespace {
-void Store(int32_t* word, int value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
-}  // namespace
 
 int CameraExposure::GetGain() { return device_->GetGain(); }
 
@@ -26,13 +23,13 @@ int CameraExposure::GetMaxExposureLines() { return device_->GetMaxExposureLines(
 void CameraExposure::ApplyGain(int gain) {
     device_->SetGain(gain);
     for (int index : {kGlobalGain, kColorGainGreen1, kColorGainRed, kColorGainBlue, kColorGainGreen2})
-        Store(&analog_[index], gain);
+        platform::StoreRelaxed(&analog_[index], gain);
     if (dialog_) dialog_->GainChanged(gain);
 }
 
 void CameraExposure::ApplyExposureLines(int lines) {
     device_->SetExposureLines(lines);
-    Store(&analog_[kExposureLines], lines);
+    platform::StoreRelaxed(&analog_[kExposureLines], lines);
     if (dialog_) dialog_->ExposureChanged(lines);
 }
 

@@ -6,6 +6,7 @@
 #include "camera/camera_exposure.h"
 #include "camera/kolvex.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
+#include "platform/atomic_word.h"
 #include "settings/value_ranges.h"
 
 namespace kvx {
@@ -66,10 +67,6 @@ constexpr Parameter kParameters[kLastParameter] = {
 
 bool InRange(int32_t value, int32_t min, int32_t max) { return settings::ValueRange{min, max}.Contains(value); }
 
-// The worker reads these blocks word by word while it converts.
-int32_t Load(const int32_t* word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
-void Store(int32_t* word, int32_t value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
-
 const Parameter* Find(int id) {
     if (id < kFirstParameter || id > kLastParameter) return nullptr;
     return &kParameters[id - kFirstParameter];
@@ -86,10 +83,10 @@ int CKolvex::GetFilterValue(int parameter, int* ok) {
     switch (p->rule) {
         case Rule::Stored:
         case Rule::Flag:
-            return Load(&filter_[static_cast<size_t>(p->index)]);
+            return platform::LoadRelaxed(&filter_[static_cast<size_t>(p->index)]);
         case Rule::PackedBayer:
-            return (Load(&filter_[kBayerGainBlue]) & 0xFF) << 16 | (Load(&filter_[kBayerGainGreen]) & 0xFF) << 8 |
-                   (Load(&filter_[kBayerGainRed]) & 0xFF);
+            return (platform::LoadRelaxed(&filter_[kBayerGainBlue]) & 0xFF) << 16 | (platform::LoadRelaxed(&filter_[kBayerGainGreen]) & 0xFF) << 8 |
+                   (platform::LoadRelaxed(&filter_[kBayerGainRed]) & 0xFF);
         case Rule::GlobalGain:
             return device_->GetGain() & 0xFFFF;
         case Rule::ColourGain:
@@ -112,15 +109,15 @@ int CKolvex::SetFilterValue(int parameter, int value) {
     switch (p->rule) {
         case Rule::Stored:
             if (!p->accepted.Contains(value)) return rejected();
-            Store(&filter_[static_cast<size_t>(p->index)], value);
+            platform::StoreRelaxed(&filter_[static_cast<size_t>(p->index)], value);
             return 1;
         case Rule::PackedBayer:
-            Store(&filter_[kBayerGainRed], value & 0xFF);
-            Store(&filter_[kBayerGainGreen], (value >> 8) & 0xFF);
-            Store(&filter_[kBayerGainBlue], (value >> 16) & 0xFF);
+            platform::StoreRelaxed(&filter_[kBayerGainRed], value & 0xFF);
+            platform::StoreRelaxed(&filter_[kBayerGainGreen], (value >> 8) & 0xFF);
+            platform::StoreRelaxed(&filter_[kBayerGainBlue], (value >> 16) & 0xFF);
             return 1;
         case Rule::Flag:
-            Store(&filter_[static_cast<size_t>(p->index)], value != 0 ? 1 : 0);
+            platform::StoreRelaxed(&filter_[static_cast<size_t>(p->index)], value != 0 ? 1 : 0);
             return 1;
         case Rule::GlobalGain:
             if (!InRange(value, 0, device_->GetMaxGain())) return rejected();
@@ -128,7 +125,7 @@ int CKolvex::SetFilterValue(int parameter, int value) {
             return 1;
         case Rule::ColourGain:
             if (value != 0) return rejected();
-            Store(&analog_[static_cast<size_t>(p->index)], 0);
+            platform::StoreRelaxed(&analog_[static_cast<size_t>(p->index)], 0);
             return 1;
         case Rule::ExposureLines:
             if (!InRange(value, 1, device_->GetMaxExposureLines())) return rejected();

@@ -10,19 +10,11 @@
 #include "camera/kolvex.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
 #include "display/frame_bitmap.h"
+#include "platform/atomic_word.h"
 #include "platform/clock.h"
+#include "pixels/color_mode.h"
 
 namespace kvx {
-
-namespace {
-
-constexpr int kBitsPerPixel[6] = {8, 16, 24, 32, 48, 64};
-
-int32_t LoadWord(const int32_t* word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
-
-bool SixteenBitMode(int mode) { return mode == 1 || mode == 4 || mode == 5; }
-
-}  // namespace
 
 ModeBitmaps CKolvex::ModeBitmapSet() const {
     return {bitmaps_[kBitmap8].get(),  bitmaps_[kBitmap16].get(), bitmaps_[kBitmap24].get(),
@@ -30,12 +22,12 @@ ModeBitmaps CKolvex::ModeBitmapSet() const {
 }
 
 FrameBitmap* CKolvex::RawBitmap() const {
-    if (activeMode_ < 0 || activeMode_ > 5) return nullptr;
-    return bitmaps_[SixteenBitMode(activeMode_) ? kBitmap16 : kBitmap8].get();
+    if (!IsColorMode(activeMode_)) return nullptr;
+    return bitmaps_[IsSixteenBitMode(activeMode_) ? kBitmap16 : kBitmap8].get();
 }
 
 FrameBitmap* CKolvex::OutputBitmap(int mode) const {
-    if (mode < 0 || mode > 5) return nullptr;
+    if (!IsColorMode(mode)) return nullptr;
     return bitmaps_[static_cast<size_t>(kBitmap8 + mode)].get();
 }
 
@@ -44,7 +36,7 @@ void CKolvex::FillFrameInfo(const FrameBitmap& raw, int frameRate) {
     frameInfo_->width = raw.width();
     frameInfo_->height = raw.height();
     frameInfo_->buffer = callbackBuffer_;
-    frameInfo_->bitsPerPixel = kBitsPerPixel[activeMode_];
+    frameInfo_->bitsPerPixel = ColorModeBitsPerPixel(activeMode_);
     frameInfo_->frameRate = frameRate;
 }
 
@@ -64,9 +56,9 @@ void CKolvex::Convert() {
     ConversionControls controls;
     controls.filter = filter_.data();
     controls.colorMode = activeMode_;
-    controls.mirrorVertical = LoadWord(&analog_[kMirrorV]) != 0;
-    controls.mirrorHorizontal = LoadWord(&analog_[kMirrorH]) != 0;
-    controls.autoExposure = AutoExposureModeOf(LoadWord(&analog_[kAutoIris]));
+    controls.mirrorVertical = platform::LoadRelaxed(&analog_[kMirrorV]) != 0;
+    controls.mirrorHorizontal = platform::LoadRelaxed(&analog_[kMirrorH]) != 0;
+    controls.autoExposure = AutoExposureModeOf(platform::LoadRelaxed(&analog_[kAutoIris]));
     ConversionBitmaps bitmaps;
     const ModeBitmaps modes = ModeBitmapSet();
     std::copy(modes.begin(), modes.end(), bitmaps.byMode.begin());
@@ -102,7 +94,7 @@ DeliveryResult CKolvex::DeliverFrame(const FrameDelivery& how) {
     FrameBitmap* raw = RawBitmap();
     const bool read = raw && !raw->empty() &&
                       (how.source == FrameSource::Ring ? device_->ReadFrame(raw->bits())
-                                                       : device_->CopySingleFrame(raw->bits())) == 0;
+                                                       : device_->CopySingleFrame(raw->bits())) == kDeviceOk;
     if (!read) {
         hold.unlock();
         PostFrameError(callbackWindow, KOLVEX_ERR_FRAME);

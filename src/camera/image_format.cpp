@@ -3,23 +3,23 @@
 // the next start, while a running worker keeps the mode it was set up for,
 // so no bitmap is ever used before it exists.
 #include "camera/kolvex.h"
+#include "pixels/color_mode.h"
 
 namespace kvx {
 
 namespace {
 
-// Bits per pixel accepted for each colour mode, and the depth code the
-// getter reports (the deep modes report their significant bits).
-constexpr int kBitsPerPixel[6] = {8, 16, 24, 32, 48, 64};
-constexpr int kDepthCode[6] = {8, 12, 24, 32, 44, 60};
+// The depth code the getter reports for each colour mode: the 16-bit
+// modes report their significant bits.
+constexpr int kDepthCode[kColorModeCount] = {8, 12, 24, 32, 44, 60};
 
 }  // namespace
 
 int CKolvex::SetColorMode(int bitsPerPixel) {
-    for (int mode = 0; mode < 6; ++mode) {
-        if (kBitsPerPixel[mode] != bitsPerPixel) continue;
+    for (int mode = 0; mode < kColorModeCount; ++mode) {
+        if (ColorModeBitsPerPixel(mode) != bitsPerPixel) continue;
         std::lock_guard<std::recursive_mutex> control(controlLock_);
-        __atomic_store_n(&colorMode_, mode, __ATOMIC_RELAXED);
+        platform::StoreRelaxed(&colorMode_, mode);
         return 1;
     }
     return RecordError(KOLVEX_ERR_ARGUMENT), 0;
@@ -27,13 +27,13 @@ int CKolvex::SetColorMode(int bitsPerPixel) {
 
 int CKolvex::GetColorMode() const {
     const int mode = colorMode();
-    return mode >= 0 && mode < 6 ? kDepthCode[mode] : -1;
+    return IsColorMode(mode) ? kDepthCode[mode] : -1;
 }
 
 int CKolvex::SetSubSample(int mode) {
     if (mode != 0 && mode != 1) return 0;
     std::lock_guard<std::recursive_mutex> control(controlLock_);
-    __atomic_store_n(&subSample_, mode, __ATOMIC_RELAXED);
+    platform::StoreRelaxed(&subSample_, mode);
     return 1;
 }
 

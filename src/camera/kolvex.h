@@ -18,6 +18,7 @@
 #include "device/shared_device_table.h"
 #include "display/preview_window.h"
 #include "imaging/filter_index.h"
+#include "platform/atomic_word.h"
 #include "platform/event.h"
 #include "platform/modal_dialog.h"
 #include "platform/window_message.h"
@@ -49,9 +50,9 @@ enum AnalogIndex : int {
     kAnalogBlockSize = 9,
 };
 
-// The nine frame bitmaps: one per colour mode (the 8- and 16-bit ones are
-// also the raw bitmaps), the output copy that sharpening reads, the
-// window-sized display bitmap, and one more that only lives with the others.
+// The frame bitmaps: one per colour mode (the 8- and 16-bit ones are also
+// the raw bitmaps), the output copy that sharpening reads, and the
+// window-sized display bitmap.
 enum BitmapSlot : int {
     kBitmap8 = 0,
     kBitmap16,
@@ -61,7 +62,6 @@ enum BitmapSlot : int {
     kBitmap64,
     kBitmapOutputCopy,
     kBitmapDisplay,
-    kBitmapSpare,
     kBitmapCount,
 };
 
@@ -86,6 +86,10 @@ struct ExposureConversion {
 };
 
 enum class AcquisitionState : int32_t { Idle = 0, Preview = 1, Capture = 2, Trigger = 3 };
+
+// What the worker thread is asked to do; it looks between frames. Paused
+// polls without touching the device (a settings dialog has it).
+enum class WorkerRun : int32_t { Stop = 0, Run = 1, Paused = 2 };
 
 // What a frame is read from: the transfer ring (preview) or the single-frame
 // buffer (trigger, snapshot).
@@ -245,16 +249,16 @@ public:
     int SetImageDlg(WindowHandle owner);
     const DialogHooks& dialogHooks() const { return dialogHooks_; }
 
-    // --- state that tests and later stages read ----------------------------
+    // --- read-only views of the state ----------------------------------------
     WindowHandle applicationWindow() const { return applicationWindow_; }
     CKolvex410QFXZQPSdk* device() const { return device_.get(); }
     int deviceNumber() const { return deviceNumber_; }
     const CaptureGeometry& geometry() const { return geometry_; }
     const std::array<int32_t, kFilterBlockSize>& filter() const { return filter_; }
     const std::array<int32_t, kAnalogBlockSize>& analog() const { return analog_; }
-    int32_t colorMode() const { return __atomic_load_n(&colorMode_, __ATOMIC_RELAXED); }
-    int32_t subSample() const { return __atomic_load_n(&subSample_, __ATOMIC_RELAXED); }
-    int32_t waitTimeMs() const { return waitTimeMs_; }
+    int32_t colorMode() const { return platform::LoadRelaxed(&colorMode_); }
+    int32_t subSample() const { return platform::LoadRelaxed(&subSample_); }
+    int32_t waitTimeMs() const { return platform::LoadRelaxed(&waitTimeMs_); }
     int32_t clock() const { return clock_; }
     AcquisitionState acquisitionState() const { return state_.load(); }
     bool workerRunning() const { return worker_.joinable(); }
@@ -298,7 +302,6 @@ private:
     int Setup();
     int SetupClaimed();
     bool CreateModeBitmaps(int mode, int width, int height);
-    void RefreshRealExposureTime();
     bool OpenPreviewIfWanted();
     void SetCallback(WindowHandle window, void* buffer, int size, int bottomUp);
     // Frame copy: 1, or 0 with frame error 5 posted to `callbackWindow`
@@ -354,6 +357,9 @@ private:
     std::array<std::unique_ptr<FrameBitmap>, kBitmapCount> bitmaps_;
 
     CaptureGeometry geometry_;
+    // The setting blocks keep their stored layout of plain words; the worker
+    // reads them while the setters and dialogs write, so each word is read
+    // and written through platform::LoadRelaxed / StoreRelaxed.
     std::array<int32_t, kFilterBlockSize> filter_{};
     std::array<int32_t, kAnalogBlockSize> analog_{};
     ExposureConversion exposure_;
@@ -381,11 +387,13 @@ private:
     // The worker reads the state and its run flag without a lock.
     std::atomic<AcquisitionState> state_{AcquisitionState::Idle};
     // Changed by the format setters at any time and taken by Setup at the
-    // next start (accessed atomically); the running worker goes on with
-    // activeMode_.
-    int32_t colorMode_ = 0;
+    // next start; the running worker goes on with activeMode_. Read and
+    // written only through platform::LoadRelaxed / StoreRelaxed once the
+    // object is initialised.
+    int32_t colorMode_ = kColorMode8;  // a ColorMode
     int32_t subSample_ = 0;
-    int32_t waitTimeMs_ = 10;  // read by the worker: accessed atomically
+    // Read by the worker between polls: platform::LoadRelaxed / StoreRelaxed.
+    int32_t waitTimeMs_ = 10;
     int32_t clock_ = 0;
     std::atomic<int32_t> imageAvailable_{0};
     // The colour mode the bitmaps were last set up for; the worker, the
@@ -404,10 +412,9 @@ private:
     std::unique_ptr<CameraRecordingSource> recordingSource_;
     std::unique_ptr<AviRecorder> recorder_;
 
-    // The worker: 0 stop, 1 run, 2 paused (polls without touching the
-    // device). Started and stopped by application threads under
+    // The worker: started and stopped by application threads under
     // controlLock_; the end event is the worker's last act.
-    std::atomic<int32_t> runFlag_{0};
+    std::atomic<WorkerRun> runFlag_{WorkerRun::Stop};
     std::thread worker_;
     std::thread::id workerId_;
     std::atomic<int64_t> workerFrames_{0};

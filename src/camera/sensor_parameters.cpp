@@ -7,6 +7,7 @@
 #include "camera/camera_exposure.h"
 #include "camera/kolvex.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
+#include "platform/atomic_word.h"
 
 namespace kvx {
 
@@ -14,9 +15,6 @@ namespace {
 
 // Milliseconds per pixel clock: the sensor runs at 74.25 MHz.
 constexpr double kMsPerPixelClock = 1.3468013094097842e-05;
-
-int32_t Load(const int32_t* word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
-void Store(int32_t* word, int32_t value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
 
 // Truncates towards zero like a plain conversion, but a result beyond 32
 // bits (a stored exposure far outside the sensor's range) saturates instead
@@ -38,13 +36,13 @@ int CKolvex::SetMirrorH(int flag) {
     // The stored flag is what the conversion corrects the Bayer phase with,
     // so it follows the request even if the register write failed.
     device_->SetMirrorH(on);
-    Store(&analog_[kMirrorH], on);
+    platform::StoreRelaxed(&analog_[kMirrorH], on);
     return 1;
 }
 
 int CKolvex::GetMirrorH() {
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
-    return Load(&analog_[kMirrorH]);
+    return platform::LoadRelaxed(&analog_[kMirrorH]);
 }
 
 // The vertical pair reports a missing device without recording it, as the
@@ -53,13 +51,13 @@ int CKolvex::SetMirrorV(int flag) {
     if (!device_) return PostError(KOLVEX_ERR_NO_DEVICE), 0;
     const int32_t on = flag != 0 ? 1 : 0;
     device_->SetMirrorV(on);
-    Store(&analog_[kMirrorV], on);
+    platform::StoreRelaxed(&analog_[kMirrorV], on);
     return 1;
 }
 
 int CKolvex::GetMirrorV() {
     if (!device_) return PostError(KOLVEX_ERR_NO_DEVICE), 0;
-    return Load(&analog_[kMirrorV]);
+    return platform::LoadRelaxed(&analog_[kMirrorV]);
 }
 
 // --- exposure in microseconds ----------------------------------------------------
@@ -70,7 +68,7 @@ int CKolvex::GetMirrorV() {
 int CKolvex::UpdateRealExposure() {
     exposure_.msPerClock = kMsPerPixelClock;
     exposure_.lineLengthClocks = device_->lineLength();
-    exposure_.lines = Load(&analog_[kExposureLines]);
+    exposure_.lines = platform::LoadRelaxed(&analog_[kExposureLines]);
     exposure_.offset = 0;
     // Evaluated in this order in double precision: lines x line length is
     // exact there, and the two scalings round as the documented figures
@@ -108,13 +106,13 @@ int CKolvex::SetRealExposureTime(int microseconds) {
 
 int CKolvex::SetAutoIris(int mode) {
     if (mode < 0 || mode > 2) return PostError(KOLVEX_ERR_ARGUMENT), 0;
-    Store(&analog_[kAutoIris], mode);
+    platform::StoreRelaxed(&analog_[kAutoIris], mode);
     return 1;
 }
 
 int CKolvex::GetAutoIris(int* ok) const {
     if (ok) *ok = 1;
-    return Load(&analog_[kAutoIris]);
+    return platform::LoadRelaxed(&analog_[kAutoIris]);
 }
 
 }  // namespace kvx

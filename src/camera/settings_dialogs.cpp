@@ -5,16 +5,12 @@
 #include "camera/dialog_device.h"
 #include "camera/kolvex.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
+#include "platform/atomic_word.h"
 #include "settings/analog_dialog.h"
 #include "settings/camera_dialog.h"
 #include "settings/image_dialog.h"
 
 namespace kvx {
-
-namespace {
-int32_t LoadWord(const int32_t* word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
-void StoreWord(int32_t* word, int32_t value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
-}  // namespace
 
 int CKolvex::ShowDialog(WindowHandle owner, int templateId, platform::DialogHandler& dialog) {
     const int result = settings::RunDialog(owner, templateId, dialog);
@@ -29,7 +25,7 @@ int CKolvex::SetCameraDlg(WindowHandle owner) {
     // leaves the device alone.
     const AcquisitionState state = state_.load();
     if (state == AcquisitionState::Preview || state == AcquisitionState::Capture) StopPreview();
-    if (state == AcquisitionState::Trigger) runFlag_ = 2;
+    if (state == AcquisitionState::Trigger) runFlag_ = WorkerRun::Paused;
 
     settings::CameraSettingsDialog dialog(deviceNumber_);
     const int result = ShowDialog(owner, dialog.TemplateId(), dialog);
@@ -41,9 +37,9 @@ int CKolvex::SetCameraDlg(WindowHandle owner) {
         geometry_ = {size[0], size[1], size[2], size[3], size[4], size[5], size[6]};
         settings::FormatValues format = {colorMode(), subSample(), waitTimeMs(), clock_};
         settings::LoadFormat(deviceNumber_, &format);
-        StoreWord(&colorMode_, format.colorMode);
-        StoreWord(&subSample_, format.subSample);
-        StoreWord(&waitTimeMs_, format.waitTime);
+        platform::StoreRelaxed(&colorMode_, format.colorMode);
+        platform::StoreRelaxed(&subSample_, format.subSample);
+        platform::StoreRelaxed(&waitTimeMs_, format.waitTime);
         clock_ = format.clock;
         if (!CaptureWindowValid()) {
             RecordError(KOLVEX_ERR_GEOMETRY);
@@ -54,8 +50,8 @@ int CKolvex::SetCameraDlg(WindowHandle owner) {
     if (state == AcquisitionState::Preview) StartPreview();
     if (state == AcquisitionState::Capture) Capture();
     if (state == AcquisitionState::Trigger) {
-        int32_t paused = 2;
-        runFlag_.compare_exchange_strong(paused, 1);
+        WorkerRun paused = WorkerRun::Paused;
+        runFlag_.compare_exchange_strong(paused, WorkerRun::Run);
     }
     return result < 0 ? 0 : 1;
 }
@@ -64,13 +60,13 @@ int CKolvex::SetAnalogDlg(WindowHandle owner) {
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     uint16_t lines = 0;
     device_->GetExposureLines(&lines);
-    StoreWord(&analog_[kGlobalGain], device_->GetGain());
-    for (int i = kColorGainGreen1; i <= kColorGainGreen2; ++i) StoreWord(&analog_[static_cast<size_t>(i)], 0);
-    StoreWord(&analog_[kExposureLines], lines);
-    StoreWord(&analog_[kMirrorV], device_->GetMirrorV());
-    StoreWord(&analog_[kMirrorH], device_->GetMirrorH());
+    platform::StoreRelaxed(&analog_[kGlobalGain], device_->GetGain());
+    for (int i = kColorGainGreen1; i <= kColorGainGreen2; ++i) platform::StoreRelaxed(&analog_[static_cast<size_t>(i)], 0);
+    platform::StoreRelaxed(&analog_[kExposureLines], lines);
+    platform::StoreRelaxed(&analog_[kMirrorV], device_->GetMirrorV());
+    platform::StoreRelaxed(&analog_[kMirrorH], device_->GetMirrorH());
     std::array<int32_t, kAnalogBlockSize> saved;
-    for (size_t i = 0; i < saved.size(); ++i) saved[i] = LoadWord(&analog_[i]);
+    for (size_t i = 0; i < saved.size(); ++i) saved[i] = platform::LoadRelaxed(&analog_[i]);
 
     DialogAnalogDevice sensor(*device_, exposure_);
     settings::AnalogDialog dialog(sensor, analog_.data());
@@ -83,7 +79,7 @@ int CKolvex::SetAnalogDlg(WindowHandle owner) {
         device_->SetExposureLines(saved[kExposureLines]);
         device_->SetMirrorV(saved[kMirrorV]);
         device_->SetMirrorH(saved[kMirrorH]);
-        for (size_t i = 0; i < saved.size(); ++i) StoreWord(&analog_[i], saved[i]);
+        for (size_t i = 0; i < saved.size(); ++i) platform::StoreRelaxed(&analog_[i], saved[i]);
     }
     return result < 0 ? 0 : 1;
 }
@@ -91,7 +87,7 @@ int CKolvex::SetAnalogDlg(WindowHandle owner) {
 int CKolvex::SetImageDlg(WindowHandle owner) {
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     std::array<int32_t, kFilterBlockSize> saved;
-    for (size_t i = 0; i < saved.size(); ++i) saved[i] = LoadWord(&filter_[i]);
+    for (size_t i = 0; i < saved.size(); ++i) saved[i] = platform::LoadRelaxed(&filter_[i]);
 
     settings::ImageDialog dialog(filter_.data(), colorMode());
     dialogHooks_.SetImageDialog(&dialog);
@@ -99,7 +95,7 @@ int CKolvex::SetImageDlg(WindowHandle owner) {
     dialogHooks_.SetImageDialog(nullptr);
 
     if (result != settings::kOk)
-        for (size_t i = 0; i < saved.size(); ++i) StoreWord(&filter_[i], saved[i]);
+        for (size_t i = 0; i < saved.size(); ++i) platform::StoreRelaxed(&filter_[i], saved[i]);
     return result < 0 ? 0 : 1;
 }
 

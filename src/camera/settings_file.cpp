@@ -11,7 +11,7 @@ int CKolvex::LoadConfigFile(const char* path) {
     // A file that cannot be opened or read whole loads nothing: partial
     // data must not pass for the file's contents. Nor does anything that is
     // not a plain file, or more than the buffer is meant to hold.
-    if (!reader.LoadFile(path, nullptr, settings::kMaxConfigFileBytes)) return 0;
+    if (!reader.LoadFile(path, settings::kMaxConfigFileBytes)) return 0;
     std::vector<settings::ValuePair> pairs = settings::ParseConfigPairs(reader.data(), reader.size());
     std::lock_guard<std::mutex> hold(settingsFileLock_);
     settingsFile_ = std::move(pairs);

@@ -1,5 +1,4 @@
-// CBlobReader: a whole file (or a resource of the running program) in
-// memory, for the settings-file loader.
+// CBlobReader: a whole file in memory, for the settings-file loader.
 #pragma once
 
 #include <cstddef>
@@ -15,13 +14,10 @@ public:
     CBlobReader(const CBlobReader&) = delete;
     CBlobReader& operator=(const CBlobReader&) = delete;
 
-    // With a type: resource `name` of that type in `module`; without: the
-    // file `name`, which must be a plain file of at most maxBytes (anything
-    // else is refused before it is read). The data, or null (and an empty
-    // reader) on failure.
-    const void* Load(const char* name, uintptr_t module, const char* type, size_t maxBytes = SIZE_MAX);
-    // Load from the running program's module.
-    const void* LoadFile(const char* name, const char* type, size_t maxBytes = SIZE_MAX);
+    // The file `name`, which must be a plain file of at most maxBytes
+    // (anything else is refused before it is read). The data, or null (and
+    // an empty reader) on failure.
+    const void* LoadFile(const char* name, size_t maxBytes = SIZE_MAX);
     void Reset();
 
     const uint8_t* data() const { return data_; }
@@ -34,7 +30,7 @@ private:
     const uint8_t* end_ = nullptr;
     const uint8_t* cursor_ = nullptr;
     size_t size_ = 0;
-    std::vector<uint8_t> owned_;  // file contents; empty for resources
+    std::vector<uint8_t> owned_;
 };
 
 }  // namespace kvx

@@ -20,10 +20,10 @@ int32_t Next(int32_t index, int32_t count) { return index + 1 >= count ? 0 : ind
 // buffer never overflows while the application is busy.
 void TransferThread(TransferBlock* block) {
     platform::SetCurrentThreadPriority(platform::ThreadPriority::Highest);
-    int32_t status = 0;
+    int32_t status = kDeviceOk;
     DeviceHandle handle = OpenDevice(block->devicePath);
     if (!handle) {
-        status = 10;
+        status = kDeviceNoChannel;
         block->frames = 0;
         block->elapsed = 0;
     } else {
@@ -37,7 +37,7 @@ void TransferThread(TransferBlock* block) {
         bool forgiven = true;
         const uint32_t bytes = static_cast<uint32_t>(block->transferBytes);
         const uint32_t imageCode = block->largeFlag ? driver::kLargeSendCode : driver::kSendCode;
-        while (block->stopFlag.load() != 1 && status != 19) {
+        while (block->stopFlag.load() != 1 && status != kDeviceTransferFailed) {
             uint8_t* slot = block->ring[block->writeIndex.load()];
             driver::CommandBlock request(driver::kRequestFrame);
             uint32_t returned = 0;
@@ -52,7 +52,7 @@ void TransferThread(TransferBlock* block) {
             if (read != 0 || returned != bytes) {
                 // A broken frame is never published: the reader learns of the
                 // failure from the error flag instead.
-                status = 19;
+                status = kDeviceTransferFailed;
                 break;
             }
             {
@@ -81,7 +81,7 @@ void TransferThread(TransferBlock* block) {
     block->status = status;
     // A run that could not even open the device failed as much as one that
     // broke off: the reader must hear of it rather than wait on a silent ring.
-    block->errorFlag = status != 0 ? 1 : 0;
+    block->errorFlag = status != kDeviceOk ? 1 : 0;
     block->stopFlag = 1;
     block->frameEvent->Set();  // wakes a reader waiting for a frame
     block->endedEvent->Set();
@@ -119,11 +119,11 @@ int CKVXSdkLib::SetupBuffers(int pitch, int xOffset, int width, int rows, int yO
 
     const size_t bufferBytes = 2 * static_cast<size_t>(transferSize_);
     singleBuffer_ = static_cast<uint8_t*>(std::calloc(bufferBytes, 1));
-    if (!singleBuffer_) return 7;
+    if (!singleBuffer_) return kDeviceNoBuffer;
     ring_ = static_cast<uint8_t**>(std::calloc(static_cast<size_t>(ringCount), sizeof(uint8_t*)));
     if (!ring_) {
         FreeBuffers();
-        return 7;
+        return kDeviceNoBuffer;
     }
     ringCount_ = ringCount;
     ringBufferSize_ = static_cast<int32_t>(bufferBytes);
@@ -131,11 +131,11 @@ int CKVXSdkLib::SetupBuffers(int pitch, int xOffset, int width, int rows, int yO
         ring_[i] = static_cast<uint8_t*>(std::calloc(bufferBytes, 1));
         if (!ring_[i]) {
             FreeBuffers();
-            return 7;
+            return kDeviceNoBuffer;
         }
     }
     SendTransferSize();
-    return 0;
+    return kDeviceOk;
 }
 
 void CKVXSdkLib::FreeBuffers() {
@@ -158,8 +158,8 @@ bool CKVXSdkLib::SendTransferSize() {
 }
 
 int CKVXSdkLib::StartTransfer() {
-    if (block_.stopFlag.load() == 0) return 21;
-    if (!ring_) return 7;
+    if (block_.stopFlag.load() == 0) return kDeviceTransferRunning;
+    if (!ring_) return kDeviceNoBuffer;
     // A run that ended by itself leaves its thread to be collected.
     if (thread_.joinable()) thread_.join();
     UpdateTransferBytes();
@@ -169,7 +169,7 @@ int CKVXSdkLib::StartTransfer() {
 
     endedEvent_.Clear();
     frameEvent_.Clear();
-    block_.status = 0;
+    block_.status = kDeviceOk;
     block_.frames = 0;
     block_.elapsed = 0;
     block_.errorFlag = 0;
@@ -211,16 +211,16 @@ int CKVXSdkLib::StopTransfer() {
     }
     if (thread_.joinable()) thread_.join();
     const int status = block_.status.load();
-    if (status != 0) programLost_ = 1;
+    if (status != kDeviceOk) programLost_ = 1;
     lastElapsedMs_ = block_.elapsed.load();
     block_.stopFlag = 1;
     block_.errorFlag = 0;
     return status;
 }
 
-int CKVXSdkLib::WaitFrame() {
-    if (block_.errorFlag.load() == 1) return 1;
-    if (block_.stopFlag.load() == 1) return 0;
+WaitFrameResult CKVXSdkLib::WaitFrame() {
+    if (block_.errorFlag.load() == 1) return kWaitFailed;
+    if (block_.stopFlag.load() == 1) return kWaitStopped;
     {
         std::lock_guard<std::mutex> hold(block_.slotLock);
         if (block_.newestUnread) {
@@ -229,26 +229,26 @@ int CKVXSdkLib::WaitFrame() {
             block_.newestUnread = false;
             block_.readIndex = block_.newest;
             block_.readerSlot = block_.newest;
-            return 3;
+            return kWaitFrameTaken;
         }
     }
-    if (!frameEvent_.Wait(frameTimeoutMs_)) return 1;
-    return 2;
+    if (!frameEvent_.Wait(frameTimeoutMs_)) return kWaitFailed;
+    return kWaitWoken;
 }
 
 int CKVXSdkLib::ReadFrame(void* dst) {
-    if (!dst) return 14;
-    if (!ring_) return 7;
+    if (!dst) return kDeviceNullDestination;
+    if (!ring_) return kDeviceNoBuffer;
     CopyRawRegion(dst, ring_[block_.readIndex.load()]);
     std::lock_guard<std::mutex> hold(block_.slotLock);
     block_.readerSlot = -1;
     block_.readIndex = Next(block_.readIndex.load(), ringCount_);
-    return 0;
+    return kDeviceOk;
 }
 
 int CKVXSdkLib::ReadSingleFrame() {
     const uint32_t bytes = static_cast<uint32_t>(UpdateTransferBytes());
-    if (!singleBuffer_) return 7;
+    if (!singleBuffer_) return kDeviceNoBuffer;
     DeviceHandle handle;
     {
         std::lock_guard<std::mutex> hold(singleLock_);
@@ -256,9 +256,9 @@ int CKVXSdkLib::ReadSingleFrame() {
         handle = singleHandle_;
     }
     if (!handle) {
-        lastSingleStatus_ = 19;
+        lastSingleStatus_ = kDeviceTransferFailed;
         programLost_ = 1;
-        return 10;
+        return kDeviceNoChannel;
     }
     driver::CommandBlock arm(driver::kArm);
     SendCommand(arm.bytes);
@@ -267,18 +267,18 @@ int CKVXSdkLib::ReadSingleFrame() {
     PipeTransfer(handle, driver::kCommandPipe, driver::kBlockSize, request.bytes, &returned, driver::kSendCode);
     const uint32_t imageCode = largeTransfer_ ? driver::kLargeSendCode : driver::kSendCode;
     if (PipeTransfer(handle, driver::kImagePipe, bytes, singleBuffer_, &returned, imageCode) == 0 && returned == bytes)
-        return 0;
-    lastSingleStatus_ = 19;
+        return kDeviceOk;
+    lastSingleStatus_ = kDeviceTransferFailed;
     programLost_ = 1;
     CloseSingleFrame();
-    return 19;
+    return kDeviceTransferFailed;
 }
 
 int CKVXSdkLib::CopySingleFrame(void* dst) {
-    if (!dst) return 14;
-    if (!singleBuffer_) return 7;
+    if (!dst) return kDeviceNullDestination;
+    if (!singleBuffer_) return kDeviceNoBuffer;
     CopyRawRegion(dst, singleBuffer_);
-    return 0;
+    return kDeviceOk;
 }
 
 void CKVXSdkLib::CloseSingleFrame() {

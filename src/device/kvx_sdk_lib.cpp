@@ -55,10 +55,6 @@ int CKVXSdkLib::CopyRawRegion(void* dst, const void* src) {
     return 0;
 }
 
-int CKVXSdkLib::ConvertRegionColour(void*, const void*) { return 0; }
-int CKVXSdkLib::ConvertFrameColour(void*, const void*) { return 0; }
-int CKVXSdkLib::CopyInterlacedField(void*, const void*) { return 0; }
-
 int CKVXSdkLib::SetVariant(int n) {
     variant_ = n <= 2 ? n : 1;
     return 1;

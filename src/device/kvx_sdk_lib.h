@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+#include "device/device_results.h"
 #include "device/pipe_io.h"
 #include "platform/event.h"
 
@@ -31,7 +32,7 @@ struct TransferBlock {
     platform::Event* endedEvent = nullptr;  // manual reset: set once at the end
     std::atomic<int32_t> elapsed{0};
     std::atomic<int32_t> frames{0};
-    std::atomic<int32_t> status{0};   // 0 stopped on request, 10 no device, 19 transfer failed
+    std::atomic<int32_t> status{kDeviceOk};  // or kDeviceNoChannel, kDeviceTransferFailed
     std::atomic<int32_t> stopFlag{1};
     std::atomic<int32_t> errorFlag{0};
     int32_t ringCount = 0;
@@ -62,13 +63,9 @@ public:
     CKVXSdkLib(const CKVXSdkLib&) = delete;
     CKVXSdkLib& operator=(const CKVXSdkLib&) = delete;
 
-    // --- virtual slots, in order ---
+    // --- what a model class may replace ---
     // Cuts the delivered region out of a transferred frame; returns 0.
     virtual int CopyRawRegion(void* dst, const void* src);
-    // Conversions for output types this camera never selects; return 0.
-    virtual int ConvertRegionColour(void* dst, const void* src);
-    virtual int ConvertFrameColour(void* dst, const void* src);
-    virtual int CopyInterlacedField(void* dst, const void* src);
     virtual int SetVariant(int n);
     virtual int SetSixteenBit(int flag);
 
@@ -107,7 +104,7 @@ public:
     bool SendTransferSize();
     int StartTransfer();
     int StopTransfer();
-    int WaitFrame();
+    WaitFrameResult WaitFrame();
     int ReadFrame(void* dst);
     int ReadSingleFrame();
     int CopySingleFrame(void* dst);
@@ -185,7 +182,7 @@ protected:
     // through it, so both take singleLock_ (never held during the read).
     std::mutex singleLock_;
     DeviceHandle singleHandle_ = nullptr;
-    int32_t lastSingleStatus_ = 0;
+    int32_t lastSingleStatus_ = kDeviceOk;
     int32_t lastElapsedMs_ = 0;
     uint32_t frameTimeoutMs_ = kDefaultFrameTimeoutMs;
 };

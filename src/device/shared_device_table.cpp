@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "platform/atomic_word.h"
 #include "platform/process.h"
 
 namespace kvx {
@@ -27,26 +28,25 @@ void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, sizeof v); }
 // Other processes and other threads read the entry while it changes, so
 // every byte of the mapped entry is read and written as an atomic.
 void CopyOut(const uint8_t* entry, uint8_t* local) {
-    for (size_t i = 0; i < SharedDeviceTable::kEntrySize; ++i) local[i] = __atomic_load_n(entry + i, __ATOMIC_RELAXED);
+    for (size_t i = 0; i < SharedDeviceTable::kEntrySize; ++i) local[i] = platform::LoadRelaxed(entry + i);
 }
 
 void CopyIn(uint8_t* entry, const uint8_t* local, size_t from) {
-    for (size_t i = from; i < SharedDeviceTable::kEntrySize; ++i) __atomic_store_n(entry + i, local[i], __ATOMIC_RELAXED);
+    for (size_t i = from; i < SharedDeviceTable::kEntrySize; ++i) platform::StoreRelaxed(entry + i, local[i]);
 }
 
 // The owner window is what other processes poll; it is written last on a
 // claim and first on a release so that a half-written entry never looks owned.
 uint32_t LoadWindow(const uint8_t* entry) {
-    return __atomic_load_n(reinterpret_cast<const uint32_t*>(entry + kWindowAt), __ATOMIC_ACQUIRE);
+    return platform::LoadAcquire(reinterpret_cast<const uint32_t*>(entry + kWindowAt));
 }
 
 void StoreWindow(uint8_t* entry, uint32_t v) {
-    __atomic_store_n(reinterpret_cast<uint32_t*>(entry + kWindowAt), v, __ATOMIC_RELEASE);
+    platform::StoreRelease(reinterpret_cast<uint32_t*>(entry + kWindowAt), v);
 }
 
 bool CompareAndSwapWindow(uint8_t* entry, uint32_t* expected, uint32_t desired) {
-    return __atomic_compare_exchange_n(reinterpret_cast<uint32_t*>(entry + kWindowAt), expected, desired, false,
-                                       __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE);
+    return platform::CompareExchangeAcqRel(reinterpret_cast<uint32_t*>(entry + kWindowAt), expected, desired);
 }
 
 // FNV-1a over everything a claim writes before the check value: owner,

@@ -20,20 +20,20 @@ constexpr uint32_t kTopLevelStyle = platform::kStyleOverlappedWindow | platform:
 // reduced from the deeper ones first. Null when the mode's bitmaps are
 // missing.
 FrameBitmap* Drawable(int colorMode, const ModeBitmaps& bitmaps) {
-    FrameBitmap* gray = bitmaps[0];
-    FrameBitmap* color = bitmaps[2];
+    FrameBitmap* gray = bitmaps[kColorMode8];
+    FrameBitmap* color = bitmaps[kColorMode24];
     auto reduce = [](FrameBitmap* to, FrameBitmap* from, PixelKernel kernel) -> FrameBitmap* {
         if (!to || !from || to->empty() || from->empty()) return nullptr;
         to->RunKernel(kernel, from, nullptr, 0, 0, nullptr, 0);
         return to;
     };
     switch (colorMode) {
-        case 0: return gray && !gray->empty() ? gray : nullptr;
-        case 1: return reduce(gray, bitmaps[1], ReduceGray16To8);
-        case 2: return color && !color->empty() ? color : nullptr;
-        case 3: return reduce(color, bitmaps[3], ReduceColor32To24);
-        case 4: return reduce(color, bitmaps[4], ReduceColor48To24);
-        case 5: return reduce(color, bitmaps[5], ReduceColor48To24);
+        case kColorMode8: return gray && !gray->empty() ? gray : nullptr;
+        case kColorMode16: return reduce(gray, bitmaps[kColorMode16], ReduceGray16To8);
+        case kColorMode24: return color && !color->empty() ? color : nullptr;
+        case kColorMode32: return reduce(color, bitmaps[kColorMode32], ReduceColor32To24);
+        case kColorMode48: return reduce(color, bitmaps[kColorMode48], ReduceColor48To24);
+        case kColorMode64: return reduce(color, bitmaps[kColorMode64], ReduceColor48To24);
         default: return nullptr;
     }
 }
@@ -99,7 +99,7 @@ bool PaintableClientSize(const PreviewWindowHandles& handles, int* width, int* h
 }
 
 bool FitPreviewBitmap(FrameBitmap& preview, int width, int height, int colorMode) {
-    const int bits = colorMode <= 1 ? 8 : 24;
+    const int bits = colorMode == kColorMode8 || colorMode == kColorMode16 ? 8 : 24;
     // The depth counts as much as the size: scaling 24-bit pixels into an
     // 8-bit bitmap of the right size would run past its rows.
     if (!preview.empty() && preview.width() == width && preview.height() == height && preview.bitsPerPixel() == bits)
@@ -116,7 +116,7 @@ void PaintPreview(const PreviewWindowHandles& handles, int colorMode, const Mode
     FrameBitmap* drawable = Drawable(colorMode, bitmaps);
     if (!drawable) return;
 
-    if (width == drawable->width() && height == drawable->height() && colorMode != 1) {
+    if (width == drawable->width() && height == drawable->height() && colorMode != kColorMode16) {
         // Memory row 0 is the top of the picture but the system's last row:
         // drawing from the bottom upwards puts it on top. A negative extent
         // covers its origin row and the rows above it, so the flip starts

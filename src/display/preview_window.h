@@ -10,6 +10,7 @@
 #include <string>
 
 #include "display/frame_bitmap.h"
+#include "pixels/color_mode.h"
 #include "platform/window_message.h"
 
 namespace kvx {
@@ -56,11 +57,11 @@ void ClosePreviewWindow(PreviewWindowHandles* handles);
 bool PaintableClientSize(const PreviewWindowHandles& handles, int* width, int* height);
 
 // (Re)creates the preview bitmap at the client size, 8-bit gray for colour
-// modes 0 and 1, 24-bit otherwise; keeps it when it already fits.
+// modes kColorMode8 and kColorMode16, 24-bit otherwise; keeps it when it already fits.
 bool FitPreviewBitmap(FrameBitmap& preview, int width, int height, int colorMode);
 
-// The camera's bitmaps by colour mode: 8, 16, 24, 32, 48, 64 bits per pixel.
-using ModeBitmaps = std::array<FrameBitmap*, 6>;
+// The camera's bitmaps indexed by ColorMode.
+using ModeBitmaps = std::array<FrameBitmap*, kColorModeCount>;
 
 // Draws the converted frame of `colorMode` into the window, through the
 // preview bitmap when the sizes differ. Runs under the camera's frame lock.

@@ -17,6 +17,7 @@
 #include "imaging/tone/tone_chain.h"
 #include "imaging/tone/tone_params.h"
 #include "imaging/white_balance.h"
+#include "platform/atomic_word.h"
 
 namespace kvx {
 namespace {
@@ -25,8 +26,8 @@ constexpr int kDeepBitDepth = 12;
 
 bool Usable(const PixelBitmap* bitmap) { return bitmap != nullptr && !bitmap->empty(); }
 
-int32_t Read(const int32_t* filter, int index) { return __atomic_load_n(&filter[index], __ATOMIC_RELAXED); }
-void Write(int32_t* filter, int index, int32_t value) { __atomic_store_n(&filter[index], value, __ATOMIC_RELAXED); }
+int32_t Read(const int32_t* filter, int index) { return platform::LoadRelaxed(&filter[index]); }
+void Write(int32_t* filter, int index, int32_t value) { platform::StoreRelaxed(&filter[index], value); }
 
 bool Deep(int colorMode) { return colorMode == 1 || colorMode == 4 || colorMode == 5; }
 

@@ -26,4 +26,8 @@ enum class FileRead {
 // but Ok, *data is empty.
 FileRead ReadRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>* data);
 
+// The backend's part of ReadRegularFile: `path` is not empty and *data is
+// empty; the caller empties *data again on anything but Ok.
+FileRead ReadNamedRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>* data);
+
 }  // namespace kvx::platform

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/atomic_word.h"
+
 namespace kvx::settings {
 
 namespace {
@@ -36,9 +38,6 @@ AnalogGroup Groups(const AnalogDevice& device, int index) {
 }
 constexpr int kGroupCount = 6;
 
-int32_t Load(const int32_t* word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
-void Store(int32_t* word, int32_t value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
-
 }  // namespace
 
 std::string ExposureTimeText(int lines, int32_t linePeriod, int32_t offset, double msPerClock) {
@@ -53,9 +52,9 @@ std::string ExposureTimeText(int lines, int32_t linePeriod, int32_t offset, doub
 void AnalogPage::OnInit(DialogControls& controls) {
     initialised_ = false;
     ShowBlock(controls);
-    controls.SetCheck(kMirrorVBox, Load(&block_[kMirrorV]) != 0);
-    controls.SetCheck(kMirrorHBox, Load(&block_[kMirrorH]) != 0);
-    const int mode = Load(&block_[kAutoMode]);
+    controls.SetCheck(kMirrorVBox, platform::LoadRelaxed(&block_[kMirrorV]) != 0);
+    controls.SetCheck(kMirrorHBox, platform::LoadRelaxed(&block_[kMirrorH]) != 0);
+    const int mode = platform::LoadRelaxed(&block_[kAutoMode]);
     controls.SetCheck(kAutoExposureBox, mode == 1);
     controls.SetCheck(kAutoGainBox, mode == 2);
     ShowExposureTime(controls);
@@ -65,14 +64,14 @@ void AnalogPage::OnInit(DialogControls& controls) {
 void AnalogPage::ShowBlock(DialogControls& controls) {
     for (int g = 0; g < kGroupCount; ++g) {
         const AnalogGroup group = Groups(device_, g);
-        SetUpSliderGroup(controls, group.slider, Load(&block_[group.blockIndex]), group.enabled);
+        SetUpSliderGroup(controls, group.slider, platform::LoadRelaxed(&block_[group.blockIndex]), group.enabled);
     }
 }
 
 void AnalogPage::ReadEditBoxes(const DialogControls& controls) {
     for (int g = 0; g < kGroupCount; ++g) {
         const AnalogGroup group = Groups(device_, g);
-        Store(&block_[group.blockIndex], ReadSigned(controls, group.slider.edit));
+        platform::StoreRelaxed(&block_[group.blockIndex], ReadSigned(controls, group.slider.edit));
     }
 }
 
@@ -80,7 +79,7 @@ void AnalogPage::ShowExposureTime(DialogControls& controls) {
     int32_t period = 0, offset = 0;
     double msPerClock = 0.0;
     device_.ExposureTiming(&period, &offset, &msPerClock);
-    controls.SetText(kExposureTimeText, ExposureTimeText(Load(&block_[kExposure]), period, offset, msPerClock));
+    controls.SetText(kExposureTimeText, ExposureTimeText(platform::LoadRelaxed(&block_[kExposure]), period, offset, msPerClock));
 }
 
 void AnalogPage::OnCommand(DialogControls& controls, int id, int notification) {
@@ -88,29 +87,29 @@ void AnalogPage::OnCommand(DialogControls& controls, int id, int notification) {
         case kMirrorVBox: {
             const bool on = controls.Checked(id);
             device_.SetMirrorV(on ? 1 : 0);
-            Store(&block_[kMirrorV], on ? 1 : 0);
+            platform::StoreRelaxed(&block_[kMirrorV], on ? 1 : 0);
             return;
         }
         case kMirrorHBox: {
             const bool on = controls.Checked(id);
             device_.SetMirrorH(on ? 1 : 0);
-            Store(&block_[kMirrorH], on ? 1 : 0);
+            platform::StoreRelaxed(&block_[kMirrorH], on ? 1 : 0);
             return;
         }
         case kAutoGainBox:
             if (controls.Checked(id)) {
                 controls.SetCheck(kAutoExposureBox, false);
-                Store(&block_[kAutoMode], 2);
+                platform::StoreRelaxed(&block_[kAutoMode], 2);
             } else {
-                Store(&block_[kAutoMode], 0);
+                platform::StoreRelaxed(&block_[kAutoMode], 0);
             }
             return;
         case kAutoExposureBox:
             if (controls.Checked(id)) {
                 controls.SetCheck(kAutoGainBox, false);
-                Store(&block_[kAutoMode], 1);
+                platform::StoreRelaxed(&block_[kAutoMode], 1);
             } else {
-                Store(&block_[kAutoMode], 0);
+                platform::StoreRelaxed(&block_[kAutoMode], 0);
             }
             return;
         default:
@@ -121,7 +120,7 @@ void AnalogPage::OnCommand(DialogControls& controls, int id, int notification) {
         const AnalogGroup group = Groups(device_, g);
         if (group.slider.edit != id) continue;
         const int value = ReadSigned(controls, id);
-        Store(&block_[group.blockIndex], value);
+        platform::StoreRelaxed(&block_[group.blockIndex], value);
         controls.SetTrackbarPosition(group.slider.trackbar, value);
         if (id == kGlobalGainEdit) device_.SetGain(value);
         if (id == kExposureEdit) {
@@ -168,9 +167,9 @@ void AnalogDialog::OnCommand(DialogControls& controls, int id, int /*notificatio
             controls.End(kCancel);
             return;
         case kDefault:
-            Store(&block_[kGain], device_.DefaultGain());
-            for (int i = kColorG1; i < kExposure; ++i) Store(&block_[i], 0);
-            Store(&block_[kExposure], device_.DefaultExposureLines());
+            platform::StoreRelaxed(&block_[kGain], device_.DefaultGain());
+            for (int i = kColorG1; i < kExposure; ++i) platform::StoreRelaxed(&block_[i], 0);
+            platform::StoreRelaxed(&block_[kExposure], device_.DefaultExposureLines());
             device_.SetGain(block_[kGain]);
             device_.SetExposureLines(block_[kExposure]);
             if (pageControls_) page_.ShowBlock(*pageControls_);

@@ -68,7 +68,7 @@ private:
     void ShowExposureTime(DialogControls& controls);
 
     AnalogDevice& device_;
-    int32_t* block_;
+    int32_t* block_;  // the camera's block: platform::LoadRelaxed / StoreRelaxed
     bool initialised_ = false;
 };
 
@@ -92,7 +92,7 @@ public:
 
 private:
     AnalogDevice& device_;
-    int32_t* block_;
+    int32_t* block_;  // the camera's block: platform::LoadRelaxed / StoreRelaxed
     AnalogPage page_;
     DialogControls* pageControls_ = nullptr;
     std::atomic<platform::WindowHandle> pageWindow_{nullptr};

@@ -1,5 +1,8 @@
 #include "settings/image_dialog.h"
 
+#include "platform/atomic_word.h"
+#include "pixels/color_mode.h"
+
 namespace kvx::settings {
 
 namespace {
@@ -27,9 +30,6 @@ constexpr SliderGroup kFilterSliders[9] = {
 SliderGroup GraySlider(int k) { return {2100 + 3 * k, 2102 + 3 * k, 2101 + 3 * k, 0, 400, 32}; }
 constexpr int kGraySliders = 8;
 
-int32_t Load(const int32_t* word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
-void Store(int32_t* word, int32_t value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
-
 void CheckBayerMode(DialogControls& controls, int mode) {
     for (int m = 0; m < 4; ++m) controls.SetCheck(kBayerModeRadio0 + m, false);
     if (mode >= 0 && mode < 4) controls.SetCheck(kBayerModeRadio0 + mode, true);
@@ -41,9 +41,9 @@ bool IsRadio(int id, int first, int count) { return id >= first && id < first + 
 
 ImageDialogFlags ImageDialogFlagsFor(int colorMode) {
     ImageDialogFlags flags{};
-    if (colorMode == 0 || colorMode == 1) {
+    if (colorMode == kColorMode8 || colorMode == kColorMode16) {
         for (int f : {0, 1, 4, 8, kGrayTabFlag}) flags[static_cast<size_t>(f)] = 1;
-    } else if (colorMode >= 2 && colorMode <= 5) {
+    } else if (IsColorMode(colorMode)) {
         for (int f = 0; f <= 8; ++f) flags[static_cast<size_t>(f)] = 1;
         flags[kWhiteBalanceFlag] = 1;
     }
@@ -54,27 +54,27 @@ ImageDialogFlags ImageDialogFlagsFor(int colorMode) {
 
 void FilterPage::OnInit(DialogControls& controls) {
     initialised_ = false;
-    for (int k = 0; k < 9; ++k) SetUpSliderGroup(controls, kFilterSliders[k], Load(&block_[k]), flags_[static_cast<size_t>(k)] != 0);
+    for (int k = 0; k < 9; ++k) SetUpSliderGroup(controls, kFilterSliders[k], platform::LoadRelaxed(&block_[k]), flags_[static_cast<size_t>(k)] != 0);
     const bool whiteBalance = flags_[kWhiteBalanceFlag] != 0;
     for (int id : {static_cast<int>(kOnceButton), static_cast<int>(kAllFramesBox), 1030, 1031, 1032, 1033})
         controls.Enable(id, whiteBalance);
-    CheckBayerMode(controls, Load(&block_[kBayerMode]));
+    CheckBayerMode(controls, platform::LoadRelaxed(&block_[kBayerMode]));
     initialised_ = true;
 }
 
 void FilterPage::ShowBlock(DialogControls& controls) {
     for (int k = 0; k < 9; ++k) {
-        controls.SetTrackbarPosition(kFilterSliders[k].trackbar, Load(&block_[k]));
-        ShowSigned(controls, kFilterSliders[k].edit, Load(&block_[k]));
+        controls.SetTrackbarPosition(kFilterSliders[k].trackbar, platform::LoadRelaxed(&block_[k]));
+        ShowSigned(controls, kFilterSliders[k].edit, platform::LoadRelaxed(&block_[k]));
     }
-    CheckBayerMode(controls, Load(&block_[kBayerMode]));
+    CheckBayerMode(controls, platform::LoadRelaxed(&block_[kBayerMode]));
 }
 
 void FilterPage::ReadEditBoxes(const DialogControls& controls) {
-    for (int k = 0; k < 9; ++k) Store(&block_[k], ReadSigned(controls, kFilterSliders[k].edit));
+    for (int k = 0; k < 9; ++k) platform::StoreRelaxed(&block_[k], ReadSigned(controls, kFilterSliders[k].edit));
     for (int m = 0; m < 4; ++m) {
         if (controls.Checked(kBayerModeRadio0 + m)) {
-            Store(&block_[kBayerMode], m);
+            platform::StoreRelaxed(&block_[kBayerMode], m);
             break;
         }
     }
@@ -82,17 +82,17 @@ void FilterPage::ReadEditBoxes(const DialogControls& controls) {
 
 void FilterPage::OnCommand(DialogControls& controls, int id, int notification) {
     if (IsRadio(id, kBayerModeRadio0, 4)) {
-        Store(&block_[kBayerMode], id - kBayerModeRadio0);
+        platform::StoreRelaxed(&block_[kBayerMode], id - kBayerModeRadio0);
         return;
     }
     if (id == kAllFramesBox) {
-        Store(&block_[kAutoWhiteBalance], controls.Checked(id) ? 1 : 0);
-        Store(&block_[kWhiteBalanceOnce1], 0);
-        Store(&block_[kWhiteBalanceOnce2], 0);
+        platform::StoreRelaxed(&block_[kAutoWhiteBalance], controls.Checked(id) ? 1 : 0);
+        platform::StoreRelaxed(&block_[kWhiteBalanceOnce1], 0);
+        platform::StoreRelaxed(&block_[kWhiteBalanceOnce2], 0);
         return;
     }
     if (id == kOnceButton) {
-        for (int w : {kAutoWhiteBalance, kWhiteBalanceOnce1, kWhiteBalanceOnce2}) Store(&block_[w], 1);
+        for (int w : {kAutoWhiteBalance, kWhiteBalanceOnce1, kWhiteBalanceOnce2}) platform::StoreRelaxed(&block_[w], 1);
         controls.SetCheck(kAllFramesBox, false);
         return;
     }
@@ -100,7 +100,7 @@ void FilterPage::OnCommand(DialogControls& controls, int id, int notification) {
     for (int k = 0; k < 9; ++k) {
         if (kFilterSliders[k].edit != id) continue;
         const int value = ReadSigned(controls, id);
-        Store(&block_[k], value);
+        platform::StoreRelaxed(&block_[k], value);
         controls.SetTrackbarPosition(kFilterSliders[k].trackbar, value);
     }
 }
@@ -110,7 +110,7 @@ void FilterPage::OnScroll(DialogControls& controls, int trackbarId) {
         if (kFilterSliders[k].trackbar != trackbarId) continue;
         const int position = controls.TrackbarPosition(trackbarId);
         ShowSigned(controls, kFilterSliders[k].edit, position);
-        Store(&block_[k], position);
+        platform::StoreRelaxed(&block_[k], position);
     }
 }
 
@@ -122,40 +122,40 @@ void FilterPage::OnPosted(DialogControls& controls, int code, int /*value*/) {
 
 void GrayPage::OnInit(DialogControls& controls) {
     initialised_ = false;
-    for (int k = 0; k < kGraySliders; ++k) SetUpSliderGroup(controls, GraySlider(k), Load(&block_[kGrayFirst + k]), true);
-    const int mode = Load(&block_[kGrayMode]);
+    for (int k = 0; k < kGraySliders; ++k) SetUpSliderGroup(controls, GraySlider(k), platform::LoadRelaxed(&block_[kGrayFirst + k]), true);
+    const int mode = platform::LoadRelaxed(&block_[kGrayMode]);
     for (int m = 0; m < 3; ++m) controls.SetCheck(kGrayModeBayer + m, m == mode);
-    CheckBayerMode(controls, Load(&block_[kBayerMode]));
+    CheckBayerMode(controls, platform::LoadRelaxed(&block_[kBayerMode]));
     initialised_ = true;
 }
 
 void GrayPage::ShowBlock(DialogControls& controls) {
     for (int k = 0; k < kGraySliders; ++k) {
         const SliderGroup group = GraySlider(k);
-        controls.SetTrackbarPosition(group.trackbar, Load(&block_[kGrayFirst + k]));
-        ShowSigned(controls, group.edit, Load(&block_[kGrayFirst + k]));
+        controls.SetTrackbarPosition(group.trackbar, platform::LoadRelaxed(&block_[kGrayFirst + k]));
+        ShowSigned(controls, group.edit, platform::LoadRelaxed(&block_[kGrayFirst + k]));
     }
 }
 
 void GrayPage::ReadEditBoxes(const DialogControls& controls) {
-    for (int k = 0; k < kGraySliders; ++k) Store(&block_[kGrayFirst + k], ReadSigned(controls, GraySlider(k).edit));
+    for (int k = 0; k < kGraySliders; ++k) platform::StoreRelaxed(&block_[kGrayFirst + k], ReadSigned(controls, GraySlider(k).edit));
 }
 
 void GrayPage::OnCommand(DialogControls& controls, int id, int notification) {
     if (IsRadio(id, kBayerModeRadio0, 4)) {
-        Store(&block_[kBayerMode], id - kBayerModeRadio0);
+        platform::StoreRelaxed(&block_[kBayerMode], id - kBayerModeRadio0);
         return;
     }
     if (IsRadio(id, kGrayModeBayer, 3)) {
-        Store(&block_[kGrayMode], id - kGrayModeBayer);
+        platform::StoreRelaxed(&block_[kGrayMode], id - kGrayModeBayer);
         return;
     }
     if (id == kAllFramesBox) {
-        Store(&block_[kAutoGrayGain], Load(&block_[kAutoGrayGain]) == 0 ? -1 : 0);
+        platform::StoreRelaxed(&block_[kAutoGrayGain], platform::LoadRelaxed(&block_[kAutoGrayGain]) == 0 ? -1 : 0);
         return;
     }
     if (id == kOnceButton) {
-        Store(&block_[kAutoGrayGain], 1);
+        platform::StoreRelaxed(&block_[kAutoGrayGain], 1);
         return;
     }
     if (notification != platform::kEditChanged || !initialised_) return;
@@ -163,7 +163,7 @@ void GrayPage::OnCommand(DialogControls& controls, int id, int notification) {
         const SliderGroup group = GraySlider(k);
         if (group.edit != id) continue;
         const int value = ReadSigned(controls, id);
-        Store(&block_[kGrayFirst + k], value);
+        platform::StoreRelaxed(&block_[kGrayFirst + k], value);
         controls.SetTrackbarPosition(group.trackbar, value);
     }
 }
@@ -174,7 +174,7 @@ void GrayPage::OnScroll(DialogControls& controls, int trackbarId) {
         if (group.trackbar != trackbarId) continue;
         const int position = controls.TrackbarPosition(trackbarId);
         ShowSigned(controls, group.edit, position);
-        Store(&block_[kGrayFirst + k], position);
+        platform::StoreRelaxed(&block_[kGrayFirst + k], position);
     }
 }
 
@@ -214,13 +214,13 @@ void ImageDialog::OnCommand(DialogControls& controls, int id, int /*notification
             controls.End(kCancel);
             return;
         case kDefault:
-            for (int k = 0; k <= 4; ++k) Store(&block_[k], 0);
-            for (int k = 5; k <= 8; ++k) Store(&block_[k], 100);
-            Store(&block_[kBayerMode], 2);
+            for (int k = 0; k <= 4; ++k) platform::StoreRelaxed(&block_[k], 0);
+            for (int k = 5; k <= 8; ++k) platform::StoreRelaxed(&block_[k], 100);
+            platform::StoreRelaxed(&block_[kBayerMode], 2);
             if (filterControls_) filterPage_.ShowBlock(*filterControls_);
             if (grayControls_) {
-                for (int k = 0; k < 4; ++k) Store(&block_[kGrayFirst + k], 128);
-                for (int k = 4; k < kGraySliders; ++k) Store(&block_[kGrayFirst + k], 0);
+                for (int k = 0; k < 4; ++k) platform::StoreRelaxed(&block_[kGrayFirst + k], 128);
+                for (int k = 4; k < kGraySliders; ++k) platform::StoreRelaxed(&block_[kGrayFirst + k], 0);
                 grayPage_.ShowBlock(*grayControls_);
             }
             return;

@@ -42,7 +42,7 @@ public:
     void ShowBlock(DialogControls& controls);
 
 private:
-    int32_t* block_;
+    int32_t* block_;  // the camera's block: platform::LoadRelaxed / StoreRelaxed
     ImageDialogFlags flags_;
     bool initialised_ = false;
 };
@@ -59,7 +59,7 @@ public:
     void ShowBlock(DialogControls& controls);
 
 private:
-    int32_t* block_;
+    int32_t* block_;  // the camera's block: platform::LoadRelaxed / StoreRelaxed
     ImageDialogFlags flags_;
     bool initialised_ = false;
 };
@@ -82,7 +82,7 @@ public:
     void Refresh();
 
 private:
-    int32_t* block_;
+    int32_t* block_;  // the camera's block: platform::LoadRelaxed / StoreRelaxed
     ImageDialogFlags flags_;
     FilterPage filterPage_;
     GrayPage grayPage_;

@@ -1,5 +1,7 @@
 #include "sim/trigger_line.h"
 
+#include "platform/atomic_word.h"
+
 namespace kvx::sim {
 
 namespace {
@@ -16,24 +18,24 @@ TriggerLine::TriggerLine(const std::string& blockName, int deviceNumber) : devic
 
 uint32_t TriggerLine::Pulses() const {
     if (!block_.view() || deviceNumber_ < 0 || deviceNumber_ >= kLines) return 0;
-    return __atomic_load_n(Counter(block_.view(), deviceNumber_), __ATOMIC_ACQUIRE);
+    return platform::LoadAcquire(Counter(block_.view(), deviceNumber_));
 }
 
 uint32_t TriggerLine::PowerUps() const {
     if (!block_.view() || deviceNumber_ < 0 || deviceNumber_ >= kLines) return 0;
-    return __atomic_load_n(PowerCounter(block_.view(), deviceNumber_), __ATOMIC_ACQUIRE);
+    return platform::LoadAcquire(PowerCounter(block_.view(), deviceNumber_));
 }
 
 uint32_t TriggerLine::CountPowerUp() {
     if (!block_.view() || deviceNumber_ < 0 || deviceNumber_ >= kLines) return 0;
-    return __atomic_add_fetch(PowerCounter(block_.view(), deviceNumber_), 1u, __ATOMIC_ACQ_REL);
+    return platform::AddAcqRel(PowerCounter(block_.view(), deviceNumber_), 1u);
 }
 
 bool TriggerLine::Fire(const std::string& blockName, int deviceNumber) {
     if (deviceNumber < 0 || deviceNumber >= kLines) return false;
     platform::SharedMemory block;
     if (!block.Open(blockName) || block.size() < kLines * sizeof(uint32_t)) return false;
-    __atomic_fetch_add(Counter(block.view(), deviceNumber), 1u, __ATOMIC_ACQ_REL);
+    platform::AddAcqRel(Counter(block.view(), deviceNumber), 1u);
     return true;
 }
 

@@ -99,10 +99,9 @@ bool VirtualCamera::WriteAllowed(bool sensorWrite, uint16_t address) {
     return true;
 }
 
-void VirtualCamera::PowerUp() {
-    // A restarted sensor forgets everything it was told and sleeps until
-    // its start-up writes arrive again.
-    powered_ = true;
+// A restarted sensor forgets everything it was told and sleeps until its
+// start-up writes arrive again.
+void VirtualCamera::ForgetProgramming() {
     sensor_.fill(0);
     active_.fill(0);
     held_.clear();
@@ -110,6 +109,11 @@ void VirtualCamera::PowerUp() {
     holding_ = false;
     startupSeen_ = 0;
     leftover_.clear();
+}
+
+void VirtualCamera::PowerUp() {
+    powered_ = true;
+    ForgetProgramming();
     powerUpsSeen_ = triggerLine_.CountPowerUp();
     Changed();
 }
@@ -120,13 +124,7 @@ void VirtualCamera::NoticeForeignPowerUp() {
     // Another process restarted this camera: whatever this side programmed
     // is gone with it.
     powerUpsSeen_ = powerUps;
-    sensor_.fill(0);
-    active_.fill(0);
-    held_.clear();
-    queued_.clear();
-    holding_ = false;
-    startupSeen_ = 0;
-    leftover_.clear();
+    ForgetProgramming();
     Changed();
 }
 
@@ -454,60 +452,27 @@ void VirtualCamera::Log(LogEntry::Kind kind, uint8_t code, uint16_t address, uin
     if (logging_) log_.push_back({kind, code, address, value, control, ok, Clock::now()});
 }
 
-uint8_t VirtualCamera::SensorRegister(uint16_t address) const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return sensor_[address];
-}
+uint8_t VirtualCamera::SensorRegister(uint16_t address) const { return Locked(sensor_[address]); }
 
-uint8_t VirtualCamera::ActiveSensorRegister(uint16_t address) const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return active_[address];
-}
+uint8_t VirtualCamera::ActiveSensorRegister(uint16_t address) const { return Locked(active_[address]); }
 
-uint8_t VirtualCamera::LogicRegister(uint8_t address) const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return logic_[address];
-}
+uint8_t VirtualCamera::LogicRegister(uint8_t address) const { return Locked(logic_[address]); }
 
-uint8_t VirtualCamera::ControlRegister(uint8_t address) const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return control_[address];
-}
+uint8_t VirtualCamera::ControlRegister(uint8_t address) const { return Locked(control_[address]); }
 
-uint8_t VirtualCamera::RomByte(uint16_t address) const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return rom_[address];
-}
+uint8_t VirtualCamera::RomByte(uint16_t address) const { return Locked(rom_[address]); }
 
-void VirtualCamera::SetRomByte(uint16_t address, uint8_t value) {
-    std::lock_guard<std::mutex> hold(lock_);
-    rom_[address] = value;
-}
+void VirtualCamera::SetRomByte(uint16_t address, uint8_t value) { SetLocked(rom_[address], value); }
 
-uint32_t VirtualCamera::TransferSize() const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return transferSize_;
-}
+uint32_t VirtualCamera::TransferSize() const { return Locked(transferSize_); }
 
-uint32_t VirtualCamera::TriggerWait() const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return triggerWaitMs_;
-}
+uint32_t VirtualCamera::TriggerWait() const { return Locked(triggerWaitMs_); }
 
-int VirtualCamera::OpenHandles() const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return openHandles_;
-}
+int VirtualCamera::OpenHandles() const { return Locked(openHandles_); }
 
-uint64_t VirtualCamera::FramesDelivered() const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return framesDelivered_;
-}
+uint64_t VirtualCamera::FramesDelivered() const { return Locked(framesDelivered_); }
 
-uint32_t VirtualCamera::NextFrameCounter() const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return frameCounter_;
-}
+uint32_t VirtualCamera::NextFrameCounter() const { return Locked(frameCounter_); }
 
 Readout VirtualCamera::CurrentReadout() const {
     std::lock_guard<std::mutex> hold(lock_);
@@ -537,20 +502,11 @@ void VirtualCamera::SetFastFrames(bool fast) {
     wake_.notify_all();
 }
 
-void VirtualCamera::ShortenNextRead() {
-    std::lock_guard<std::mutex> hold(lock_);
-    shortenNext_ = true;
-}
+void VirtualCamera::ShortenNextRead() { SetLocked(shortenNext_, true); }
 
-void VirtualCamera::ShortenEveryRead(bool on) {
-    std::lock_guard<std::mutex> hold(lock_);
-    shortenAll_ = on;
-}
+void VirtualCamera::ShortenEveryRead(bool on) { SetLocked(shortenAll_, on); }
 
-void VirtualCamera::FailReadsAfterFrames(int frames) {
-    std::lock_guard<std::mutex> hold(lock_);
-    failAfter_ = frames;
-}
+void VirtualCamera::FailReadsAfterFrames(int frames) { SetLocked(failAfter_, frames); }
 
 void VirtualCamera::SetStalled(bool stalled) {
     std::lock_guard<std::mutex> hold(lock_);
@@ -565,10 +521,7 @@ void VirtualCamera::StallAfterFrames(int frames) {
     wake_.notify_all();
 }
 
-void VirtualCamera::FailReplyReads(int count) {
-    std::lock_guard<std::mutex> hold(lock_);
-    failReplies_ = count;
-}
+void VirtualCamera::FailReplyReads(int count) { SetLocked(failReplies_, count); }
 
 void VirtualCamera::SetUnplugged(bool unplugged) {
     std::lock_guard<std::mutex> hold(lock_);
@@ -589,15 +542,9 @@ void VirtualCamera::SetUnplugged(bool unplugged) {
     wake_.notify_all();
 }
 
-void VirtualCamera::FailWritesTo(int sensorAddress) {
-    std::lock_guard<std::mutex> hold(lock_);
-    failWriteAddress_ = sensorAddress;
-}
+void VirtualCamera::FailWritesTo(int sensorAddress) { SetLocked(failWriteAddress_, sensorAddress); }
 
-void VirtualCamera::FailWritesAfter(int writes) {
-    std::lock_guard<std::mutex> hold(lock_);
-    failWritesAfter_ = writes;
-}
+void VirtualCamera::FailWritesAfter(int writes) { SetLocked(failWritesAfter_, writes); }
 
 void VirtualCamera::FireTrigger() {
     std::lock_guard<std::mutex> hold(lock_);

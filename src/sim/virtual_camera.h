@@ -129,6 +129,7 @@ private:
     bool WaitForFrame(VirtualHandle* handle, std::unique_lock<std::mutex>& hold);
     bool WriteAllowed(bool sensorWrite, uint16_t address);
     void WriteSensor(uint16_t address, uint8_t value);
+    void ForgetProgramming();
     void PowerUp();
     void NoticeForeignPowerUp();
     void ApplyQueuedWrites();
@@ -142,6 +143,17 @@ private:
     uint16_t Expose(uint16_t sample) const;
     void Changed();
     void Log(LogEntry::Kind kind, uint8_t code, uint16_t address, uint32_t value, uint32_t control, bool ok);
+    // One field read or set under the lock, for the test-facing calls.
+    template <typename T>
+    T Locked(const T& field) const {
+        std::lock_guard<std::mutex> hold(lock_);
+        return field;
+    }
+    template <typename T, typename V>
+    void SetLocked(T& field, V value) {
+        std::lock_guard<std::mutex> hold(lock_);
+        field = value;
+    }
 
     const int deviceNumber_;
     const CameraOptions options_;

@@ -72,7 +72,7 @@ TEST_F(Camera, UnsupportedOperationsPostElevenWithoutRecordingIt) {
     EXPECT_EQ(Kolvex_GetHalfClock(handle_, nullptr), 0);
     EXPECT_EQ(Kolvex_SetCrossbar(handle_, 3), 0);
     EXPECT_EQ(Kolvex_SetSamplingRate(handle_, 4), 0);
-    EXPECT_EQ(window_.Take(), std::vector<Notification>(7, ErrorNotice(11)));
+    EXPECT_EQ(window_.Take(), std::vector<Notification>(7, ErrorNotice(KOLVEX_ERR_UNSUPPORTED)));
     EXPECT_EQ(Kolvex_GetLastError(handle_), 0);
 }
 
@@ -90,9 +90,9 @@ TEST_F(Camera, ZeroWritingGettersWriteZeroAndReportNothing) {
 TEST_F(Camera, RecordedErrorsArePostedAndKeptInTheHistory) {
     EXPECT_EQ(Kolvex_GetConfigFilter(handle_), -1);
     EXPECT_EQ(Kolvex_SetConfigFilter(handle_, 0), -1);
-    EXPECT_EQ(window_.Take(), (std::vector<Notification>{ErrorNotice(11), ErrorNotice(11)}));
-    EXPECT_EQ(Kolvex_GetLastError(handle_), 11);
-    EXPECT_EQ(Kolvex_GetLastError(handle_), 11);
+    EXPECT_EQ(window_.Take(), (std::vector<Notification>{ErrorNotice(KOLVEX_ERR_UNSUPPORTED), ErrorNotice(KOLVEX_ERR_UNSUPPORTED)}));
+    EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_UNSUPPORTED);
+    EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_UNSUPPORTED);
     EXPECT_EQ(Kolvex_GetLastError(handle_), 0);
 }
 
@@ -108,7 +108,7 @@ TEST_F(Camera, HistoryKeepsTheTwentyNewestCodesNewestFirst) {
 TEST(LifecycleExports, ErrorsAreRecordedWithoutAWindow) {
     int h = Kolvex_Initialize(nullptr);
     EXPECT_EQ(Kolvex_GetConfigFilter(h), -1);
-    EXPECT_EQ(Kolvex_GetLastError(h), 11);
+    EXPECT_EQ(Kolvex_GetLastError(h), KOLVEX_ERR_UNSUPPORTED);
     Kolvex_Release(h);
 }
 

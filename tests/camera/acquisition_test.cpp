@@ -87,14 +87,14 @@ TEST_F(Acquisition, ABufferOneByteShortIsNeverWrittenAndEachFrameReportsIt) {
     std::vector<uint8_t> buffer(1024 * 10, 0xEE);
     ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), buffer.data(), 1024 * 10 - 1, 0), 1);
     auto messages = Collect(callback_, [](const std::vector<Notification>& all) {
-        return Count(all, [](const Notification& n) { return IsFrameError(n, 5); }) >= 2;
+        return Count(all, [](const Notification& n) { return IsFrameError(n, KOLVEX_ERR_RESOURCE); }) >= 2;
     });
     ASSERT_EQ(Kolvex_StopPreview(handle_), 1);
-    EXPECT_GE(Count(messages, [](const Notification& n) { return IsFrameError(n, 5); }), 2);
+    EXPECT_GE(Count(messages, [](const Notification& n) { return IsFrameError(n, KOLVEX_ERR_RESOURCE); }), 2);
     EXPECT_EQ(Count(messages, IsFrameReady), 0);
     EXPECT_EQ(buffer.back(), 0xEE);
     EXPECT_EQ(buffer.front(), 0xEE);
-    EXPECT_EQ(Kolvex_GetLastError(handle_), 5);
+    EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_RESOURCE);
 }
 
 TEST_F(Acquisition, SnapshotChecksTheBufferSizeAndClosesItsChannelWhenIdle) {
@@ -103,7 +103,7 @@ TEST_F(Acquisition, SnapshotChecksTheBufferSizeAndClosesItsChannelWhenIdle) {
     std::vector<uint8_t> buffer(1024 * 10, 0xEE);
     EXPECT_EQ(Kolvex_SnapShot(handle_, buffer.data(), 1024 * 10 - 1, 0), 0);
     EXPECT_EQ(buffer.back(), 0xEE);
-    EXPECT_EQ(Kolvex_GetLastError(handle_), 5);
+    EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_RESOURCE);
     TakeErrors();
     EXPECT_EQ(camera->OpenHandles(), 0);
 
@@ -201,13 +201,13 @@ TEST_F(Acquisition, ALostDeviceEndsTheWorkerAndIsReportedTwice) {
     CollectFrames(callback_, 1);
     camera->SetUnplugged(true);
     auto lost = Collect(callback_, [](const std::vector<Notification>& all) {
-        return Count(all, [](const Notification& n) { return IsFrameError(n, 13); }) >= 1;
+        return Count(all, [](const Notification& n) { return IsFrameError(n, KOLVEX_ERR_DEVICE_LOST); }) >= 1;
     });
-    EXPECT_EQ(Count(lost, [](const Notification& n) { return IsFrameError(n, 13); }), 1);
+    EXPECT_EQ(Count(lost, [](const Notification& n) { return IsFrameError(n, KOLVEX_ERR_DEVICE_LOST); }), 1);
     auto errors = Collect(window_, [](const std::vector<Notification>& all) {
-        return Count(all, [](const Notification& n) { return IsError(n, 13); }) >= 1;
+        return Count(all, [](const Notification& n) { return IsError(n, KOLVEX_ERR_DEVICE_LOST); }) >= 1;
     });
-    EXPECT_EQ(Count(errors, [](const Notification& n) { return IsError(n, 13); }), 1);
+    EXPECT_EQ(Count(errors, [](const Notification& n) { return IsError(n, KOLVEX_ERR_DEVICE_LOST); }), 1);
     // The state stays until the application stops.
     EXPECT_EQ(Object()->acquisitionState(), AcquisitionState::Preview);
     EXPECT_EQ(Kolvex_StopPreview(handle_), 1);
@@ -223,9 +223,9 @@ TEST_F(Acquisition, AStalledDeviceTimesOutWithThirteen) {
     CollectFrames(callback_, 1);
     camera->SetStalled(true);
     auto lost = Collect(callback_, [](const std::vector<Notification>& all) {
-        return Count(all, [](const Notification& n) { return IsFrameError(n, 13); }) >= 1;
+        return Count(all, [](const Notification& n) { return IsFrameError(n, KOLVEX_ERR_DEVICE_LOST); }) >= 1;
     });
-    EXPECT_EQ(Count(lost, [](const Notification& n) { return IsFrameError(n, 13); }), 1);
+    EXPECT_EQ(Count(lost, [](const Notification& n) { return IsFrameError(n, KOLVEX_ERR_DEVICE_LOST); }), 1);
     // The transfer thread is still inside the driver's read; the stop
     // returns once the driver gives the read back.
     std::thread driver([&] {
@@ -265,10 +265,10 @@ TEST_F(SharedDevice, ADeviceClaimedByAnotherCameraObjectCannotBeSetUp) {
     ASSERT_EQ(Kolvex_StartPreview(handle_), 1);
     std::vector<uint8_t> buffer(64 * 48);
     EXPECT_EQ(Kolvex_StartPreview(other), 0);
-    EXPECT_EQ(Kolvex_GetLastError(other), 1);
-    EXPECT_EQ(Kolvex_GetLastError(other), 2);
+    EXPECT_EQ(Kolvex_GetLastError(other), KOLVEX_ERR_NO_DEVICE);
+    EXPECT_EQ(Kolvex_GetLastError(other), KOLVEX_ERR_DEVICE_NUMBER);
     EXPECT_EQ(Kolvex_SnapShot(other, buffer.data(), static_cast<int>(buffer.size()), 0), 0);
-    EXPECT_EQ(Kolvex_GetLastError(other), 2);
+    EXPECT_EQ(Kolvex_GetLastError(other), KOLVEX_ERR_DEVICE_NUMBER);
 
     // Once the first one stops, the device is free again.
     ASSERT_EQ(Kolvex_StopPreview(handle_), 1);
@@ -288,7 +288,7 @@ TEST_F(SharedDevice, ADeviceClaimedInAnotherProcessCannotBeSetUp) {
 
     std::vector<uint8_t> buffer(64 * 48);
     EXPECT_EQ(Kolvex_SnapShot(handle_, buffer.data(), static_cast<int>(buffer.size()), 0), 0);
-    EXPECT_EQ(Kolvex_GetLastError(handle_), 2);
+    EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_DEVICE_NUMBER);
 
     static_cast<volatile uint8_t*>(table.view())[64] = 1;  // lets the child release
     EXPECT_EQ(holder.Wait(), 0);

@@ -3,10 +3,12 @@
 #include <climits>
 
 #include "parameter_fixture.h"
+#include "sim/register_map.h"
 
 namespace {
 
 using kvx::test::ParameterTest;
+namespace reg = kvx::sim::reg;
 
 class DeviceAccess : public ParameterTest {
 protected:
@@ -28,7 +30,7 @@ TEST_F(DeviceAccess, NarrowRegisterCallsUseTheLowEightAddressBitsAndExCallsAllSi
 }
 
 TEST_F(DeviceAccess, ExAddressesBeyondSixteenBitsAreRefusedRatherThanAliased) {
-    const uint8_t before = Camera().SensorRegister(0x0404);
+    const uint8_t before = Camera().SensorRegister(reg::sensor::kGainLow);
     for (int address : {0x10404, -1, INT_MIN}) {
         EXPECT_EQ(Kolvex_WriteRegisterEx(handle_, address, 0x55), 0) << address;
         int ok = -1;
@@ -36,13 +38,13 @@ TEST_F(DeviceAccess, ExAddressesBeyondSixteenBitsAreRefusedRatherThanAliased) {
         EXPECT_EQ(ok, 0);
         EXPECT_EQ(TakeReported(), (kvx::test::Reported{{9, 9}, {9, 9}})) << address;
     }
-    EXPECT_EQ(Camera().SensorRegister(0x0404), before);
+    EXPECT_EQ(Camera().SensorRegister(reg::sensor::kGainLow), before);
 }
 
 TEST_F(DeviceAccess, FailedRegisterAccessRecordsSix) {
     Camera().FailReplyReads(-1);
     int ok = -1;
-    EXPECT_EQ(Kolvex_ReadRegisterEx(handle_, 0x0404, &ok), 0);
+    EXPECT_EQ(Kolvex_ReadRegisterEx(handle_, reg::sensor::kGainLow, &ok), 0);
     EXPECT_EQ(ok, 0);
     Camera().FailReplyReads(0);
     Camera().SetUnplugged(true);
@@ -53,23 +55,23 @@ TEST_F(DeviceAccess, FailedRegisterAccessRecordsSix) {
 
 TEST_F(DeviceAccess, SerialRomBytesAreReadAndWrittenInTheIdArea) {
     EXPECT_EQ(Kolvex_WriteSromID(handle_, 0x10, 0x5A), 1);
-    EXPECT_EQ(Camera().RomByte(0x1810), 0x5A);
+    EXPECT_EQ(Camera().RomByte(reg::rom::kIdArea + 0x10), 0x5A);
     int ok = 0;
     EXPECT_EQ(Kolvex_ReadSromID(handle_, 0x10, &ok), 0x5A);
     EXPECT_EQ(ok, 1);
     // Reads reach the rest of the ROM above the ID area: the variant byte.
-    EXPECT_EQ(Kolvex_ReadSromID(handle_, 0x1EB0 - 0x1800, &ok), 1);
+    EXPECT_EQ(Kolvex_ReadSromID(handle_, reg::rom::kVariant - reg::rom::kIdArea, &ok), 1);
     EXPECT_EQ(TakeReported(), Nothing());
 }
 
 TEST_F(DeviceAccess, SerialRomOffsetsThatWouldWrapAreRefusedAndOnlyAnnounced) {
-    const uint8_t first = Camera().RomByte(0x1800), next = Camera().RomByte(0x1900);
-    // The write command holds one byte of offset: 0x100 must not land on 0x1800.
+    const uint8_t first = Camera().RomByte(reg::rom::kIdArea), next = Camera().RomByte(reg::rom::kIdArea + 0x100);
+    // The write command holds one byte of offset: 0x100 must not land on the first byte.
     EXPECT_EQ(Kolvex_WriteSromID(handle_, 0x100, 0x77), 0);
     EXPECT_EQ(Kolvex_WriteSromID(handle_, -1, 0x77), 0);
-    EXPECT_EQ(Camera().RomByte(0x1800), first);
-    EXPECT_EQ(Camera().RomByte(0x1900), next);
-    for (int offset : {-1, 0x10000 - 0x1800, INT_MAX}) {
+    EXPECT_EQ(Camera().RomByte(reg::rom::kIdArea), first);
+    EXPECT_EQ(Camera().RomByte(reg::rom::kIdArea + 0x100), next);
+    for (int offset : {-1, 0x10000 - reg::rom::kIdArea, INT_MAX}) {
         int ok = -1;
         EXPECT_EQ(Kolvex_ReadSromID(handle_, offset, &ok), 0) << offset;
         EXPECT_EQ(ok, 0);

@@ -71,14 +71,14 @@ const std::vector<Row>& Table() {
         // Lifecycle, errors, version and the unsupported stubs.
         {"Kolvex_GetDllVersion", [](int, const Arguments&) { return Kolvex_GetDllVersion() == 28443935; },
          {"1", "1", "1", "1", "1", "1", "1"}},
-        // A second camera object on a streaming device is a matter of
-        // device initialisation, tried where that is tested.
+        // A second camera object on the same device leaves a running
+        // stream alone (checked after the call).
         {"Kolvex_Initialize",
          [](int, const Arguments&) {
              const int other = Kolvex_Initialize(nullptr);
              return other != 0 && Kolvex_Release(other) == 1;
          },
-         {"1", "-", "1", "1", "-", "1", "1"}},
+         {"1", "1", "1", "1", "1", "1", "1"}},
         {"Kolvex_GetLastError", [](int h, const Arguments&) { return Kolvex_GetLastError(h); },
          {"0", "0", "0", "0", "0", "0", "0"}},
         {"Kolvex_GetStatus", [](int h, const Arguments&) { return Kolvex_GetStatus(h, 77); },
@@ -138,7 +138,7 @@ const std::vector<Row>& Table() {
         // Switching devices while acquisition runs follows the device
         // switching rules and is tried where those are tested.
         {"Kolvex_SetDeviceNumber", [](int h, const Arguments&) { return Kolvex_SetDeviceNumber(h, 0); },
-         {"1", "-", "-", "-", "-", "0 r1", "0"}},
+         {"1", "0 r1", "0 r1", "0 r1", "0 r1", "0 r1", "0"}},
         {"Kolvex_GetCameraInfo",
          [](int h, const Arguments&) {
              KolvexCameraInfo info{};
@@ -448,7 +448,6 @@ TEST_P(ExportStates, EveryExportDoesWhatTheTableSays) {
     for (const Row& row : Table()) {
         SCOPED_TRACE(row.name);
         const std::string expected = row.cells[state];
-        if (expected == "-") continue;
         const Observed o = Run(row);
         if (expected == "dialog") {
             // Modal on this thread: shown and cancelled (1) where windows
@@ -460,6 +459,7 @@ TEST_P(ExportStates, EveryExportDoesWhatTheTableSays) {
             if (dump) std::cout << row.name << " " << kStateNames[state] << ": \"" << Cell(o, false) << "\"\n";
             EXPECT_EQ(observed, expected);
         }
+        if (std::string(row.name) == "Kolvex_Initialize") EXPECT_TRUE(InState()) << "a second camera disturbed the stream";
         Restore(std::find(o.recorded.begin(), o.recorded.end(), KOLVEX_ERR_DEVICE_LOST) != o.recorded.end());
         if (HasFatalFailure()) return;
     }

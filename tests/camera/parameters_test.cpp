@@ -5,10 +5,12 @@
 
 #include "device/kolvex_410qfx_zqp_sdk.h"
 #include "parameter_fixture.h"
+#include "sim/register_map.h"
 
 namespace {
 
 using kvx::test::ParameterTest;
+namespace reg = kvx::sim::reg;
 
 class Parameters : public ParameterTest {
 protected:
@@ -73,8 +75,8 @@ TEST_F(Parameters, BayerGainAutoIsStoredAsAFlag) {
 
 TEST_F(Parameters, GlobalGainReachesTheSensorAndEveryColourGain) {
     EXPECT_EQ(Kolvex_SetGlobalGain(handle_, 480), 1);
-    EXPECT_EQ(Sensor(0x0404), 480 & 0xFF);
-    EXPECT_EQ(Sensor(0x0405), 1);
+    EXPECT_EQ(Sensor(reg::sensor::kGainLow), 480 & 0xFF);
+    EXPECT_EQ(Sensor(reg::sensor::kGainHigh), 1);
     EXPECT_EQ(Get(13), 480);
     for (int index : {kvx::kGlobalGain, kvx::kColorGainGreen1, kvx::kColorGainRed, kvx::kColorGainBlue,
                       kvx::kColorGainGreen2})
@@ -115,8 +117,8 @@ TEST_F(Parameters, ExposureLinesReachTheSensorTimingWithinOneTo32767) {
     EXPECT_EQ(Get(18), 32767);
     EXPECT_EQ(Analog()[kvx::kExposureLines], 32767);
     // Longer than the frame: the frame stretches to the exposure.
-    EXPECT_EQ(Sensor(0x0210), 0xFF);
-    EXPECT_EQ(Sensor(0x0211), 0x7F);
+    EXPECT_EQ(Sensor(reg::sensor::kFrameLength), 0xFF);
+    EXPECT_EQ(Sensor(reg::sensor::kFrameLength + 1), 0x7F);
     EXPECT_EQ(Kolvex_SetExposureTime(handle_, 1), 1);
     EXPECT_EQ(Get(18), 1);
 }
@@ -160,18 +162,18 @@ TEST_F(Parameters, SubsampleTakesZeroOrOneAndRefusesOthersSilently) {
 }
 
 TEST_F(Parameters, MirrorsReachTheSensorAsNormalisedFlags) {
-    // Register 0x020E has a bit set for each direction that is not mirrored.
-    EXPECT_EQ(Sensor(0x020E), 3);
+    // The mirror register has a bit set for each direction that is not mirrored.
+    EXPECT_EQ(Sensor(reg::sensor::kMirror), 3);
     EXPECT_EQ(Kolvex_SetMirrorH(handle_, 5), 1);
     EXPECT_EQ(Kolvex_GetMirrorH(handle_), 1);
-    EXPECT_EQ(Sensor(0x020E), 1);
+    EXPECT_EQ(Sensor(reg::sensor::kMirror), 1);
     EXPECT_EQ(Kolvex_SetMirrorV(handle_, -1), 1);
     EXPECT_EQ(Kolvex_GetMirrorV(handle_), 1);
-    EXPECT_EQ(Sensor(0x020E), 0);
+    EXPECT_EQ(Sensor(reg::sensor::kMirror), 0);
     EXPECT_EQ(Analog()[kvx::kMirrorH], 1);
     EXPECT_EQ(Analog()[kvx::kMirrorV], 1);
     EXPECT_EQ(Kolvex_SetMirrorH(handle_, 0), 1);
-    EXPECT_EQ(Sensor(0x020E), 2);
+    EXPECT_EQ(Sensor(reg::sensor::kMirror), 2);
     EXPECT_EQ(TakeReported(), Nothing());
 }
 

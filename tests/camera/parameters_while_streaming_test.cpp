@@ -30,7 +30,7 @@ protected:
     void ExpectFramesStillFit() {
         const auto messages = CollectFrames(callback_, 3);
         EXPECT_GE(Count(messages, IsFrameReady), 3);
-        EXPECT_EQ(Count(messages, [](const Notification& n) { return IsFrameError(n, 5); }), 0);
+        EXPECT_EQ(Count(messages, [](const Notification& n) { return IsFrameError(n, KOLVEX_ERR_RESOURCE); }), 0);
     }
 
     std::vector<uint8_t> buffer_;

@@ -62,7 +62,7 @@ TEST_F(StillImage, TheSnapshotsImageIsSavedInEveryFormat) {
 
 // Get image and Save image read the output bitmap of the colour mode set
 // now, not of the mode the last start prepared.
-TEST_F(StillImage, AColourReaderAfterAnEightBitSnapshotGetsTheColourBitmapOrError5) {
+TEST_F(StillImage, AColourReaderAfterAnEightBitSnapshotGetsTheColourBitmapOrAResourceError) {
     ASSERT_NE(OpenWith(64, 48, 0), 0);
     NoPreviewWindow();
     ASSERT_EQ(Kolvex_SnapShot(handle_, nullptr, 0, 0), 1);

@@ -212,14 +212,14 @@ TEST_F(ModelTest, SerialRomAndRawRegisters) {
     CKolvex410QFXZQPSdk model;
     uint8_t value = 0x77;
     rig.camera->StartLog();
-    EXPECT_EQ(model.ReadSromByteAt(0x17FF, &value), 0);
+    EXPECT_EQ(model.ReadSromByteAt(kvx::sim::reg::rom::kIdArea - 1, &value), 0);
     EXPECT_EQ(value, 0x77);
     EXPECT_TRUE(rig.camera->TakeLog().empty());
 
-    EXPECT_EQ(model.ReadSromByteAt(0x1EB0, &value), 1);
+    EXPECT_EQ(model.ReadSromByteAt(kvx::sim::reg::rom::kVariant, &value), 1);
     EXPECT_EQ(value, 1);
     EXPECT_EQ(model.WriteSromByte(0x20, 0xA5), 1);
-    EXPECT_EQ(rig.camera->RomByte(0x1820), 0xA5);
+    EXPECT_EQ(rig.camera->RomByte(kvx::sim::reg::rom::kIdArea + 0x20), 0xA5);
     EXPECT_EQ(model.ReadSromByte(0x20, &value), 1);
     EXPECT_EQ(value, 0xA5);
     EXPECT_EQ(model.WriteSromByte(0x100, 1), 0);

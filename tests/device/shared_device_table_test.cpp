@@ -1,15 +1,12 @@
-// The shared device table across camera objects and processes, and the
-// blob reader.
+// The shared device table across camera objects and processes.
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
 
 #include "child_process.h"
-#include "device/blob_reader.h"
 #include "device/shared_device_table.h"
 #include "platform/system_info.h"
 #include "unique_name.h"
@@ -165,32 +162,6 @@ TEST_F(TableTest, TestAndClaimIsOneStep) {
     EXPECT_TRUE(other.TryClaimDevice(8, kOtherWindow, module));
     EXPECT_TRUE(table.IsDeviceBusy(8));
     EXPECT_FALSE(table.TryClaimDevice(8, kWindow, module));
-}
-
-TEST(BlobReader, LoadsWholeFilesAndStaysEmptyForMissingOnes) {
-    kvx::CBlobReader reader;
-    const std::string missing = UniqueName("kolvex-missing") + ".txt";
-    EXPECT_EQ(reader.LoadFile(missing.c_str(), nullptr), nullptr);
-    EXPECT_EQ(reader.data(), nullptr);
-    EXPECT_EQ(reader.cursor(), nullptr);
-    EXPECT_EQ(reader.size(), 0u);
-
-    const std::string path = UniqueName("kolvex-blob") + ".txt";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs("[Size]\nWidth=640\n", f);
-    std::fclose(f);
-    const void* data = reader.LoadFile(path.c_str(), nullptr);
-    ASSERT_NE(data, nullptr);
-    EXPECT_EQ(reader.size(), 17u);
-    EXPECT_EQ(reader.end() - reader.data(), 17);
-    EXPECT_EQ(reader.cursor(), reader.data());
-    EXPECT_EQ(std::memcmp(data, "[Size]\nWidth=640\n", 17), 0);
-
-    // Loading again starts from nothing.
-    EXPECT_EQ(reader.LoadFile(missing.c_str(), nullptr), nullptr);
-    EXPECT_EQ(reader.size(), 0u);
-    std::remove(path.c_str());
 }
 
 }  // namespace

@@ -73,15 +73,6 @@ bool ValidName(const std::string& name) { return !name.empty() && name.find('/')
 
 }  // namespace
 
-SharedMemory::~SharedMemory() { Close(); }
-
-bool SharedMemory::Open(const std::string& name) { return OpenOrCreateImpl(name, 0, nullptr); }
-
-bool SharedMemory::OpenOrCreate(const std::string& name, size_t size, bool* created) {
-    if (size == 0) return false;
-    return OpenOrCreateImpl(name, size, created);
-}
-
 bool SharedMemory::OpenOrCreateImpl(const std::string& name, size_t createSize, bool* created) {
     if (created) *created = false;
     Close();

@@ -274,10 +274,9 @@ public:
     bool ClientSize(WindowHandle handle, int* width, int* height) override {
         std::lock_guard<std::mutex> hold(lock_);
         ErrorTrap trap;
-        ReadEvents();
-        auto w = Live(handle);
         XWindowAttributes a;
-        if (!w || !Attributes(w->id, &a)) return false;
+        auto w = LiveWithAttributes(handle, &a);
+        if (!w) return false;
         *width = w->collapsedWidth ? 0 : a.width;
         *height = w->collapsedHeight ? 0 : a.height;
         return true;
@@ -315,10 +314,9 @@ public:
     bool Query(WindowHandle handle, WindowFacts* facts) override {
         std::lock_guard<std::mutex> hold(lock_);
         ErrorTrap trap;
-        ReadEvents();
-        auto w = Live(handle);
         XWindowAttributes a;
-        if (!w || !Attributes(w->id, &a)) return false;
+        auto w = LiveWithAttributes(handle, &a);
+        if (!w) return false;
         *facts = w->facts;
         facts->x = a.x;
         facts->y = a.y;
@@ -403,6 +401,14 @@ private:
     std::shared_ptr<X11Window> ById(Window id) {
         auto it = windows_.find(reinterpret_cast<WindowHandle>(static_cast<uintptr_t>(id)));
         return it == windows_.end() ? nullptr : it->second;
+    }
+
+    // The window after the pending events, with its attributes; null when it
+    // is gone. Under lock_ and an ErrorTrap.
+    std::shared_ptr<X11Window> LiveWithAttributes(WindowHandle handle, XWindowAttributes* a) {
+        ReadEvents();
+        auto w = Live(handle);
+        return w && Attributes(w->id, a) ? w : nullptr;
     }
 
     std::shared_ptr<X11Window> Live(WindowHandle handle) {

@@ -6,17 +6,11 @@ namespace kvx::platform {
 
 namespace {
 
-FileRead Fail(FileRead why, std::vector<uint8_t>* data, HANDLE file = INVALID_HANDLE_VALUE) {
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    data->clear();
-    return why;
-}
+FileRead Closing(HANDLE file, FileRead why) { return CloseHandle(file), why; }
 
 }  // namespace
 
-FileRead ReadRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>* data) {
-    data->clear();
-    if (!path || !*path) return FileRead::CannotOpen;
+FileRead ReadNamedRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>* data) {
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return FileRead::CannotOpen;
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return FileRead::NotAFile;
@@ -24,11 +18,11 @@ FileRead ReadRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>
     // waits, so a pipe or device is refused right after by its type.
     HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return FileRead::CannotOpen;
-    if (GetFileType(file) != FILE_TYPE_DISK) return Fail(FileRead::NotAFile, data, file);
+    if (GetFileType(file) != FILE_TYPE_DISK) return Closing(file, FileRead::NotAFile);
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size)) return Fail(FileRead::Failed, data, file);
+    if (!GetFileSizeEx(file, &size)) return Closing(file, FileRead::Failed);
     if (size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > maxBytes)
-        return Fail(FileRead::TooLarge, data, file);
+        return Closing(file, FileRead::TooLarge);
 
     data->resize(static_cast<size_t>(size.QuadPart));
     size_t done = 0;
@@ -36,7 +30,7 @@ FileRead ReadRegularFile(const char* path, size_t maxBytes, std::vector<uint8_t>
         const size_t chunk = data->size() - done < (1u << 20) ? data->size() - done : (1u << 20);
         DWORD got = 0;
         if (!ReadFile(file, data->data() + done, static_cast<DWORD>(chunk), &got, nullptr))
-            return Fail(FileRead::Failed, data, file);
+            return Closing(file, FileRead::Failed);
         if (got == 0) break;  // shorter than its size said: what is there
         done += got;
     }
