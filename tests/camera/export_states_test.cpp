@@ -459,7 +459,9 @@ TEST_P(ExportStates, EveryExportDoesWhatTheTableSays) {
             if (dump) std::cout << row.name << " " << kStateNames[state] << ": \"" << Cell(o, false) << "\"\n";
             EXPECT_EQ(observed, expected);
         }
-        if (std::string(row.name) == "Kolvex_Initialize") EXPECT_TRUE(InState()) << "a second camera disturbed the stream";
+        if (std::string(row.name) == "Kolvex_Initialize") {
+            EXPECT_TRUE(InState()) << "a second camera disturbed the stream";
+        }
         Restore(std::find(o.recorded.begin(), o.recorded.end(), KOLVEX_ERR_DEVICE_LOST) != o.recorded.end());
         if (HasFatalFailure()) return;
     }
