@@ -17,14 +17,8 @@ enum AnalogValue : int {
     kAutoMode = 8,
 };
 
-struct AnalogGroup {
-    SliderGroup slider;
-    int blockIndex;
-    bool enabled;
-};
-
 // The colour gains are shown but this sensor has none to set.
-AnalogGroup Groups(const AnalogDevice& device, int index) {
+BlockSlider Groups(const AnalogDevice& device, int index) {
     const int gainMin = device.DefaultGain(), gainMax = device.MaxGain();
     const int lineMin = device.MinExposureLines(), lineMax = device.MaxExposureLines();
     switch (index) {
@@ -49,37 +43,27 @@ std::string ExposureTimeText(int lines, int32_t linePeriod, int32_t offset, doub
 
 // --- page -------------------------------------------------------------------
 
+int AnalogPage::SliderCount() const { return kGroupCount; }
+
+BlockSlider AnalogPage::Slider(int k) const { return Groups(device_, k); }
+
 void AnalogPage::OnInit(DialogControls& controls) {
     initialised_ = false;
     ShowBlock(controls);
-    controls.SetCheck(kMirrorVBox, platform::LoadRelaxed(&block_[kMirrorV]) != 0);
-    controls.SetCheck(kMirrorHBox, platform::LoadRelaxed(&block_[kMirrorH]) != 0);
-    const int mode = platform::LoadRelaxed(&block_[kAutoMode]);
+    controls.SetCheck(kMirrorVBox, Word(kMirrorV) != 0);
+    controls.SetCheck(kMirrorHBox, Word(kMirrorH) != 0);
+    const int mode = Word(kAutoMode);
     controls.SetCheck(kAutoExposureBox, mode == 1);
     controls.SetCheck(kAutoGainBox, mode == 2);
     ShowExposureTime(controls);
     initialised_ = true;
 }
 
-void AnalogPage::ShowBlock(DialogControls& controls) {
-    for (int g = 0; g < kGroupCount; ++g) {
-        const AnalogGroup group = Groups(device_, g);
-        SetUpSliderGroup(controls, group.slider, platform::LoadRelaxed(&block_[group.blockIndex]), group.enabled);
-    }
-}
-
-void AnalogPage::ReadEditBoxes(const DialogControls& controls) {
-    for (int g = 0; g < kGroupCount; ++g) {
-        const AnalogGroup group = Groups(device_, g);
-        platform::StoreRelaxed(&block_[group.blockIndex], ReadSigned(controls, group.slider.edit));
-    }
-}
-
 void AnalogPage::ShowExposureTime(DialogControls& controls) {
     int32_t period = 0, offset = 0;
     double msPerClock = 0.0;
     device_.ExposureTiming(&period, &offset, &msPerClock);
-    controls.SetText(kExposureTimeText, ExposureTimeText(platform::LoadRelaxed(&block_[kExposure]), period, offset, msPerClock));
+    controls.SetText(kExposureTimeText, ExposureTimeText(Word(kExposure), period, offset, msPerClock));
 }
 
 void AnalogPage::OnCommand(DialogControls& controls, int id, int notification) {
@@ -87,57 +71,39 @@ void AnalogPage::OnCommand(DialogControls& controls, int id, int notification) {
         case kMirrorVBox: {
             const bool on = controls.Checked(id);
             device_.SetMirrorV(on ? 1 : 0);
-            platform::StoreRelaxed(&block_[kMirrorV], on ? 1 : 0);
+            SetWord(kMirrorV, on ? 1 : 0);
             return;
         }
         case kMirrorHBox: {
             const bool on = controls.Checked(id);
             device_.SetMirrorH(on ? 1 : 0);
-            platform::StoreRelaxed(&block_[kMirrorH], on ? 1 : 0);
+            SetWord(kMirrorH, on ? 1 : 0);
             return;
         }
         case kAutoGainBox:
-            if (controls.Checked(id)) {
-                controls.SetCheck(kAutoExposureBox, false);
-                platform::StoreRelaxed(&block_[kAutoMode], 2);
-            } else {
-                platform::StoreRelaxed(&block_[kAutoMode], 0);
-            }
+            if (controls.Checked(id)) controls.SetCheck(kAutoExposureBox, false);
+            SetWord(kAutoMode, controls.Checked(id) ? 2 : 0);
             return;
         case kAutoExposureBox:
-            if (controls.Checked(id)) {
-                controls.SetCheck(kAutoGainBox, false);
-                platform::StoreRelaxed(&block_[kAutoMode], 1);
-            } else {
-                platform::StoreRelaxed(&block_[kAutoMode], 0);
-            }
+            if (controls.Checked(id)) controls.SetCheck(kAutoGainBox, false);
+            SetWord(kAutoMode, controls.Checked(id) ? 1 : 0);
             return;
         default:
             break;
     }
-    if (notification != platform::kEditChanged || !initialised_) return;
-    for (int g = 0; g < kGroupCount; ++g) {
-        const AnalogGroup group = Groups(device_, g);
-        if (group.slider.edit != id) continue;
-        const int value = ReadSigned(controls, id);
-        platform::StoreRelaxed(&block_[group.blockIndex], value);
-        controls.SetTrackbarPosition(group.slider.trackbar, value);
-        if (id == kGlobalGainEdit) device_.SetGain(value);
-        if (id == kExposureEdit) {
-            device_.SetExposureLines(value);
-            ShowExposureTime(controls);
-        }
-        return;
+    const int group = EditChanged(controls, id, notification);
+    if (group < 0) return;
+    const int value = Word(Slider(group).blockIndex);
+    if (id == kGlobalGainEdit) device_.SetGain(value);
+    if (id == kExposureEdit) {
+        device_.SetExposureLines(value);
+        ShowExposureTime(controls);
     }
 }
 
-void AnalogPage::OnScroll(DialogControls& controls, int trackbarId) {
-    for (int g = 0; g < kGroupCount; ++g) {
-        const AnalogGroup group = Groups(device_, g);
-        if (group.slider.trackbar == trackbarId)
-            ShowSigned(controls, group.slider.edit, controls.TrackbarPosition(trackbarId));
-    }
-}
+// The edit box follows the trackbar; its change notification stores the value
+// and programs the sensor.
+void AnalogPage::OnScroll(DialogControls& controls, int trackbarId) { TrackbarMoved(controls, trackbarId, false); }
 
 void AnalogPage::OnPosted(DialogControls& controls, int code, int value) {
     if (code == AnalogDialog::kShowGain) ShowSigned(controls, kGlobalGainEdit, value);

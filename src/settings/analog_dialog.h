@@ -50,9 +50,9 @@ constexpr int kAnalogDialogValues = 9;
 // "=%.2fms" for exposure `lines`.
 std::string ExposureTimeText(int lines, int32_t linePeriod, int32_t offset, double msPerClock);
 
-class AnalogPage final : public DialogHandler {
+class AnalogPage final : public BlockSliderPage {
 public:
-    AnalogPage(AnalogDevice& device, int32_t* block) : device_(device), block_(block) {}
+    AnalogPage(AnalogDevice& device, int32_t* block) : BlockSliderPage(block), device_(device) {}
 
     void OnInit(DialogControls& controls) override;
     void OnCommand(DialogControls& controls, int id, int notification) override;
@@ -60,16 +60,16 @@ public:
     void OnPosted(DialogControls& controls, int code, int value) override;
 
     // The edit boxes into the block (OK).
-    void ReadEditBoxes(const DialogControls& controls);
+    void ReadEditBoxes(const DialogControls& controls) { ReadSliders(controls); }
     // The block into every control (Default).
-    void ShowBlock(DialogControls& controls);
+    void ShowBlock(DialogControls& controls) { SetUpSliders(controls); }
 
 private:
+    int SliderCount() const override;
+    BlockSlider Slider(int k) const override;
     void ShowExposureTime(DialogControls& controls);
 
     AnalogDevice& device_;
-    int32_t* block_;  // the camera's block: platform::LoadRelaxed / StoreRelaxed
-    bool initialised_ = false;
 };
 
 class AnalogDialog final : public DialogHandler {

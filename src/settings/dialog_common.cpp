@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "platform/atomic_word.h"
 #include "platform/system_info.h"
 
 namespace kvx::settings {
@@ -25,6 +26,55 @@ void SetUpSliderGroup(DialogControls& controls, const SliderGroup& group, int va
     controls.SetUpUpDown(group.upDown, group.minimum, group.maximum, value, group.edit);
     ShowSigned(controls, group.edit, value);
     for (int id : {group.trackbar, group.upDown, group.edit}) controls.Enable(id, enabled);
+}
+
+int32_t BlockSliderPage::Word(int index) const { return platform::LoadRelaxed(&block_[index]); }
+
+void BlockSliderPage::SetWord(int index, int32_t value) { platform::StoreRelaxed(&block_[index], value); }
+
+void BlockSliderPage::SetUpSliders(DialogControls& controls) {
+    for (int k = 0; k < SliderCount(); ++k) {
+        const BlockSlider s = Slider(k);
+        SetUpSliderGroup(controls, s.slider, Word(s.blockIndex), s.enabled);
+    }
+}
+
+void BlockSliderPage::ShowSliders(DialogControls& controls) {
+    for (int k = 0; k < SliderCount(); ++k) {
+        const BlockSlider s = Slider(k);
+        controls.SetTrackbarPosition(s.slider.trackbar, Word(s.blockIndex));
+        ShowSigned(controls, s.slider.edit, Word(s.blockIndex));
+    }
+}
+
+void BlockSliderPage::ReadSliders(const DialogControls& controls) {
+    for (int k = 0; k < SliderCount(); ++k) {
+        const BlockSlider s = Slider(k);
+        SetWord(s.blockIndex, ReadSigned(controls, s.slider.edit));
+    }
+}
+
+int BlockSliderPage::EditChanged(DialogControls& controls, int id, int notification) {
+    if (notification != platform::kEditChanged || !initialised_) return -1;
+    for (int k = 0; k < SliderCount(); ++k) {
+        const BlockSlider s = Slider(k);
+        if (s.slider.edit != id) continue;
+        const int value = ReadSigned(controls, id);
+        SetWord(s.blockIndex, value);
+        controls.SetTrackbarPosition(s.slider.trackbar, value);
+        return k;
+    }
+    return -1;
+}
+
+void BlockSliderPage::TrackbarMoved(DialogControls& controls, int trackbarId, bool store) {
+    for (int k = 0; k < SliderCount(); ++k) {
+        const BlockSlider s = Slider(k);
+        if (s.slider.trackbar != trackbarId) continue;
+        const int position = controls.TrackbarPosition(trackbarId);
+        ShowSigned(controls, s.slider.edit, position);
+        if (store) SetWord(s.blockIndex, position);
+    }
 }
 
 int ReadSigned(const DialogControls& controls, int id) {

@@ -35,6 +35,47 @@ struct SliderGroup {
 };
 
 void SetUpSliderGroup(DialogControls& controls, const SliderGroup& group, int value, bool enabled);
+
+// A slider group that edits one word of a camera's block.
+struct BlockSlider {
+    SliderGroup slider;
+    int blockIndex;
+    bool enabled;
+};
+
+// A dialog page whose slider groups edit a camera's block in place. The
+// preview converts frames with the block meanwhile, so every word is read
+// and written with platform::LoadRelaxed / StoreRelaxed.
+class BlockSliderPage : public DialogHandler {
+protected:
+    explicit BlockSliderPage(int32_t* block) : block_(block) {}
+
+    virtual int SliderCount() const = 0;
+    virtual BlockSlider Slider(int k) const = 0;
+
+    int32_t Word(int index) const;
+    void SetWord(int index, int32_t value);
+
+    // Every group set up from the block, enabled as the group says.
+    void SetUpSliders(DialogControls& controls);
+    // The block into every trackbar and edit box.
+    void ShowSliders(DialogControls& controls);
+    // The edit boxes into the block.
+    void ReadSliders(const DialogControls& controls);
+    // An edit box the user changed (not one that OnInit fills): its value
+    // into the block and the trackbar. The group's index, or -1.
+    int EditChanged(DialogControls& controls, int id, int notification);
+    // A trackbar moved: its position into the edit box, and into the block
+    // where `store`.
+    void TrackbarMoved(DialogControls& controls, int trackbarId, bool store);
+
+    // False while OnInit fills the controls, whose edit boxes then report
+    // changes that are not the user's.
+    bool initialised_ = false;
+
+private:
+    int32_t* block_;
+};
 // The box as a signed number; 0 when it does not start with one.
 int ReadSigned(const DialogControls& controls, int id);
 uint32_t ReadUnsigned(const DialogControls& controls, int id);

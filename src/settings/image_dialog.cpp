@@ -52,29 +52,30 @@ ImageDialogFlags ImageDialogFlagsFor(int colorMode) {
 
 // --- filter page --------------------------------------------------------------
 
+int FilterPage::SliderCount() const { return 9; }
+
+BlockSlider FilterPage::Slider(int k) const { return {kFilterSliders[k], k, flags_[static_cast<size_t>(k)] != 0}; }
+
 void FilterPage::OnInit(DialogControls& controls) {
     initialised_ = false;
-    for (int k = 0; k < 9; ++k) SetUpSliderGroup(controls, kFilterSliders[k], platform::LoadRelaxed(&block_[k]), flags_[static_cast<size_t>(k)] != 0);
+    SetUpSliders(controls);
     const bool whiteBalance = flags_[kWhiteBalanceFlag] != 0;
     for (int id : {static_cast<int>(kOnceButton), static_cast<int>(kAllFramesBox), 1030, 1031, 1032, 1033})
         controls.Enable(id, whiteBalance);
-    CheckBayerMode(controls, platform::LoadRelaxed(&block_[kBayerMode]));
+    CheckBayerMode(controls, Word(kBayerMode));
     initialised_ = true;
 }
 
 void FilterPage::ShowBlock(DialogControls& controls) {
-    for (int k = 0; k < 9; ++k) {
-        controls.SetTrackbarPosition(kFilterSliders[k].trackbar, platform::LoadRelaxed(&block_[k]));
-        ShowSigned(controls, kFilterSliders[k].edit, platform::LoadRelaxed(&block_[k]));
-    }
-    CheckBayerMode(controls, platform::LoadRelaxed(&block_[kBayerMode]));
+    ShowSliders(controls);
+    CheckBayerMode(controls, Word(kBayerMode));
 }
 
 void FilterPage::ReadEditBoxes(const DialogControls& controls) {
-    for (int k = 0; k < 9; ++k) platform::StoreRelaxed(&block_[k], ReadSigned(controls, kFilterSliders[k].edit));
+    ReadSliders(controls);
     for (int m = 0; m < 4; ++m) {
         if (controls.Checked(kBayerModeRadio0 + m)) {
-            platform::StoreRelaxed(&block_[kBayerMode], m);
+            SetWord(kBayerMode, m);
             break;
         }
     }
@@ -82,37 +83,24 @@ void FilterPage::ReadEditBoxes(const DialogControls& controls) {
 
 void FilterPage::OnCommand(DialogControls& controls, int id, int notification) {
     if (IsRadio(id, kBayerModeRadio0, 4)) {
-        platform::StoreRelaxed(&block_[kBayerMode], id - kBayerModeRadio0);
+        SetWord(kBayerMode, id - kBayerModeRadio0);
         return;
     }
     if (id == kAllFramesBox) {
-        platform::StoreRelaxed(&block_[kAutoWhiteBalance], controls.Checked(id) ? 1 : 0);
-        platform::StoreRelaxed(&block_[kWhiteBalanceOnce1], 0);
-        platform::StoreRelaxed(&block_[kWhiteBalanceOnce2], 0);
+        SetWord(kAutoWhiteBalance, controls.Checked(id) ? 1 : 0);
+        SetWord(kWhiteBalanceOnce1, 0);
+        SetWord(kWhiteBalanceOnce2, 0);
         return;
     }
     if (id == kOnceButton) {
-        for (int w : {kAutoWhiteBalance, kWhiteBalanceOnce1, kWhiteBalanceOnce2}) platform::StoreRelaxed(&block_[w], 1);
+        for (int w : {kAutoWhiteBalance, kWhiteBalanceOnce1, kWhiteBalanceOnce2}) SetWord(w, 1);
         controls.SetCheck(kAllFramesBox, false);
         return;
     }
-    if (notification != platform::kEditChanged || !initialised_) return;
-    for (int k = 0; k < 9; ++k) {
-        if (kFilterSliders[k].edit != id) continue;
-        const int value = ReadSigned(controls, id);
-        platform::StoreRelaxed(&block_[k], value);
-        controls.SetTrackbarPosition(kFilterSliders[k].trackbar, value);
-    }
+    EditChanged(controls, id, notification);
 }
 
-void FilterPage::OnScroll(DialogControls& controls, int trackbarId) {
-    for (int k = 0; k < 9; ++k) {
-        if (kFilterSliders[k].trackbar != trackbarId) continue;
-        const int position = controls.TrackbarPosition(trackbarId);
-        ShowSigned(controls, kFilterSliders[k].edit, position);
-        platform::StoreRelaxed(&block_[k], position);
-    }
-}
+void FilterPage::OnScroll(DialogControls& controls, int trackbarId) { TrackbarMoved(controls, trackbarId, true); }
 
 void FilterPage::OnPosted(DialogControls& controls, int code, int /*value*/) {
     if (code == ImageDialog::kRefresh) ShowBlock(controls);
@@ -120,63 +108,42 @@ void FilterPage::OnPosted(DialogControls& controls, int code, int /*value*/) {
 
 // --- gray page ----------------------------------------------------------------
 
+int GrayPage::SliderCount() const { return kGraySliders; }
+
+BlockSlider GrayPage::Slider(int k) const { return {GraySlider(k), kGrayFirst + k, true}; }
+
 void GrayPage::OnInit(DialogControls& controls) {
     initialised_ = false;
-    for (int k = 0; k < kGraySliders; ++k) SetUpSliderGroup(controls, GraySlider(k), platform::LoadRelaxed(&block_[kGrayFirst + k]), true);
-    const int mode = platform::LoadRelaxed(&block_[kGrayMode]);
+    SetUpSliders(controls);
+    const int mode = Word(kGrayMode);
     for (int m = 0; m < 3; ++m) controls.SetCheck(kGrayModeBayer + m, m == mode);
-    CheckBayerMode(controls, platform::LoadRelaxed(&block_[kBayerMode]));
+    CheckBayerMode(controls, Word(kBayerMode));
     initialised_ = true;
 }
 
-void GrayPage::ShowBlock(DialogControls& controls) {
-    for (int k = 0; k < kGraySliders; ++k) {
-        const SliderGroup group = GraySlider(k);
-        controls.SetTrackbarPosition(group.trackbar, platform::LoadRelaxed(&block_[kGrayFirst + k]));
-        ShowSigned(controls, group.edit, platform::LoadRelaxed(&block_[kGrayFirst + k]));
-    }
-}
-
-void GrayPage::ReadEditBoxes(const DialogControls& controls) {
-    for (int k = 0; k < kGraySliders; ++k) platform::StoreRelaxed(&block_[kGrayFirst + k], ReadSigned(controls, GraySlider(k).edit));
-}
+void GrayPage::ReadEditBoxes(const DialogControls& controls) { ReadSliders(controls); }
 
 void GrayPage::OnCommand(DialogControls& controls, int id, int notification) {
     if (IsRadio(id, kBayerModeRadio0, 4)) {
-        platform::StoreRelaxed(&block_[kBayerMode], id - kBayerModeRadio0);
+        SetWord(kBayerMode, id - kBayerModeRadio0);
         return;
     }
     if (IsRadio(id, kGrayModeBayer, 3)) {
-        platform::StoreRelaxed(&block_[kGrayMode], id - kGrayModeBayer);
+        SetWord(kGrayMode, id - kGrayModeBayer);
         return;
     }
     if (id == kAllFramesBox) {
-        platform::StoreRelaxed(&block_[kAutoGrayGain], platform::LoadRelaxed(&block_[kAutoGrayGain]) == 0 ? -1 : 0);
+        SetWord(kAutoGrayGain, Word(kAutoGrayGain) == 0 ? -1 : 0);
         return;
     }
     if (id == kOnceButton) {
-        platform::StoreRelaxed(&block_[kAutoGrayGain], 1);
+        SetWord(kAutoGrayGain, 1);
         return;
     }
-    if (notification != platform::kEditChanged || !initialised_) return;
-    for (int k = 0; k < kGraySliders; ++k) {
-        const SliderGroup group = GraySlider(k);
-        if (group.edit != id) continue;
-        const int value = ReadSigned(controls, id);
-        platform::StoreRelaxed(&block_[kGrayFirst + k], value);
-        controls.SetTrackbarPosition(group.trackbar, value);
-    }
+    EditChanged(controls, id, notification);
 }
 
-void GrayPage::OnScroll(DialogControls& controls, int trackbarId) {
-    for (int k = 0; k < kGraySliders; ++k) {
-        const SliderGroup group = GraySlider(k);
-        if (group.trackbar != trackbarId) continue;
-        const int position = controls.TrackbarPosition(trackbarId);
-        ShowSigned(controls, group.edit, position);
-        platform::StoreRelaxed(&block_[kGrayFirst + k], position);
-    }
-}
+void GrayPage::OnScroll(DialogControls& controls, int trackbarId) { TrackbarMoved(controls, trackbarId, true); }
 
 void GrayPage::OnPosted(DialogControls& controls, int code, int /*value*/) {
     if (code == ImageDialog::kRefresh) ShowBlock(controls);

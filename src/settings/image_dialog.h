@@ -30,9 +30,9 @@ constexpr int kGrayPageEnglish = 112;
 using ImageDialogFlags = std::array<int32_t, 19>;
 ImageDialogFlags ImageDialogFlagsFor(int colorMode);
 
-class FilterPage final : public DialogHandler {
+class FilterPage final : public BlockSliderPage {
 public:
-    FilterPage(int32_t* block, const ImageDialogFlags& flags) : block_(block), flags_(flags) {}
+    FilterPage(int32_t* block, const ImageDialogFlags& flags) : BlockSliderPage(block), flags_(flags) {}
     void OnInit(DialogControls& controls) override;
     void OnCommand(DialogControls& controls, int id, int notification) override;
     void OnScroll(DialogControls& controls, int trackbarId) override;
@@ -42,26 +42,26 @@ public:
     void ShowBlock(DialogControls& controls);
 
 private:
-    int32_t* block_;  // the camera's block: platform::LoadRelaxed / StoreRelaxed
+    int SliderCount() const override;
+    BlockSlider Slider(int k) const override;
+
     ImageDialogFlags flags_;
-    bool initialised_ = false;
 };
 
-class GrayPage final : public DialogHandler {
+class GrayPage final : public BlockSliderPage {
 public:
-    GrayPage(int32_t* block, const ImageDialogFlags& flags) : block_(block), flags_(flags) {}
+    explicit GrayPage(int32_t* block) : BlockSliderPage(block) {}
     void OnInit(DialogControls& controls) override;
     void OnCommand(DialogControls& controls, int id, int notification) override;
     void OnScroll(DialogControls& controls, int trackbarId) override;
     void OnPosted(DialogControls& controls, int code, int value) override;
 
     void ReadEditBoxes(const DialogControls& controls);
-    void ShowBlock(DialogControls& controls);
+    void ShowBlock(DialogControls& controls) { ShowSliders(controls); }
 
 private:
-    int32_t* block_;  // the camera's block: platform::LoadRelaxed / StoreRelaxed
-    ImageDialogFlags flags_;
-    bool initialised_ = false;
+    int SliderCount() const override;
+    BlockSlider Slider(int k) const override;
 };
 
 class ImageDialog final : public DialogHandler {
@@ -69,7 +69,7 @@ public:
     enum Posted : int { kRefresh = 1 };
 
     ImageDialog(int32_t* block, int colorMode)
-        : block_(block), flags_(ImageDialogFlagsFor(colorMode)), filterPage_(block, flags_), grayPage_(block, flags_) {}
+        : block_(block), flags_(ImageDialogFlagsFor(colorMode)), filterPage_(block, flags_), grayPage_(block) {}
 
     int TemplateId() const;
     const ImageDialogFlags& flags() const { return flags_; }
