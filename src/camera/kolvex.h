@@ -17,11 +17,12 @@
 #include "camera/error_history.h"
 #include "device/shared_device_table.h"
 #include "display/preview_window.h"
-#include "imaging/filter_index.h"
+#include "pixels/filter_index.h"
 #include "platform/atomic_word.h"
 #include "platform/event.h"
 #include "platform/modal_dialog.h"
 #include "platform/window_message.h"
+#include "settings/analog_block.h"
 #include "settings/config_file.h"
 #include "settings/size_settings.h"
 #include "settings/value_group.h"
@@ -35,20 +36,6 @@ class CKolvex410QFXZQPSdk;
 class FrameBitmap;
 
 using platform::WindowHandle;
-
-// The sensor settings in the order they are stored under "Gain".
-enum AnalogIndex : int {
-    kGlobalGain = 0,
-    kColorGainGreen1 = 1,
-    kColorGainRed = 2,
-    kColorGainBlue = 3,
-    kColorGainGreen2 = 4,
-    kExposureLines = 5,
-    kMirrorV = 6,
-    kMirrorH = 7,
-    kAutoIris = 8,  // 0 off, 1 by exposure time, 2 by gain
-    kAnalogBlockSize = 9,
-};
 
 // The frame bitmaps: one per colour mode (the 8- and 16-bit ones are also
 // the raw bitmaps), the output copy that sharpening reads, and the

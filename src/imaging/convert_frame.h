@@ -16,7 +16,7 @@
 #include <array>
 #include <cstdint>
 
-#include "imaging/filter_index.h"
+#include "pixels/filter_index.h"
 #include "imaging/mode_kernels.h"
 #include "imaging/tone/auto_exposure.h"
 #include "pixels/pixel_bitmap.h"

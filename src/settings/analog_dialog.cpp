@@ -8,26 +8,17 @@ namespace kvx::settings {
 
 namespace {
 
-enum AnalogValue : int {
-    kGain = 0,
-    kColorG1 = 1,
-    kExposure = 5,
-    kMirrorV = 6,
-    kMirrorH = 7,
-    kAutoMode = 8,
-};
-
 // The colour gains are shown but this sensor has none to set.
 BlockSlider Groups(const AnalogDevice& device, int index) {
     const int gainMin = device.DefaultGain(), gainMax = device.MaxGain();
     const int lineMin = device.MinExposureLines(), lineMax = device.MaxExposureLines();
     switch (index) {
-        case 0: return {{1013, 1038, 1015, gainMin, gainMax, (gainMax - gainMin) / 8}, kGain, true};
+        case 0: return {{1013, 1038, 1015, gainMin, gainMax, (gainMax - gainMin) / 8}, kGlobalGain, true};
         case 1: return {{1018, 1039, 1019, 0, 0, 0}, 1, false};
         case 2: return {{1020, 1040, 1021, 0, 0, 0}, 2, false};
         case 3: return {{1022, 1041, 1023, 0, 0, 0}, 3, false};
         case 4: return {{1024, 1042, 1025, 0, 0, 0}, 4, false};
-        default: return {{1026, 1043, 1027, lineMin, lineMax, (lineMax - lineMin) / 8}, kExposure, true};
+        default: return {{1026, 1043, 1027, lineMin, lineMax, (lineMax - lineMin) / 8}, kExposureLines, true};
     }
 }
 constexpr int kGroupCount = 6;
@@ -52,7 +43,7 @@ void AnalogPage::OnInit(DialogControls& controls) {
     ShowBlock(controls);
     controls.SetCheck(kMirrorVBox, Word(kMirrorV) != 0);
     controls.SetCheck(kMirrorHBox, Word(kMirrorH) != 0);
-    const int mode = Word(kAutoMode);
+    const int mode = Word(kAutoIris);
     controls.SetCheck(kAutoExposureBox, mode == 1);
     controls.SetCheck(kAutoGainBox, mode == 2);
     ShowExposureTime(controls);
@@ -63,7 +54,7 @@ void AnalogPage::ShowExposureTime(DialogControls& controls) {
     int32_t period = 0, offset = 0;
     double msPerClock = 0.0;
     device_.ExposureTiming(&period, &offset, &msPerClock);
-    controls.SetText(kExposureTimeText, ExposureTimeText(Word(kExposure), period, offset, msPerClock));
+    controls.SetText(kExposureTimeText, ExposureTimeText(Word(kExposureLines), period, offset, msPerClock));
 }
 
 void AnalogPage::OnCommand(DialogControls& controls, int id, int notification) {
@@ -82,11 +73,11 @@ void AnalogPage::OnCommand(DialogControls& controls, int id, int notification) {
         }
         case kAutoGainBox:
             if (controls.Checked(id)) controls.SetCheck(kAutoExposureBox, false);
-            SetWord(kAutoMode, controls.Checked(id) ? 2 : 0);
+            SetWord(kAutoIris, controls.Checked(id) ? 2 : 0);
             return;
         case kAutoExposureBox:
             if (controls.Checked(id)) controls.SetCheck(kAutoGainBox, false);
-            SetWord(kAutoMode, controls.Checked(id) ? 1 : 0);
+            SetWord(kAutoIris, controls.Checked(id) ? 1 : 0);
             return;
         default:
             break;
@@ -133,11 +124,11 @@ void AnalogDialog::OnCommand(DialogControls& controls, int id, int /*notificatio
             controls.End(kCancel);
             return;
         case kDefault:
-            platform::StoreRelaxed(&block_[kGain], device_.DefaultGain());
-            for (int i = kColorG1; i < kExposure; ++i) platform::StoreRelaxed(&block_[i], 0);
-            platform::StoreRelaxed(&block_[kExposure], device_.DefaultExposureLines());
-            device_.SetGain(block_[kGain]);
-            device_.SetExposureLines(block_[kExposure]);
+            platform::StoreRelaxed(&block_[kGlobalGain], device_.DefaultGain());
+            for (int i = kColorGainGreen1; i < kExposureLines; ++i) platform::StoreRelaxed(&block_[i], 0);
+            platform::StoreRelaxed(&block_[kExposureLines], device_.DefaultExposureLines());
+            device_.SetGain(platform::LoadRelaxed(&block_[kGlobalGain]));
+            device_.SetExposureLines(platform::LoadRelaxed(&block_[kExposureLines]));
             if (pageControls_) page_.ShowBlock(*pageControls_);
             return;
         default:

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "settings/analog_block.h"
 #include "settings/dialog_common.h"
 
 namespace kvx::settings {
@@ -42,10 +43,6 @@ public:
     // as they stand now.
     virtual void ExposureTiming(int32_t* linePeriod, int32_t* offset, double* msPerClock) const = 0;
 };
-
-// The analog block: global gain, colour gains G1, R, B, G2, exposure,
-// vertical and horizontal mirror, automatic mode (0 off, 1 exposure, 2 gain).
-constexpr int kAnalogDialogValues = 9;
 
 // "=%.2fms" for exposure `lines`.
 std::string ExposureTimeText(int lines, int32_t linePeriod, int32_t offset, double msPerClock);

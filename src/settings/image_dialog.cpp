@@ -2,20 +2,12 @@
 
 #include "platform/atomic_word.h"
 #include "pixels/color_mode.h"
+#include "pixels/filter_index.h"
 
 namespace kvx::settings {
 
 namespace {
 
-enum FilterWord : int {
-    kBayerMode = 9,
-    kGrayMode = 11,
-    kGrayFirst = 12,
-    kAutoWhiteBalance = 25,
-    kWhiteBalanceOnce1 = 26,
-    kWhiteBalanceOnce2 = 27,
-    kAutoGrayGain = 29,
-};
 constexpr int kWhiteBalanceFlag = 15;
 constexpr int kGrayTabFlag = 9;
 
@@ -110,7 +102,7 @@ void FilterPage::OnPosted(DialogControls& controls, int code, int /*value*/) {
 
 int GrayPage::SliderCount() const { return kGraySliders; }
 
-BlockSlider GrayPage::Slider(int k) const { return {GraySlider(k), kGrayFirst + k, true}; }
+BlockSlider GrayPage::Slider(int k) const { return {GraySlider(k), kGrayGainR + k, true}; }
 
 void GrayPage::OnInit(DialogControls& controls) {
     initialised_ = false;
@@ -186,8 +178,8 @@ void ImageDialog::OnCommand(DialogControls& controls, int id, int /*notification
             platform::StoreRelaxed(&block_[kBayerMode], 2);
             if (filterControls_) filterPage_.ShowBlock(*filterControls_);
             if (grayControls_) {
-                for (int k = 0; k < 4; ++k) platform::StoreRelaxed(&block_[kGrayFirst + k], 128);
-                for (int k = 4; k < kGraySliders; ++k) platform::StoreRelaxed(&block_[kGrayFirst + k], 0);
+                for (int k = 0; k < 4; ++k) platform::StoreRelaxed(&block_[kGrayGainR + k], 128);
+                for (int k = 4; k < kGraySliders; ++k) platform::StoreRelaxed(&block_[kGrayGainR + k], 0);
                 grayPage_.ShowBlock(*grayControls_);
             }
             return;
