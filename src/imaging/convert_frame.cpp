@@ -254,9 +254,9 @@ DemosaicParams DemosaicSetup(const ConversionControls& controls, PixelBitmap* ra
                 AccumulateWhiteBalance(whole.src, whole.rect, whole.srcStride, deep, phase, band.first, band.end, part);
             });
         if (FinishWhiteBalance(sums, result) == 1) {
-            Write(filter, kBayerGainRed, std::min(result.gainRed, 400));
-            Write(filter, kBayerGainGreen, std::min(100, 400));
-            Write(filter, kBayerGainBlue, std::min(result.gainBlue, 400));
+            Write(filter, kBayerGainRed, result.gainRed);
+            Write(filter, kBayerGainGreen, result.gainGreen);
+            Write(filter, kBayerGainBlue, result.gainBlue);
             if (dialog != nullptr) dialog->GainsChanged();
         }
         // A single-shot request ("Once") sets all three words: it balances

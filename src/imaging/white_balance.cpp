@@ -9,7 +9,7 @@ int WhiteBalanceGain(double meanGreen, double meanRed, double meanBlue, double m
     const double gain = ((sum / meanOfColor) / 3 * 100) / ((sum / meanGreen) / 3);
     // The stored gains never exceed 400; holding the value here also keeps
     // the conversion to an integer defined.
-    if (!(gain < 400.0)) return 400;
+    if (!(gain < kMaxWhiteBalanceGain)) return kMaxWhiteBalanceGain;
     return gain > 0.0 ? static_cast<int>(gain) : 0;
 }
 
@@ -67,7 +67,7 @@ int FinishWhiteBalance(const WhiteBalanceSums& sums, WhiteBalanceResult& result)
     const double blue = static_cast<double>(sums.sum[1]) / static_cast<double>(sums.count[1]);
     const double red = static_cast<double>(sums.sum[2]) / static_cast<double>(sums.count[2]);
     result.gainBlue = WhiteBalanceGain(green, red, blue, blue);
-    result.gainGreen = 100;
+    result.gainGreen = kUnityWhiteBalanceGain;
     result.gainRed = WhiteBalanceGain(green, red, blue, red);
     return 1;
 }

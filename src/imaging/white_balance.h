@@ -41,6 +41,11 @@ void AccumulateWhiteBalance(const uint8_t* src, KernelRect srcRect, int srcStrid
                             int firstRow, int endRow, WhiteBalanceSums& sums);
 int FinishWhiteBalance(const WhiteBalanceSums& sums, WhiteBalanceResult& result);
 
+// Gains in percent: green's is always unity, the others are held to the
+// largest the filter block stores.
+constexpr int32_t kUnityWhiteBalanceGain = 100;
+constexpr int32_t kMaxWhiteBalanceGain = 400;
+
 // The gain for one colour from the three means, trunc(((S / mean) / 3 x 100)
 // / ((S / green) / 3)) with S the sum of the means, held to 0..400.
 int WhiteBalanceGain(double meanGreen, double meanRed, double meanBlue, double meanOfColor);

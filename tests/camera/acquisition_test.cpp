@@ -214,7 +214,7 @@ TEST_F(Acquisition, ALostDeviceEndsTheWorkerAndIsReportedTwice) {
     EXPECT_EQ(Object()->acquisitionState(), AcquisitionState::Idle);
 }
 
-TEST_F(Acquisition, AStalledDeviceTimesOutWithThirteen) {
+TEST_F(Acquisition, AStalledDeviceTimesOutAsALostDevice) {
     ASSERT_NE(OpenWith(64, 48, 0), 0);
     NoPreviewWindow();
     auto camera = sandbox_.Camera(0);
