@@ -9,8 +9,8 @@ namespace kvx {
 namespace {
 
 constexpr int32_t kPresetBuffersDefault = 4;
-constexpr int32_t kSensorWidth = 2048;
-constexpr int32_t kSensorHeight = 1536;
+constexpr int32_t kSensorWidth = CKolvex410QFXZQPSdk::kSensorWidth;
+constexpr int32_t kSensorHeight = CKolvex410QFXZQPSdk::kSensorHeight;
 // The device refuses smaller windows: accepting one here would only move
 // the failure to the next start.
 constexpr int32_t kSmallestWidth = 4;

@@ -108,8 +108,6 @@ public:
     static constexpr int kNameTableChars = 256;
     // Wide paths are converted into this many bytes, terminator included.
     static constexpr size_t kWidePathBytes = 1024;
-    // Significant bits of the 16-bit samples that files are written from.
-    static constexpr int kFileSampleBits = 12;
 
     CKolvex();
     virtual ~CKolvex();

@@ -2,6 +2,7 @@
 #include "camera/recording_source.h"
 #include "display/frame_bitmap.h"
 #include "output/avi_file.h"
+#include "pixels/color_mode.h"
 #include "platform/text_encoding.h"
 
 namespace kvx {
@@ -38,7 +39,7 @@ int CKolvex::Record(const char* path, int durationMs, int showWindow) {
     if (!recorder_) recorder_ = std::make_unique<AviRecorder>(*aviFile_);
     if (!recordingSource_) recordingSource_ = std::make_unique<CameraRecordingSource>(*this);
     recorderNewFrame_ = 0;
-    switch (recorder_->Start(*recordingSource_, path, durationMs, kFileSampleBits)) {
+    switch (recorder_->Start(*recordingSource_, path, durationMs, kDeepSampleBits)) {
         case AviRecorder::StartResult::Started:
             return 1;
         case AviRecorder::StartResult::ThreadFailed:

@@ -3,6 +3,7 @@
 #include "camera/kolvex.h"
 #include "display/frame_bitmap.h"
 #include "output/still_image.h"
+#include "pixels/color_mode.h"
 #include "platform/text_encoding.h"
 
 namespace kvx {
@@ -32,7 +33,7 @@ int CKolvex::SaveCurrentImage(const char* path, int format) {
         if (!CopyFrameBitmap(*current, image)) return RecordError(KOLVEX_ERR_RESOURCE), 0;
     }
     // A writer's failure leaves any earlier file in place and records nothing.
-    return SaveFrameFile(path, &image, format, kFileSampleBits);
+    return SaveFrameFile(path, &image, format, kDeepSampleBits);
 }
 
 }  // namespace kvx

@@ -17,12 +17,11 @@
 #include "imaging/tone/tone_chain.h"
 #include "imaging/tone/tone_params.h"
 #include "imaging/white_balance.h"
+#include "pixels/color_mode.h"
 #include "platform/atomic_word.h"
 
 namespace kvx {
 namespace {
-
-constexpr int kDeepBitDepth = 12;
 
 bool Usable(const PixelBitmap* bitmap) { return bitmap != nullptr && !bitmap->empty(); }
 
@@ -174,7 +173,7 @@ void AutoExposure(const ConversionControls& controls, PixelBitmap* raw, Exposure
     const auto regions = steps.exposureRegions(raw->width(), raw->height());
     auto measure = [&](int i) {
         const BitmapRect rect{regions[i].left, regions[i].top, regions[i].right, regions[i].bottom};
-        means[i] = raw->RunKernel(mean, raw, &rect, rect.left, rect.top, nullptr, deep ? kDeepBitDepth : 8);
+        means[i] = raw->RunKernel(mean, raw, &rect, rect.left, rect.top, nullptr, deep ? kDeepSampleBits : 8);
     };
     pool.Run(kAutoExposureRegionCount, measure);
     const double factor = steps.exposureFactor(means);
@@ -212,7 +211,7 @@ GrayGainParams GrayGains(const ConversionControls& controls, PixelBitmap* raw, i
                           Read(filter, kGrayOffsetG1),
                           Read(filter, kGrayOffsetG2),
                           Read(filter, kGrayOffsetB),
-                          deep ? kDeepBitDepth : 8};
+                          deep ? kDeepSampleBits : 8};
     const int32_t counter = Read(filter, kAutoGrayGain);
     if (counter != 0) {
         const Call whole = CallFor(raw, raw);
@@ -349,13 +348,13 @@ void ConvertFrame(const ConversionControls& controls, const ConversionBitmaps& b
     }
     const Call tone = CallFor(image, image);
 
-    HueSaturationParams hueSaturation{Read(filter, kHue), 0, Read(filter, kSaturation), kDeepBitDepth};
+    HueSaturationParams hueSaturation{Read(filter, kHue), 0, Read(filter, kSaturation), kDeepSampleBits};
     if (mode >= 2 && (hueSaturation.hue != 0 || hueSaturation.saturation != 0))
         pass.Add(Pixels(steps.hueSaturation[mode], tone, &hueSaturation));
-    ToneParams gamma{Read(filter, kGamma), kDeepBitDepth};
-    ToneParams contrast{Read(filter, kContrast), kDeepBitDepth};
-    ToneParams sharpness{Read(filter, kSharpness), kDeepBitDepth};
-    ToneParams brightness{Read(filter, kBrightness), kDeepBitDepth};
+    ToneParams gamma{Read(filter, kGamma), kDeepSampleBits};
+    ToneParams contrast{Read(filter, kContrast), kDeepSampleBits};
+    ToneParams sharpness{Read(filter, kSharpness), kDeepSampleBits};
+    ToneParams brightness{Read(filter, kBrightness), kDeepSampleBits};
     PixelBitmap* copy = bitmaps.outputCopy;
     // The blur reads the unsharpened picture, so it must come from a copy of
     // exactly the image's layout.
@@ -364,7 +363,7 @@ void ConvertFrame(const ConversionControls& controls, const ConversionBitmaps& b
                          copy->bitsPerPixel() == image->bitsPerPixel();
     // Gamma, contrast and (with nothing sharpened between) brightness are
     // curves on each sample: two or three of them run as one table.
-    ToneChainParams chain{gamma.value, contrast.value, sharpen ? 0 : brightness.value, kDeepBitDepth};
+    ToneChainParams chain{gamma.value, contrast.value, sharpen ? 0 : brightness.value, kDeepSampleBits};
     const bool libraryCurves = steps.gamma[mode] == kGammaKernels[mode] &&
                                steps.contrast[mode] == kContrastKernels[mode] &&
                                steps.brightness[mode] == kBrightnessKernels[mode];

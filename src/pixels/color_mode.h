@@ -19,6 +19,9 @@ enum ColorMode : int32_t {
 
 constexpr int kColorModeCount = 6;
 
+// Significant bits of the sensor's 16-bit samples: the low bits of each word.
+constexpr int kDeepSampleBits = 12;
+
 constexpr bool IsColorMode(int mode) { return mode >= kColorMode8 && mode <= kColorMode64; }
 
 // Whether the sensor delivers 16-bit samples for the mode.

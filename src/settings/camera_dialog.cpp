@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "pixels/color_mode.h"
 #include "settings/value_ranges.h"
 
 namespace kvx::settings {
@@ -9,7 +10,6 @@ namespace kvx::settings {
 namespace {
 
 constexpr int kSensorClockMHz = 74;
-constexpr int kMonochromeBits = 12;
 
 std::string Format(const char* pattern, int value) {
     char text[128];
@@ -48,7 +48,7 @@ void CameraSettingsDialog::OnInit(DialogControls& controls) {
     LoadSizeList(device_, &list_);
     controls.InsertTab(kTabControl, 0, japanese_ ? "ストリーム形式" : "Stream Format");
 
-    for (const char* text : japanese_ ? kColorJapanese : kColorEnglish) controls.ComboAdd(kColorCombo, Format(text, kMonochromeBits));
+    for (const char* text : japanese_ ? kColorJapanese : kColorEnglish) controls.ComboAdd(kColorCombo, Format(text, kDeepSampleBits));
     controls.ComboSelect(kColorCombo, list_.format.colorMode);
 
     controls.ComboAdd(kSubSampleCombo, "1/1");
