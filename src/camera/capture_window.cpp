@@ -56,12 +56,15 @@ bool FindSizePreset(int device, int32_t width, int32_t height, settings::SizeEnt
 bool CKolvex::CaptureWindowValid() const { return WindowFits(geometry_, subSample()); }
 
 void CKolvex::RestoreDefaultGeometry() {
-    geometry_.horizontalTotal = kSensorWidth;
-    geometry_.verticalTotal = kSensorHeight;
-    geometry_.width = kSensorWidth;
-    geometry_.height = kSensorHeight;
-    geometry_.horizontalStart = 0;
-    geometry_.verticalStart = 0;
+    const int32_t buffers = geometry_.buffers;
+    geometry_ = CaptureGeometry::From(settings::kDefaultSize);
+    geometry_.buffers = buffers;
+}
+
+void CKolvex::LoadStoredGeometry() {
+    settings::SizeEntry size = geometry_.ToSizeEntry();
+    settings::LoadCurrentSize(deviceNumber_, &size);
+    geometry_ = CaptureGeometry::From(size);
 }
 
 // While acquisition runs the device keeps the window that the bitmaps were
@@ -97,7 +100,7 @@ int CKolvex::SetCaptureWindow(int width, int height) {
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     settings::SizeEntry preset{};
     if (!FindSizePreset(deviceNumber_, width, height, &preset)) return RecordError(KOLVEX_ERR_WINDOW), 0;
-    geometry_ = {preset[0], preset[1], preset[2], preset[3], preset[4], preset[5], preset[6]};
+    geometry_ = CaptureGeometry::From(preset);
     if (!CaptureWindowValid()) {
         PostError(KOLVEX_ERR_GEOMETRY);
         RestoreDefaultGeometry();

@@ -55,11 +55,7 @@ int CKolvex::Initialize(WindowHandle applicationWindow) {
 }
 
 int CKolvex::InitializeDevice() {
-    settings::SizeEntry size = {geometry_.horizontalTotal, geometry_.verticalTotal, geometry_.width,
-                                geometry_.height,          geometry_.horizontalStart, geometry_.verticalStart,
-                                geometry_.buffers};
-    settings::LoadCurrentSize(deviceNumber_, &size);
-    geometry_ = {size[0], size[1], size[2], size[3], size[4], size[5], size[6]};
+    LoadStoredGeometry();
 
     device_->InitSensor();
     if (!CaptureWindowValid()) {

@@ -52,15 +52,17 @@ enum BitmapSlot : int {
     kBitmapCount,
 };
 
-// The readout window and the buffer value of the size entry it came from.
+// The readout window and the buffer value of the size entry it came from,
+// in the entry's order.
 struct CaptureGeometry {
-    int32_t horizontalTotal = 2048;
-    int32_t verticalTotal = 1536;
-    int32_t width = 2048;
-    int32_t height = 1536;
-    int32_t horizontalStart = 0;
-    int32_t verticalStart = 0;
-    int32_t buffers = 4;
+    int32_t horizontalTotal, verticalTotal, width, height, horizontalStart, verticalStart, buffers;
+
+    static constexpr CaptureGeometry From(const settings::SizeEntry& e) {
+        return {e[0], e[1], e[2], e[3], e[4], e[5], e[6]};
+    }
+    constexpr settings::SizeEntry ToSizeEntry() const {
+        return {horizontalTotal, verticalTotal, width, height, horizontalStart, verticalStart, buffers};
+    }
 };
 
 // Microseconds <-> sensor lines.
@@ -332,6 +334,8 @@ private:
     int WriteSensorAt(int address, int value);
     void SendGeometryUnlessStreaming();
     void RestoreDefaultGeometry();
+    // The camera's stored size entry; the window stays where none is stored.
+    void LoadStoredGeometry();
     template <typename Char>
     int EnumerateInto(Char (*names)[kNameTableChars]);
 
@@ -341,7 +345,7 @@ private:
 
     std::array<std::unique_ptr<FrameBitmap>, kBitmapCount> bitmaps_;
 
-    CaptureGeometry geometry_;
+    CaptureGeometry geometry_ = CaptureGeometry::From(settings::kDefaultSize);
     // The setting blocks keep their stored layout of plain words; the worker
     // reads them while the setters and dialogs write, so each word is read
     // and written through platform::LoadRelaxed / StoreRelaxed.

@@ -30,11 +30,7 @@ int CKolvex::SetCameraDlg(WindowHandle owner) {
     settings::CameraSettingsDialog dialog(deviceNumber_);
     const int result = ShowDialog(owner, dialog.TemplateId(), dialog);
     if (result == settings::kOk) {
-        settings::SizeEntry size = {geometry_.horizontalTotal, geometry_.verticalTotal, geometry_.width,
-                                    geometry_.height,          geometry_.horizontalStart, geometry_.verticalStart,
-                                    geometry_.buffers};
-        settings::LoadCurrentSize(deviceNumber_, &size);
-        geometry_ = {size[0], size[1], size[2], size[3], size[4], size[5], size[6]};
+        LoadStoredGeometry();
         settings::FormatValues format = {colorMode(), subSample(), waitTimeMs(), clock_};
         settings::LoadFormat(deviceNumber_, &format);
         platform::StoreRelaxed(&colorMode_, format.colorMode);
