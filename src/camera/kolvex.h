@@ -103,7 +103,7 @@ struct FrameDelivery {
 
 enum class DeliveryResult { Delivered, ReadFailed, CopyFailed };
 
-class CKolvex {
+class CKolvex final {
 public:
     static constexpr const char* kModelName = "Kolvex410QFX-ZQP";
     static constexpr int kNameTableEntries = 10;
@@ -112,7 +112,7 @@ public:
     static constexpr size_t kWidePathBytes = 1024;
 
     CKolvex();
-    virtual ~CKolvex();
+    ~CKolvex();
     CKolvex(const CKolvex&) = delete;
     CKolvex& operator=(const CKolvex&) = delete;
 
