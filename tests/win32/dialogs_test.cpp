@@ -71,7 +71,9 @@ TEST(DialogTemplates, CarryTheirSizesTitlesAndFont) {
         EXPECT_EQ(facts.font, L"MS Shell Dlg") << e.id;
         EXPECT_EQ(facts.points, 8) << e.id;
         EXPECT_EQ(facts.child, e.title == nullptr) << e.id;
-        if (e.title) EXPECT_EQ(facts.title, e.title) << e.id;
+        if (e.title) {
+            EXPECT_EQ(facts.title, e.title) << e.id;
+        }
     }
     FreeLibrary(module);
 }
