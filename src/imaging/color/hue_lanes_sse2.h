@@ -1,6 +1,8 @@
-// What the SSE2 and SSSE3 hue rows share: the first half of the transform
-// (sector, position in it, chroma) on eight pixels in 16-bit lanes, and the
-// 8-byte pixels of 16-bit colour gathered into and scattered from lanes.
+// What the SSE2 and SSSE3 hue rows share: the 8-byte pixels of 16-bit
+// colour gathered into and scattered from lanes, and the lane select. The
+// first half of the transform (sector, position in it, chroma) on eight
+// pixels in 16-bit lanes serves the SSE2 rows; the SSSE3 rows carry the
+// sector as a shuffle index instead.
 // Included inside each path's anonymous namespace, after its intrinsics
 // header, so each keeps its own copy compiled for its instruction set.
 

@@ -12,6 +12,8 @@
 namespace kvx {
 namespace {
 
+#include "imaging/color/hue_lanes_sse2.h"
+
 constexpr int x = -1;  // a cleared byte in a shuffle mask
 
 inline __m128i Bytes(int b0, int b1, int b2, int b3, int b4, int b5, int b6, int b7, int b8, int b9, int b10,
@@ -20,10 +22,6 @@ inline __m128i Bytes(int b0, int b1, int b2, int b3, int b4, int b5, int b6, int
                          static_cast<char>(b4), static_cast<char>(b5), static_cast<char>(b6), static_cast<char>(b7),
                          static_cast<char>(b8), static_cast<char>(b9), static_cast<char>(b10), static_cast<char>(b11),
                          static_cast<char>(b12), static_cast<char>(b13), static_cast<char>(b14), static_cast<char>(b15));
-}
-
-inline __m128i Select(__m128i mask, __m128i yes, __m128i no) {
-    return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
 }
 
 inline __m128i Shuffle3(__m128i a, __m128i ma, __m128i b, __m128i mb) {
@@ -232,26 +230,13 @@ int HueRow16Ssse3(uint8_t* d, const uint8_t* s, int width, int bpp, const HueTra
             _mm_storeu_si128(w + 2, _mm_slli_epi16(_mm_unpacklo_epi8(o1, zero), 4));
             continue;
         }
-        const __m128i a0 = _mm_loadu_si128(v), a1 = _mm_loadu_si128(v + 1);
-        const __m128i a2 = _mm_loadu_si128(v + 2), a3 = _mm_loadu_si128(v + 3);
-        const __m128i b0 = _mm_unpacklo_epi16(a0, a1), b1 = _mm_unpackhi_epi16(a0, a1);
-        const __m128i b2 = _mm_unpacklo_epi16(a2, a3), b3 = _mm_unpackhi_epi16(a2, a3);
-        const __m128i bg01 = _mm_unpacklo_epi16(b0, b1), ra01 = _mm_unpackhi_epi16(b0, b1);
-        const __m128i bg23 = _mm_unpacklo_epi16(b2, b3), ra23 = _mm_unpackhi_epi16(b2, b3);
+        GatherWordQuads(s + bpp * i, &B, &G, &R);
         // Unsigned >> 4 leaves at most 4095; min against 255 saturates.
-        B = _mm_min_epi16(_mm_srli_epi16(_mm_unpacklo_epi64(bg01, bg23), 4), top);
-        G = _mm_min_epi16(_mm_srli_epi16(_mm_unpackhi_epi64(bg01, bg23), 4), top);
-        R = _mm_min_epi16(_mm_srli_epi16(_mm_unpacklo_epi64(ra01, ra23), 4), top);
+        B = _mm_min_epi16(_mm_srli_epi16(B, 4), top);
+        G = _mm_min_epi16(_mm_srli_epi16(G, 4), top);
+        R = _mm_min_epi16(_mm_srli_epi16(R, 4), top);
         TransformLanes(B, G, R, k, &outB, &outG, &outR);
-        outB = _mm_slli_epi16(outB, 4);
-        outG = _mm_slli_epi16(outG, 4);
-        outR = _mm_slli_epi16(outR, 4);
-        const __m128i bg0 = _mm_unpacklo_epi16(outB, outG), bg1 = _mm_unpackhi_epi16(outB, outG);
-        const __m128i r0 = _mm_unpacklo_epi16(outR, zero), r1 = _mm_unpackhi_epi16(outR, zero);
-        _mm_storeu_si128(w, _mm_unpacklo_epi32(bg0, r0));
-        _mm_storeu_si128(w + 1, _mm_unpackhi_epi32(bg0, r0));
-        _mm_storeu_si128(w + 2, _mm_unpacklo_epi32(bg1, r1));
-        _mm_storeu_si128(w + 3, _mm_unpackhi_epi32(bg1, r1));
+        ScatterWordQuads(d + bpp * i, _mm_slli_epi16(outB, 4), _mm_slli_epi16(outG, 4), _mm_slli_epi16(outR, 4));
     }
     return i;
 }

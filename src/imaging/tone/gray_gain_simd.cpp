@@ -6,10 +6,13 @@
 namespace kvx {
 namespace {
 
-// Lanes alternate even / odd pixel: (g0, g1, g0, g1, ...).
-KVX_TARGET_SSE2 __m128i Alternate16(int even, int odd) {
-    return _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(odd) << 16) | (static_cast<uint32_t>(even) & 0xFFFF)));
+// One 32-bit lane of two 16-bit ones, the even pixel's value low: set in
+// every lane, the 16-bit lanes alternate even / odd pixel (g0, g1, g0, ...).
+inline int PairedWords(int even, int odd) {
+    return static_cast<int>((static_cast<uint32_t>(odd) << 16) | (static_cast<uint32_t>(even) & 0xFFFF));
 }
+
+KVX_TARGET_SSE2 __m128i Alternate16(int even, int odd) { return _mm_set1_epi32(PairedWords(even, odd)); }
 
 // (product >> 7) + offset clipped to 0..limit, moved down by 32768 for the
 // signed pack that SSE2 offers.
@@ -42,10 +45,8 @@ KVX_TARGET_SSE2 int GrayGainRow8Sse2(uint8_t* d, const uint8_t* s, int width, co
 }
 
 KVX_TARGET_AVX2 int GrayGainRow8Avx2(uint8_t* d, const uint8_t* s, int width, const GainRow& rule) {
-    const __m256i gain = _mm256_set1_epi32(
-        static_cast<int>((static_cast<uint32_t>(rule.gain[1]) << 16) | (static_cast<uint32_t>(rule.gain[0]) & 0xFFFF)));
-    const __m256i offset = _mm256_set1_epi32(static_cast<int>((static_cast<uint32_t>(rule.offset[1]) << 16) |
-                                                              (static_cast<uint32_t>(rule.offset[0]) & 0xFFFF)));
+    const __m256i gain = _mm256_set1_epi32(PairedWords(rule.gain[0], rule.gain[1]));
+    const __m256i offset = _mm256_set1_epi32(PairedWords(rule.offset[0], rule.offset[1]));
     const __m256i zero = _mm256_setzero_si256();
     int x = 0;
     for (; x + 32 <= width; x += 32) {
@@ -91,16 +92,14 @@ KVX_TARGET_SSE2 int GrayGainRow16Sse2(uint8_t* d, const uint8_t* s, int width, c
 }
 
 KVX_TARGET_AVX2 int GrayGainRow16Avx2(uint8_t* d, const uint8_t* s, int width, const GainRow& rule, int maxValue) {
-    const __m256i gain = _mm256_set1_epi32(
-        static_cast<int>((static_cast<uint32_t>(rule.gain[1]) << 16) | (static_cast<uint32_t>(rule.gain[0]) & 0xFFFF)));
+    const __m256i gain = _mm256_set1_epi32(PairedWords(rule.gain[0], rule.gain[1]));
     const __m256i offset = _mm256_set_epi32(rule.offset[1], rule.offset[0], rule.offset[1], rule.offset[0],
                                             rule.offset[1], rule.offset[0], rule.offset[1], rule.offset[0]);
     const __m256i limit = _mm256_set1_epi32(maxValue);
     const __m256i zero = _mm256_setzero_si256();
     const bool narrow = maxValue <= 32767;
     const __m256i gain32 = _mm256_slli_epi16(gain, 5);
-    const __m256i offset16 = _mm256_set1_epi32(static_cast<int>((static_cast<uint32_t>(rule.offset[1]) << 16) |
-                                                                (static_cast<uint32_t>(rule.offset[0]) & 0xFFFF)));
+    const __m256i offset16 = _mm256_set1_epi32(PairedWords(rule.offset[0], rule.offset[1]));
     const __m256i limit16 = _mm256_set1_epi16(static_cast<short>(narrow ? maxValue : 0));
     const __m256i wide = _mm256_set1_epi16(static_cast<short>(0xF000));
     int x = 0;

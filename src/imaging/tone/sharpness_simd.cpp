@@ -8,41 +8,33 @@
 namespace kvx {
 namespace {
 
-// Samples per pass of the vertical sums, so their buffer fits the stack and
-// the first-level cache whatever the width.
-constexpr int kChunk = 1024;
-constexpr int kMargin = 32;
+#include "imaging/tone/sharpness_lanes_sse2.h"
 
-// Vertical sums of the four rows for samples [first, first + count) into v.
-// 4 x 255 fits a 16-bit lane.
-KVX_TARGET_SSE2 void VerticalSums8Sse2(uint16_t* v, const uint8_t* const rows[4], int first, int count) {
-    const __m128i zero = _mm_setzero_si128();
-    int i = 0;
-    for (; i + 16 <= count; i += 16) {
+struct Sse2Path {
+    // Each row widened to 16-bit lanes and added.
+    static void ColumnSums16(uint16_t* v, const uint8_t* const rows[4], int j) {
+        const __m128i zero = _mm_setzero_si128();
         __m128i lo = zero, hi = zero;
         for (int r = 0; r < 4; ++r) {
-            const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[r] + first + i));
+            const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[r] + j));
             lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(s, zero));
             hi = _mm_add_epi16(hi, _mm_unpackhi_epi8(s, zero));
         }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(v + i), lo);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(v + i + 8), hi);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(v), lo);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(v + 8), hi);
     }
-    for (; i < count; ++i) {
-        const int j = first + i;
-        v[i] = static_cast<uint16_t>(rows[0][j] + rows[1][j] + rows[2][j] + rows[3][j]);
+
+    // The reciprocal 6554 / 65536 is exact on that range for magnitudes,
+    // and the sign is put back afterwards.
+    static __m128i DivideBy10(__m128i n) {
+        const __m128i sign = _mm_srai_epi16(n, 15);
+        const __m128i magnitude = _mm_sub_epi16(_mm_xor_si128(n, sign), sign);
+        const __m128i q = _mm_mulhi_epu16(magnitude, _mm_set1_epi16(6554));
+        return _mm_sub_epi16(_mm_xor_si128(q, sign), sign);
     }
-}
+};
 
-// trunc(n / 10) for |n| <= 7650: the reciprocal 6554 / 65536 is exact on
-// that range for magnitudes, and the sign is put back afterwards.
-KVX_TARGET_SSE2 inline __m128i DivideBy10Sse2(__m128i n) {
-    const __m128i sign = _mm_srai_epi16(n, 15);
-    const __m128i magnitude = _mm_sub_epi16(_mm_xor_si128(n, sign), sign);
-    const __m128i q = _mm_mulhi_epu16(magnitude, _mm_set1_epi16(6554));
-    return _mm_sub_epi16(_mm_xor_si128(q, sign), sign);
-}
-
+// trunc(n / 10) for |n| <= 7650, sixteen lanes at a time.
 KVX_TARGET_AVX2 inline __m256i DivideBy10Avx2(__m256i n) {
     const __m256i sign = _mm256_srai_epi16(n, 15);
     const __m256i magnitude = _mm256_abs_epi16(n);
@@ -50,54 +42,10 @@ KVX_TARGET_AVX2 inline __m256i DivideBy10Avx2(__m256i n) {
     return _mm256_sub_epi16(_mm256_xor_si256(q, sign), sign);
 }
 
-// Which bytes of a run of 4-byte pixels are B, G, R (the fourth stays).
-KVX_TARGET_SSE2 inline __m128i ChannelMask(int bytesPerPixel) {
-    return bytesPerPixel == 4 ? _mm_set1_epi32(0x00FFFFFF) : _mm_set1_epi32(-1);
-}
-
 }  // namespace
 
-//   sample index i (bytes; a pixel is `bpp` bytes, neighbours are bpp apart):
-//
-//   rows y-2..y+1   V[i-2bpp]  V[i-bpp]  V[i]  V[i+bpp]    V = four-row column sums
-//                   \________________ + ________________/
-//                                  blur = sum >> 4
 KVX_TARGET_SSE2 bool SharpenRow8Sse2(uint8_t* d, const uint8_t* const rows[4], int width, int bpp, int strength) {
-    const int first = 2 * bpp, end = (width - 2) * bpp;
-    if (end - first < 8) return false;
-    alignas(16) uint16_t sums[kChunk + kMargin];
-    const __m128i s16 = _mm_set1_epi16(static_cast<short>(strength));
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i keep = ChannelMask(bpp);
-    for (int c = first; c < end; c += kChunk) {
-        const int e = c + kChunk < end ? c + kChunk : end;
-        // Keep every chunk at least one vector long by starting a short last
-        // chunk earlier; samples done twice come out the same, since the
-        // source is not the destination.
-        const int start = e - c < 8 ? e - 8 : c;
-        const int chunkBase = start - 2 * bpp;
-        VerticalSums8Sse2(sums, rows, chunkBase, e - start + 3 * bpp);
-        for (int k = start;; k += 8) {
-            if (k + 8 > e) k = e - 8;
-            const uint16_t* v = sums + (k - start);  // V[k - 2bpp]
-            __m128i sum = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v));
-            sum = _mm_add_epi16(sum, _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + bpp)));
-            sum = _mm_add_epi16(sum, _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 2 * bpp)));
-            sum = _mm_add_epi16(sum, _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 3 * bpp)));
-            const __m128i blur = _mm_srli_epi16(sum, 4);
-            const __m128i orig =
-                _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[2] + k)), zero);
-            const __m128i boost = DivideBy10Sse2(_mm_mullo_epi16(_mm_sub_epi16(orig, blur), s16));
-            __m128i out = _mm_packus_epi16(_mm_add_epi16(orig, boost), zero);
-            if (bpp == 4) {
-                const __m128i old = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(d + k));
-                out = _mm_or_si128(_mm_and_si128(out, keep), _mm_andnot_si128(keep, old));
-            }
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(d + k), out);
-            if (k + 8 >= e) break;
-        }
-    }
-    return true;
+    return SharpenRow8Lanes<Sse2Path>(d, rows, width, bpp, strength);
 }
 
 KVX_TARGET_AVX2 bool SharpenRow8Avx2(uint8_t* d, const uint8_t* const rows[4], int width, int bpp, int strength) {
