@@ -11,16 +11,6 @@
 
 namespace kvx::settings {
 
-enum AnalogDialogControl : int {
-    kGlobalGainEdit = 1015,
-    kExposureEdit = 1027,
-    kMirrorVBox = 1028,
-    kMirrorHBox = 1029,
-    kAutoGainBox = 1036,
-    kAutoExposureBox = 1037,
-    kExposureTimeText = 1049,
-};
-
 constexpr int kAnalogFrameJapanese = 104;
 constexpr int kAnalogFrameEnglish = 111;
 constexpr int kAnalogPageJapanese = 105;
@@ -49,6 +39,17 @@ std::string ExposureTimeText(int lines, int32_t linePeriod, int32_t offset, doub
 
 class AnalogPage final : public BlockSliderPage {
 public:
+    // The page's controls, as dialogs.rc numbers them.
+    enum Control : int {
+        kGlobalGainEdit = 1015,
+        kExposureEdit = 1027,
+        kMirrorVBox = 1028,
+        kMirrorHBox = 1029,
+        kAutoGainBox = 1036,
+        kAutoExposureBox = 1037,
+        kExposureTimeText = 1049,
+    };
+
     AnalogPage(AnalogDevice& device, int32_t* block) : BlockSliderPage(block), device_(device) {}
 
     void OnInit(DialogControls& controls) override;

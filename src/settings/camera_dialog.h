@@ -7,22 +7,23 @@
 
 namespace kvx::settings {
 
-enum CameraDialogControl : int {
-    kApply = 1002,
-    kColorCombo = 1009,
-    kSizeCombo = 1010,
-    kSubSampleCombo = 1012,
-    kClockCombo = 1014,
-    kTotalWidthEdit = 1039,   // TH .. EVS: 1039 to 1044
-    kVerticalStartEdit = 1044,
-    kWaitTimeEdit = 1045,
-};
-
 constexpr int kCameraDialogJapanese = 101;
 constexpr int kCameraDialogEnglish = 106;
 
 class CameraSettingsDialog final : public DialogHandler {
 public:
+    // The dialog's controls, as dialogs.rc numbers them.
+    enum Control : int {
+        kApply = 1002,
+        kColorCombo = 1009,
+        kSizeCombo = 1010,
+        kSubSampleCombo = 1012,
+        kClockCombo = 1014,
+        kTotalWidthEdit = 1039,   // TH .. EVS: 1039 to 1044
+        kVerticalStartEdit = 1044,
+        kWaitTimeEdit = 1045,
+    };
+
     explicit CameraSettingsDialog(int device);
 
     int TemplateId() const;

@@ -13,6 +13,11 @@ namespace kvx::test {
 namespace {
 
 using namespace settings;
+using CameraControls = CameraSettingsDialog::Control;
+using AnalogControls = AnalogPage::Control;
+// The size edit boxes run TH, TV, EH, EV, EHS, EVS from the first.
+constexpr int kWidthEdit = CameraControls::kTotalWidthEdit + 2;
+constexpr int kHeightEdit = CameraControls::kTotalWidthEdit + 3;
 
 class DialogTest : public CameraTest {
 protected:
@@ -36,11 +41,11 @@ TEST_F(DialogTest, CameraDialogListsTheFormatChoicesInEachLanguage) {
         bool clockEnabled = true, applyEnabled = true;
         int templateId = 0;
         ScriptedDialogs dialogs([&](FakeDialog& d) {
-            colors = d.ComboItems(kColorCombo);
-            clocks = d.ComboItems(kClockCombo);
+            colors = d.ComboItems(CameraControls::kColorCombo);
+            clocks = d.ComboItems(CameraControls::kClockCombo);
             tabs = d.tabs();
-            clockEnabled = d.Enabled(kClockCombo);
-            applyEnabled = d.Enabled(kApply);
+            clockEnabled = d.Enabled(CameraControls::kClockCombo);
+            applyEnabled = d.Enabled(CameraControls::kApply);
             templateId = d.templateId();
             d.Click(kCancel);
         });
@@ -68,15 +73,15 @@ TEST_F(DialogTest, CustomSizeAppliedIsStoredButTakenOnlyByOk) {
     const int width = Object()->Width();
     std::vector<std::string> sizes;
     ScriptedDialogs apply([&](FakeDialog& d) {
-        const int custom = static_cast<int>(d.ComboItems(kSizeCombo).size()) - 1;
-        d.Choose(kSizeCombo, custom);
-        EXPECT_TRUE(d.Enabled(kApply));
-        d.Type(1041, "1024");
-        d.Type(1042, "768");
-        d.Click(kApply);
-        EXPECT_FALSE(d.Enabled(kApply));
-        sizes = d.ComboItems(kSizeCombo);
-        EXPECT_EQ(d.ComboSelection(kSizeCombo), custom);
+        const int custom = static_cast<int>(d.ComboItems(CameraControls::kSizeCombo).size()) - 1;
+        d.Choose(CameraControls::kSizeCombo, custom);
+        EXPECT_TRUE(d.Enabled(CameraControls::kApply));
+        d.Type(kWidthEdit, "1024");
+        d.Type(kHeightEdit, "768");
+        d.Click(CameraControls::kApply);
+        EXPECT_FALSE(d.Enabled(CameraControls::kApply));
+        sizes = d.ComboItems(CameraControls::kSizeCombo);
+        EXPECT_EQ(d.ComboSelection(CameraControls::kSizeCombo), custom);
         d.Click(kCancel);
     });
     ASSERT_EQ(Kolvex_SetCameraDlg(handle_, nullptr), 1);
@@ -96,8 +101,8 @@ TEST_F(DialogTest, CustomSizeAppliedIsStoredButTakenOnlyByOk) {
 
 TEST_F(DialogTest, CameraDialogOkTakesTheChosenFormat) {
     ScriptedDialogs dialogs([](FakeDialog& d) {
-        d.Choose(kColorCombo, 0);
-        d.Type(kWaitTimeEdit, "25");
+        d.Choose(CameraControls::kColorCombo, 0);
+        d.Type(CameraControls::kWaitTimeEdit, "25");
         d.Click(kOk);
     });
     ASSERT_EQ(Kolvex_SetCameraDlg(handle_, nullptr), 1);
@@ -113,9 +118,9 @@ TEST_F(DialogTest, ACustomSizeTheSensorCannotReadFallsBackToTheFullSensor) {
     ASSERT_EQ(Kolvex_SetCaptureWindowEx(handle_, 2048, 0, 1024, 1536, 0, 768), 1);
     for (const char* width : {"2", "100000"}) {
         ScriptedDialogs dialogs([&](FakeDialog& d) {
-            d.Choose(kSizeCombo, static_cast<int>(d.ComboItems(kSizeCombo).size()) - 1);
-            d.Type(1041, width);
-            d.Type(1042, "768");
+            d.Choose(CameraControls::kSizeCombo, static_cast<int>(d.ComboItems(CameraControls::kSizeCombo).size()) - 1);
+            d.Type(kWidthEdit, width);
+            d.Type(kHeightEdit, "768");
             d.Click(kOk);
         });
         ASSERT_EQ(Kolvex_SetCameraDlg(handle_, nullptr), 1);
@@ -128,7 +133,7 @@ TEST_F(DialogTest, ACustomSizeTheSensorCannotReadFallsBackToTheFullSensor) {
 TEST_F(DialogTest, AWaitTimeBeyondTheLongestPauseIsStoredAsTheLongest) {
     for (const char* typed : {"2147483648", "4294967295"}) {
         ScriptedDialogs dialogs([&](FakeDialog& d) {
-            d.Type(kWaitTimeEdit, typed);
+            d.Type(CameraControls::kWaitTimeEdit, typed);
             d.Click(kOk);
         });
         ASSERT_EQ(Kolvex_SetCameraDlg(handle_, nullptr), 1);
@@ -154,7 +159,7 @@ TEST_F(DialogTest, StoredSizeIndexOutsideTheListSelectsTheFirstEntry) {
     Store(CameraKeyPath(0), "Size", 0x7FFFFFFF);
     int selected = -2;
     ScriptedDialogs dialogs([&](FakeDialog& d) {
-        selected = d.ComboSelection(kSizeCombo);
+        selected = d.ComboSelection(CameraControls::kSizeCombo);
         d.Click(kOk);
     });
     ASSERT_EQ(Kolvex_SetCameraDlg(handle_, nullptr), 1);
@@ -168,13 +173,13 @@ TEST_F(DialogTest, AnalogDefaultSendsGainAndExposureAtOnce) {
     std::string gainText, exposureText;
     ScriptedDialogs dialogs([&](FakeDialog& d) {
         FakeDialog& page = *d.Page(0);
-        page.Type(kGlobalGainEdit, "300");
-        page.Type(kExposureEdit, "800");
+        page.Type(AnalogControls::kGlobalGainEdit, "300");
+        page.Type(AnalogControls::kExposureEdit, "800");
         EXPECT_EQ(Device().GetGain(), 300);
         EXPECT_EQ(DeviceExposure(), 800);
         d.Click(kDefault);
-        gainText = page.Text(kGlobalGainEdit);
-        exposureText = page.Text(kExposureEdit);
+        gainText = page.Text(AnalogControls::kGlobalGainEdit);
+        exposureText = page.Text(AnalogControls::kExposureEdit);
         EXPECT_EQ(Device().GetGain(), 0);
         EXPECT_EQ(DeviceExposure(), 1561);
         d.Click(kOk);
@@ -192,11 +197,11 @@ TEST_F(DialogTest, AnalogCancelPutsDeviceAndBlockBack) {
     analog[kColorGainRed] = 55;
     ScriptedDialogs dialogs([&](FakeDialog& d) {
         FakeDialog& page = *d.Page(0);
-        EXPECT_EQ(page.Text(kExposureEdit), "1200");
+        EXPECT_EQ(page.Text(AnalogControls::kExposureEdit), "1200");
         page.Slide(1026, 4000);
-        EXPECT_EQ(page.Text(kExposureEdit), "4000");
+        EXPECT_EQ(page.Text(AnalogControls::kExposureEdit), "4000");
         EXPECT_EQ(DeviceExposure(), 4000);
-        page.Toggle(kMirrorVBox);
+        page.Toggle(AnalogControls::kMirrorVBox);
         EXPECT_EQ(Device().GetMirrorV(), 1);
         d.Click(kCancel);
     });
@@ -210,14 +215,14 @@ TEST_F(DialogTest, AnalogCancelPutsDeviceAndBlockBack) {
 TEST_F(DialogTest, AnalogAutoIrisBoxesExcludeEachOther) {
     ScriptedDialogs dialogs([&](FakeDialog& d) {
         FakeDialog& page = *d.Page(0);
-        page.Toggle(kAutoExposureBox);
+        page.Toggle(AnalogControls::kAutoExposureBox);
         EXPECT_EQ(Object()->analog()[kAutoIris], 1);
-        page.Toggle(kAutoGainBox);
-        EXPECT_FALSE(page.Checked(kAutoExposureBox));
+        page.Toggle(AnalogControls::kAutoGainBox);
+        EXPECT_FALSE(page.Checked(AnalogControls::kAutoExposureBox));
         EXPECT_EQ(Object()->analog()[kAutoIris], 2);
-        page.Toggle(kAutoGainBox);
+        page.Toggle(AnalogControls::kAutoGainBox);
         EXPECT_EQ(Object()->analog()[kAutoIris], 0);
-        page.Toggle(kAutoGainBox);
+        page.Toggle(AnalogControls::kAutoGainBox);
         d.Click(kOk);
     });
     ASSERT_EQ(Kolvex_SetAnalogDlg(handle_, nullptr), 1);
@@ -231,7 +236,7 @@ TEST_F(DialogTest, AnalogTypedValueOutsideTheRangeIsStoredAsTyped) {
         EXPECT_EQ(page.TrackbarRange(1013).tick, 60);
         EXPECT_EQ(page.TrackbarRange(1026).tick, 4095);
         EXPECT_FALSE(page.Enabled(1019));
-        page.Type(kGlobalGainEdit, "600");
+        page.Type(AnalogControls::kGlobalGainEdit, "600");
         EXPECT_EQ(page.TrackbarPosition(1013), 480);
         d.Click(kOk);
     });
@@ -329,7 +334,7 @@ TEST_F(DialogTest, GrayAllFramesFlipsTheAutomaticGrayGain) {
         EXPECT_EQ(FilterBlock()[kAutoGrayGain], 1);
         gray.Toggle(kAllFramesBox);
         EXPECT_EQ(FilterBlock()[kAutoGrayGain], 0);
-        gray.Click(1048);
+        gray.Click(kGrayModeBayer + 2);
         gray.Slide(2100 + 3 * 5, 77);
         d.Click(kOk);
     });
