@@ -7,6 +7,7 @@
 #include "camera/camera_exposure.h"
 #include "camera/frame_copy.h"
 #include "camera/kolvex.h"
+#include "camera/snapshot_watch.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
 #include "display/frame_bitmap.h"
 #include "pixels/color_mode.h"
@@ -163,6 +164,8 @@ public:
             std::lock_guard<std::mutex> gate(camera_.stopGateLock_);
             ++camera_.stopsWaiting_;
         }
+        // A snapshot's watch cancels a read that holds the lock meanwhile.
+        camera_.stopGateOpen_.notify_all();
         camera_.controlLock_.lock();
         {
             std::lock_guard<std::mutex> gate(camera_.stopGateLock_);
@@ -377,7 +380,12 @@ int CKolvex::SnapShot(void* buffer, int size, int bottomUp) {
         if (!keepChannel) device_->CloseSingleFrame();
     };
 
-    if (device_->ReadSingleFrame() != 0) {
+    int read;
+    {
+        SnapshotWatch watch(*this);
+        read = device_->ReadSingleFrame();
+    }
+    if (read != 0) {
         closeChannel();
         return RecordError(KOLVEX_ERR_FRAME), 0;
     }

@@ -323,6 +323,7 @@ private:
     // through first, so that Close never starves behind it.
     void YieldToWaitingStops();
     class StopTurn;
+    class SnapshotWatch;
     bool retired() const { return retired_.load(); }
     void SaveDeviceSettings();
     void LoadDeviceSettings();
@@ -414,7 +415,8 @@ private:
     platform::Event stopAsked_{platform::Event::Reset::Manual};
     // Set once by Retire; checked under controlLock_ by every start.
     std::atomic<bool> retired_{false};
-    // Stops waiting for controlLock_; guarded by stopGateLock_.
+    // Stops waiting for controlLock_; guarded by stopGateLock_. A change is
+    // announced on stopGateOpen_.
     int stopsWaiting_ = 0;
     std::mutex stopGateLock_;
     std::condition_variable stopGateOpen_;

@@ -134,6 +134,7 @@ public:
     int variant() const { return variant_; }
     // How long WaitFrame waits for a frame before it gives up.
     void SetFrameTimeoutMs(uint32_t ms) { frameTimeoutMs_ = ms; }
+    uint32_t frameTimeoutMs() const { return frameTimeoutMs_; }
 
 protected:
     // Bytes of one frame read at the current depth; also decides whether

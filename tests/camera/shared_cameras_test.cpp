@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include <gmock/gmock.h>
+
 #include "acquisition_fixture.h"
 #include "child_process.h"
 #include "device/shared_device_table.h"
@@ -313,6 +315,48 @@ TEST_F(SharedCameras, StoppingNeverWaitsForAReadThatNeverReturns) {
     EXPECT_LT(release, std::chrono::seconds(3));
     camera->SetStalled(false);
     EXPECT_EQ(camera->OpenHandles(), 0);
+}
+
+// A snapshot from a camera that never answers gives up after the frame
+// time-out, and a stop from another thread meanwhile cancels it at once
+// instead of waiting for the lock the snapshot holds.
+TEST_F(SharedCameras, ASnapshotNeverHangsOnACameraThatNeverAnswers) {
+    ASSERT_NE(OpenWith(64, 48, 0), 0);
+    NoPreviewWindow();
+    auto camera = sandbox_.Camera(0);
+    std::vector<uint8_t> frame(64 * 48);
+    const int bytes = static_cast<int>(frame.size());
+    auto errors = [&] {
+        std::vector<int> codes;
+        for (int code; (code = Kolvex_GetLastError(handle_)) != 0;) codes.push_back(code);
+        return codes;
+    };
+    ASSERT_EQ(Kolvex_Capture(handle_), 1);
+    ASSERT_EQ(Kolvex_SnapShot(handle_, frame.data(), bytes, 0), 1);
+
+    Object()->device()->SetFrameTimeoutMs(100);
+    camera->SetStalled(true);
+    const auto start = Clock::now();
+    EXPECT_EQ(Kolvex_SnapShot(handle_, frame.data(), bytes, 0), 0);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+    EXPECT_THAT(errors(), ::testing::Contains(KOLVEX_ERR_FRAME));
+    camera->SetStalled(false);
+    EXPECT_EQ(Kolvex_SnapShot(handle_, frame.data(), bytes, 0), 1);
+
+    Object()->device()->SetFrameTimeoutMs(kvx::CKVXSdkLib::kDefaultFrameTimeoutMs);
+    camera->SetStalled(true);
+    std::atomic<int> snapshot{-1};
+    std::thread application([&] { snapshot = Kolvex_SnapShot(handle_, frame.data(), bytes, 0); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto stopStart = Clock::now();
+    EXPECT_EQ(Kolvex_StopPreview(handle_), 1);
+    const auto stop = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - stopStart);
+    application.join();
+    RecordProperty("snapshot_stop_ms", static_cast<int>(stop.count()));
+    EXPECT_LT(stop, std::chrono::seconds(3));
+    EXPECT_EQ(snapshot.load(), 0);
+    camera->SetStalled(false);
+    EXPECT_EQ(Object()->acquisitionState(), AcquisitionState::Idle);
 }
 
 // --- across processes ----------------------------------------------------------
