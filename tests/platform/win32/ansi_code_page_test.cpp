@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -83,6 +84,14 @@ TEST_F(AnsiCodePage, TheWideExportsConvertTheirPaths) {
     const std::filesystem::path image = dir / L"frame.bmp";
     EXPECT_EQ(Kolvex_SaveImageW(handle, image.wstring().c_str(), KOLVEX_FILE_BMP), 1);
     EXPECT_TRUE(std::filesystem::exists(image));
+
+    // A name beyond ASCII that the code page carries reaches the file
+    // system as it is: listed back, it is the same name.
+    const std::filesystem::path named = dir / Case().representable;
+    EXPECT_EQ(Kolvex_SaveImageW(handle, named.wstring().c_str(), KOLVEX_FILE_BMP), 1);
+    std::vector<std::wstring> listed;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) listed.push_back(entry.path().filename().wstring());
+    EXPECT_NE(std::find(listed.begin(), listed.end(), Case().representable), listed.end());
 
     const std::filesystem::path settings = dir / L"settings.txt";
     { std::ofstream(settings) << "\n"; }
