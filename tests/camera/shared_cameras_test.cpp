@@ -28,6 +28,13 @@ using kvx::test::IsFrameReady;
 using kvx::test::NotificationWindow;
 using Clock = std::chrono::steady_clock;
 
+template <typename Call>
+std::chrono::milliseconds Elapsed(Call call) {
+    const auto start = Clock::now();
+    call();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+}
+
 class SharedCameras : public AcquisitionTest {
 protected:
     SharedCameras() : AcquisitionTest({0, 2}) {}
@@ -86,11 +93,16 @@ protected:
         return false;
     }
 
-    // The camera at its sensor's pace, slow enough that a busy machine's
-    // scheduling does not read as lost frames.
-    void PaceAtFiftyFramesASecond() {
+    // A 256 x 64 stream from device 0 at its sensor's pace, slow enough
+    // that a busy machine's scheduling does not read as lost frames; two
+    // frames have arrived.
+    void StreamAtFiftyFramesASecond() {
+        ASSERT_NE(OpenWith(256, 64, 0), 0);
+        NoPreviewWindow();
         sandbox_.Camera(0)->SetFastFrames(false);
         ASSERT_EQ(Kolvex_SetRealExposureTime(handle_, 20000), 1);
+        ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), nullptr, 0, 0), 1);
+        CollectFrames(callback_, 2);
     }
 
     NotificationWindow otherWindow_;
@@ -116,12 +128,8 @@ TEST_F(SharedCameras, EnumeratingNeverMovesTheClaimToAnotherDevice) {
 }
 
 TEST_F(SharedCameras, OpeningOrSelectingADeviceInUseLeavesItsStreamAlone) {
-    ASSERT_NE(OpenWith(256, 64, 0), 0);
-    NoPreviewWindow();
+    ASSERT_NO_FATAL_FAILURE(StreamAtFiftyFramesASecond());
     auto camera = sandbox_.Camera(0);
-    PaceAtFiftyFramesASecond();
-    ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), nullptr, 0, 0), 1);
-    CollectFrames(callback_, 2);
     camera->StartLog();
     int second = 0;
     const auto work = [&](int device) {
@@ -287,29 +295,24 @@ TEST_F(SharedCameras, StoppingNeverWaitsForAReadThatNeverReturns) {
     ASSERT_NE(OpenWith(64, 48, 0), 0);
     NoPreviewWindow();
     auto camera = sandbox_.Camera(0);
-    auto timed = [](auto call) {
-        const auto start = Clock::now();
-        call();
-        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-    };
     ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), nullptr, 0, 0), 1);
     CollectFrames(callback_, 1);
     camera->SetStalled(true);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const auto preview = timed([&] { EXPECT_EQ(Kolvex_StopPreview(handle_), 1); });
+    const auto preview = Elapsed([&] { EXPECT_EQ(Kolvex_StopPreview(handle_), 1); });
     RecordProperty("preview_stop_ms", static_cast<int>(preview.count()));
     EXPECT_LT(preview, std::chrono::seconds(3));
 
     // Trigger mode with no pulse and a camera that never gives up.
     ASSERT_EQ(Kolvex_Trigger(handle_, callback_.handle(), nullptr, 0, 0), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const auto trigger = timed([&] { EXPECT_EQ(Kolvex_Close(handle_), 1); });
+    const auto trigger = Elapsed([&] { EXPECT_EQ(Kolvex_Close(handle_), 1); });
     RecordProperty("trigger_close_ms", static_cast<int>(trigger.count()));
     EXPECT_LT(trigger, std::chrono::seconds(3));
 
     ASSERT_EQ(Kolvex_Trigger(handle_, callback_.handle(), nullptr, 0, 0), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const auto release = timed([&] { EXPECT_EQ(Kolvex_Release(handle_), 1); });
+    const auto release = Elapsed([&] { EXPECT_EQ(Kolvex_Release(handle_), 1); });
     handle_ = 0;
     RecordProperty("trigger_release_ms", static_cast<int>(release.count()));
     EXPECT_LT(release, std::chrono::seconds(3));
@@ -336,9 +339,7 @@ TEST_F(SharedCameras, ASnapshotNeverHangsOnACameraThatNeverAnswers) {
 
     Object()->device()->SetFrameTimeoutMs(100);
     camera->SetStalled(true);
-    const auto start = Clock::now();
-    EXPECT_EQ(Kolvex_SnapShot(handle_, frame.data(), bytes, 0), 0);
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+    EXPECT_LT(Elapsed([&] { EXPECT_EQ(Kolvex_SnapShot(handle_, frame.data(), bytes, 0), 0); }), std::chrono::seconds(3));
     EXPECT_THAT(errors(), ::testing::Contains(KOLVEX_ERR_FRAME));
     camera->SetStalled(false);
     EXPECT_EQ(Kolvex_SnapShot(handle_, frame.data(), bytes, 0), 1);
@@ -348,9 +349,7 @@ TEST_F(SharedCameras, ASnapshotNeverHangsOnACameraThatNeverAnswers) {
     std::atomic<int> snapshot{-1};
     std::thread application([&] { snapshot = Kolvex_SnapShot(handle_, frame.data(), bytes, 0); });
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const auto stopStart = Clock::now();
-    EXPECT_EQ(Kolvex_StopPreview(handle_), 1);
-    const auto stop = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - stopStart);
+    const auto stop = Elapsed([&] { EXPECT_EQ(Kolvex_StopPreview(handle_), 1); });
     application.join();
     RecordProperty("snapshot_stop_ms", static_cast<int>(stop.count()));
     EXPECT_LT(stop, std::chrono::seconds(3));
@@ -373,12 +372,8 @@ TEST_F(SharedCameras, ClaimsAfterEnumerationHoldAcrossProcesses) {
 }
 
 TEST_F(SharedCameras, InitializeInAnotherProcessLeavesTheStreamAlone) {
-    ASSERT_NE(OpenWith(256, 64, 0), 0);
-    NoPreviewWindow();
+    ASSERT_NO_FATAL_FAILURE(StreamAtFiftyFramesASecond());
     auto camera = sandbox_.Camera(0);
-    PaceAtFiftyFramesASecond();
-    ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), nullptr, 0, 0), 1);
-    CollectFrames(callback_, 2);
     int child = -1, elsewhere = -1;
     const double kept = RateKept(
         0, [&] { elsewhere = kvx::test::RunChild(Child("camera-open", 2)); },
