@@ -24,6 +24,7 @@ add_custom_command(OUTPUT ${KOLVEX_PACKAGE_ZIP}
   DEPENDS kolvex_sdk kolvex-cli ${PROJECT_SOURCE_DIR}/src/api/KolvexSdk.def
     ${PROJECT_SOURCE_DIR}/include/KolvexSdk.h ${PROJECT_SOURCE_DIR}/include/KolvexSdkLinux.h
     ${PROJECT_SOURCE_DIR}/cmake/windows-package-README.txt ${PROJECT_SOURCE_DIR}/cmake/make_windows_package.cmake
+    ${PROJECT_SOURCE_DIR}/cmake/run_command.cmake
   COMMENT "Packaging ${KOLVEX_PACKAGE_NAME}")
 # Part of every Windows build: a few seconds, and the tests check it.
 add_custom_target(windows_package ALL DEPENDS ${KOLVEX_PACKAGE_ZIP})

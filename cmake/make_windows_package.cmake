@@ -1,11 +1,6 @@
 # Assembles the Windows package folder and its zip (see WindowsPackage.cmake).
 cmake_minimum_required(VERSION 3.25)
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "failed: ${ARGN}\n${err}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run_command.cmake)
 
 file(REMOVE_RECURSE ${OUT} ${ZIP})
 file(MAKE_DIRECTORY ${OUT}/bin ${OUT}/lib ${OUT}/include)

@@ -3,13 +3,7 @@
 # runs both builds on the virtual camera.
 #   -DBUILD_DIR -DSOURCE_DIR -DWORK -DC_COMPILER -DC_FLAGS -DLINK_FLAGS -DVERSION
 cmake_minimum_required(VERSION 3.25)
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}${err}")
-  endif()
-  set(output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run_command.cmake)
 
 function(check_consumer program how)
   set(ENV{KOLVEX_SIMULATOR} 0)

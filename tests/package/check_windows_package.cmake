@@ -6,13 +6,7 @@
 #   - the DLL imports nothing but DLLs that come with Windows.
 #   -DPACKAGE=dir -DDEF=KolvexSdk.def -DNM=... -DOBJDUMP=...
 cmake_minimum_required(VERSION 3.25)
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "failed: ${ARGN}\n${err}")
-  endif()
-  set(output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run_command.cmake)
 
 set(base KolvexSdk_410QFX_ZQP)
 foreach(f bin/${base}.dll bin/kolvex-cli.exe lib/${base}.lib lib/lib${base}.dll.a lib/${base}.def

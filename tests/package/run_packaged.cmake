@@ -5,13 +5,7 @@
 #     reads the same format).
 #   -DPACKAGE -DEMULATOR -DWORK -DC_COMPILER -DCONSUMER -DPROGRAM (optional)
 cmake_minimum_required(VERSION 3.25)
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}${err}")
-  endif()
-  set(output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run_command.cmake)
 
 set(base KolvexSdk_410QFX_ZQP)
 file(REMOVE_RECURSE ${WORK})

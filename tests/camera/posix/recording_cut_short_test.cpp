@@ -1,13 +1,11 @@
 // A recording the disk cuts short: the application, which got 1 from
 // Kolvex_Record, hears of it, and the file is whole.
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 
 #include "../acquisition_fixture.h"
+#include "file_size_limit.h"
 #include "unique_name.h"
 
 namespace {
@@ -15,29 +13,9 @@ namespace {
 using kvx::test::AcquisitionTest;
 using kvx::test::Collect;
 using kvx::test::Count;
+using kvx::test::FileSizeLimit;
 using kvx::test::IsError;
 using kvx::test::Notification;
-
-// Files of this process may not grow past `bytes` while it lives, as on a
-// disk that is full.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
 
 uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
     return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |

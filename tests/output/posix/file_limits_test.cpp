@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <csignal>
 
-#include <sys/resource.h>
-
+#include "file_size_limit.h"
 #include "output/avi_file.h"
 #include "output/avi_recorder.h"
 #include "output/still_image.h"
@@ -18,28 +16,9 @@
 namespace kvx {
 namespace {
 
+using test::FileSizeLimit;
 using test::ReadFile;
 using test::ScratchDirectory;
-
-// Files of this process may not grow past `bytes` while it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);  // a refused write then fails with EFBIG
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
 
 TEST(WriteFailure, EveryFormatFailsAndKeepsTheOldFile) {
     ScratchDirectory dir;
