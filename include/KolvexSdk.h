@@ -76,7 +76,9 @@ typedef struct KolvexCameraInfo {
     int maxExposureLines;
 } KolvexCameraInfo;
 
-/* Posted with every frame; overwritten by the next one. */
+/* Posted with every frame; the next one overwrites the fields it changes
+ * (frameRate about once a second; the others only after the format, size
+ * or destination buffer changed). */
 typedef struct KolvexFrameInfo {
     int size;         /* sizeof(KolvexFrameInfo): 24 in the 32-bit library */
     int width;

@@ -31,17 +31,29 @@ FrameBitmap* CKolvex::OutputBitmap(int mode) const {
     return bitmaps_[static_cast<size_t>(kBitmap8 + mode)].get();
 }
 
+namespace {
+
+// The application may still be reading the record from the last frame's
+// message: a field is written only when its value changes, so that what a
+// frame does not change is never written under the reader.
+template <typename T>
+void Update(T* field, T value) {
+    if (*field != value) *field = value;
+}
+
+}  // namespace
+
 void CKolvex::FillFrameInfo(const FrameBitmap& raw, int frameRate) {
-    frameInfo_->size = static_cast<int>(sizeof(KolvexFrameInfo));
-    frameInfo_->width = raw.width();
-    frameInfo_->height = raw.height();
-    frameInfo_->buffer = callbackBuffer_;
-    frameInfo_->bitsPerPixel = ColorModeBitsPerPixel(activeMode_);
-    frameInfo_->frameRate = frameRate;
+    Update(&frameInfo_->size, static_cast<int>(sizeof(KolvexFrameInfo)));
+    Update(&frameInfo_->width, raw.width());
+    Update(&frameInfo_->height, raw.height());
+    Update(&frameInfo_->buffer, callbackBuffer_);
+    Update(&frameInfo_->bitsPerPixel, ColorModeBitsPerPixel(activeMode_));
+    Update(&frameInfo_->frameRate, frameRate);
 }
 
 // Tenths of a frame per second over windows of at least a second.
-void CKolvex::UpdateFrameRate() {
+int CKolvex::UpdateFrameRate() {
     ++framesInWindow_;
     if (platform::MultimediaTime() - windowStart_ > 1000) {
         const uint32_t elapsed = platform::MultimediaTime() - windowStart_;
@@ -49,7 +61,7 @@ void CKolvex::UpdateFrameRate() {
         framesInWindow_ = 0;
         windowStart_ = platform::MultimediaTime();
     }
-    frameInfo_->frameRate = frameRate_;
+    return frameRate_;
 }
 
 void CKolvex::Convert() {
@@ -102,10 +114,7 @@ DeliveryResult CKolvex::DeliverFrame(const FrameDelivery& how) {
         return DeliveryResult::ReadFailed;
     }
     SpreadPackedRows(*raw);
-    if (how.announce) {
-        FillFrameInfo(*raw, 0);
-        if (how.measureRate) UpdateFrameRate();
-    }
+    if (how.announce) FillFrameInfo(*raw, how.measureRate ? UpdateFrameRate() : 0);
     Convert();
     if (how.feedRecorder) recorderNewFrame_ = 1;
     imageAvailable_ = 1;

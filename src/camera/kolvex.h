@@ -309,7 +309,8 @@ private:
     DeliveryResult DeliverFrame(const FrameDelivery& how);
     // Steps of a delivery, under the frame lock.
     void FillFrameInfo(const FrameBitmap& raw, int frameRate);
-    void UpdateFrameRate();
+    // Counts the frame; the rate measured so far.
+    int UpdateFrameRate();
     void Convert();
     void Paint();
     ModeBitmaps ModeBitmapSet() const;

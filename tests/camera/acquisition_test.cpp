@@ -65,6 +65,28 @@ TEST_F(Acquisition, FramesArriveWithTheirRecordAndTheConvertedImage) {
     EXPECT_TRUE(TakeErrors().empty());
 }
 
+// The application reads the record it was told of while later frames
+// arrive: they leave alone what they do not change (a race under TSan).
+TEST_F(Acquisition, TheRecordIsReadableWhileLaterFramesArrive) {
+    ASSERT_NE(OpenWith(64, 48, 2), 0);
+    NoPreviewWindow();
+    ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), nullptr, 0, 0), 1);
+    int wrong = 0;
+    const auto frames = Collect(callback_, [&](const std::vector<Notification>& all) {
+        for (const auto& m : all) {
+            if (!IsFrameReady(m)) continue;
+            const auto* info = reinterpret_cast<const KolvexFrameInfo*>(m.wParam);
+            if (info->size != static_cast<int>(sizeof(KolvexFrameInfo)) || info->width != 64 || info->height != 48 ||
+                info->bitsPerPixel != 24 || info->buffer != nullptr)
+                ++wrong;
+        }
+        return Count(all, IsFrameReady) >= 20;
+    });
+    ASSERT_EQ(Kolvex_StopPreview(handle_), 1);
+    EXPECT_GE(Count(frames, IsFrameReady), 20);
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST_F(Acquisition, RowOrderOnePutsTheBottomRowFirst) {
     ASSERT_NE(OpenWith(64, 6, 2), 0);
     NoPreviewWindow();
