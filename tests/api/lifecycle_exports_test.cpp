@@ -6,6 +6,7 @@
 #include "KolvexSdk.h"
 #include "api/sdk_chain.h"
 #include "camera/kolvex.h"
+#include "camera_sandbox.h"
 #include "notification_window.h"
 
 namespace {
@@ -17,7 +18,15 @@ constexpr int kUnknownHandle = 0x7FFFFFF0;
 
 Notification ErrorNotice(int code) { return {KOLVEX_WM_ERROR, 0, code}; }
 
-class Camera : public ::testing::Test {
+// A table and a virtual camera of the test's own: a camera opened here
+// powers its sensor up, which would restart the one another process on the
+// machine streams from.
+class LifecycleExports : public ::testing::Test {
+protected:
+    kvx::test::CameraSandbox sandbox_;
+};
+
+class Camera : public LifecycleExports {
 protected:
     void SetUp() override {
         handle_ = Kolvex_Initialize(window_.handle());
@@ -29,14 +38,14 @@ protected:
     int handle_ = 0;
 };
 
-TEST(LifecycleExports, VersionIsConstant) {
+TEST_F(LifecycleExports, VersionIsConstant) {
     EXPECT_EQ(Kolvex_GetDllVersion(), 28443935);
     int h = Kolvex_Initialize(nullptr);
     EXPECT_EQ(Kolvex_GetDllVersion(), 28443935);
     EXPECT_EQ(Kolvex_Release(h), 1);
 }
 
-TEST(LifecycleExports, ReleaseTwiceReturnsOneThenZero) {
+TEST_F(LifecycleExports, ReleaseTwiceReturnsOneThenZero) {
     int h = Kolvex_Initialize(nullptr);
     ASSERT_NE(h, 0);
     EXPECT_EQ(Kolvex_Release(h), 1);
@@ -44,7 +53,7 @@ TEST(LifecycleExports, ReleaseTwiceReturnsOneThenZero) {
     EXPECT_EQ(Kolvex_GetLastError(h), 0);
 }
 
-TEST(LifecycleExports, UnknownHandlesGetTheNotFoundValueAndNothingIsPosted) {
+TEST_F(LifecycleExports, UnknownHandlesGetTheNotFoundValueAndNothingIsPosted) {
     NotificationWindow window;
     int h = Kolvex_Initialize(window.handle());
     int value = 123;
@@ -105,7 +114,7 @@ TEST_F(Camera, HistoryKeepsTheTwentyNewestCodesNewestFirst) {
     EXPECT_EQ(Kolvex_GetLastError(handle_), 0);
 }
 
-TEST(LifecycleExports, ErrorsAreRecordedWithoutAWindow) {
+TEST_F(LifecycleExports, ErrorsAreRecordedWithoutAWindow) {
     int h = Kolvex_Initialize(nullptr);
     EXPECT_EQ(Kolvex_GetConfigFilter(h), -1);
     EXPECT_EQ(Kolvex_GetLastError(h), KOLVEX_ERR_UNSUPPORTED);
@@ -139,7 +148,7 @@ TEST_F(Camera, EachThreadsCodesKeepTheirOrder) {
     }
 }
 
-TEST(LifecycleExports, ReleaseWhileAnotherThreadIsInsideACallIsSafe) {
+TEST_F(LifecycleExports, ReleaseWhileAnotherThreadIsInsideACallIsSafe) {
     for (int round = 0; round < 5; ++round) {
         int h = Kolvex_Initialize(nullptr);
         std::thread caller([h] {

@@ -191,7 +191,8 @@ bool LearnFrameLayout(const Camera& camera, FrameLayout* layout) {
     PostedMessage m{};
     bool got = false;
     while (!got && messages.Wait(10000, &m)) {
-        if (m.message != KOLVEX_WM_FRAME || m.wParam == 0) continue;
+        if (m.message != KOLVEX_WM_FRAME) continue;
+        if (m.wParam == 0) break;  // the frame failed: the caller reports why
         const auto* info = reinterpret_cast<const KolvexFrameInfo*>(m.wParam);
         *layout = {info->width, info->height, info->bitsPerPixel};
         got = true;
