@@ -85,7 +85,8 @@ int CKolvex::GetFilterValue(int parameter, int* ok) {
         case Rule::Flag:
             return platform::LoadRelaxed(&filter_[static_cast<size_t>(p->index)]);
         case Rule::PackedBayer:
-            return (platform::LoadRelaxed(&filter_[kBayerGainBlue]) & 0xFF) << 16 | (platform::LoadRelaxed(&filter_[kBayerGainGreen]) & 0xFF) << 8 |
+            return (platform::LoadRelaxed(&filter_[kBayerGainBlue]) & 0xFF) << 16 |
+                   (platform::LoadRelaxed(&filter_[kBayerGainGreen]) & 0xFF) << 8 |
                    (platform::LoadRelaxed(&filter_[kBayerGainRed]) & 0xFF);
         case Rule::GlobalGain:
             return device_->GetGain() & 0xFFFF;

@@ -57,7 +57,8 @@ int CKolvex::SetAnalogDlg(WindowHandle owner) {
     uint16_t lines = 0;
     device_->GetExposureLines(&lines);
     platform::StoreRelaxed(&analog_[kGlobalGain], device_->GetGain());
-    for (int i = kColorGainGreen1; i <= kColorGainGreen2; ++i) platform::StoreRelaxed(&analog_[static_cast<size_t>(i)], 0);
+    for (int i = kColorGainGreen1; i <= kColorGainGreen2; ++i)
+        platform::StoreRelaxed(&analog_[static_cast<size_t>(i)], 0);
     platform::StoreRelaxed(&analog_[kExposureLines], lines);
     platform::StoreRelaxed(&analog_[kMirrorV], device_->GetMirrorV());
     platform::StoreRelaxed(&analog_[kMirrorH], device_->GetMirrorH());

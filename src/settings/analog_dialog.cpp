@@ -10,15 +10,16 @@ namespace {
 
 // The colour gains are shown but this sensor has none to set.
 BlockSlider Groups(const AnalogDevice& device, int index) {
-    const int gainMin = device.DefaultGain(), gainMax = device.MaxGain();
+    const int gainMin = device.DefaultGain(), gainMax = device.MaxGain(), gainTicks = (gainMax - gainMin) / 8;
     const int lineMin = device.MinExposureLines(), lineMax = device.MaxExposureLines();
+    const int lineTicks = (lineMax - lineMin) / 8;
     switch (index) {
-        case 0: return {{1013, 1038, AnalogPage::kGlobalGainEdit, gainMin, gainMax, (gainMax - gainMin) / 8}, kGlobalGain, true};
+        case 0: return {{1013, 1038, AnalogPage::kGlobalGainEdit, gainMin, gainMax, gainTicks}, kGlobalGain, true};
         case 1: return {{1018, 1039, 1019, 0, 0, 0}, 1, false};
         case 2: return {{1020, 1040, 1021, 0, 0, 0}, 2, false};
         case 3: return {{1022, 1041, 1023, 0, 0, 0}, 3, false};
         case 4: return {{1024, 1042, 1025, 0, 0, 0}, 4, false};
-        default: return {{1026, 1043, AnalogPage::kExposureEdit, lineMin, lineMax, (lineMax - lineMin) / 8}, kExposureLines, true};
+        default: return {{1026, 1043, AnalogPage::kExposureEdit, lineMin, lineMax, lineTicks}, kExposureLines, true};
     }
 }
 constexpr int kGroupCount = 6;

@@ -48,7 +48,8 @@ void CameraSettingsDialog::OnInit(DialogControls& controls) {
     LoadSizeList(device_, &list_);
     controls.InsertTab(kTabControl, 0, japanese_ ? "ストリーム形式" : "Stream Format");
 
-    for (const char* text : japanese_ ? kColorJapanese : kColorEnglish) controls.ComboAdd(kColorCombo, Format(text, kDeepSampleBits));
+    for (const char* text : japanese_ ? kColorJapanese : kColorEnglish)
+        controls.ComboAdd(kColorCombo, Format(text, kDeepSampleBits));
     controls.ComboSelect(kColorCombo, list_.format.colorMode);
 
     controls.ComboAdd(kSubSampleCombo, "1/1");

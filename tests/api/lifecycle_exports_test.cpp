@@ -99,7 +99,8 @@ TEST_F(Camera, ZeroWritingGettersWriteZeroAndReportNothing) {
 TEST_F(Camera, RecordedErrorsArePostedAndKeptInTheHistory) {
     EXPECT_EQ(Kolvex_GetConfigFilter(handle_), -1);
     EXPECT_EQ(Kolvex_SetConfigFilter(handle_, 0), -1);
-    EXPECT_EQ(window_.Take(), (std::vector<Notification>{ErrorNotice(KOLVEX_ERR_UNSUPPORTED), ErrorNotice(KOLVEX_ERR_UNSUPPORTED)}));
+    EXPECT_EQ(window_.Take(),
+              (std::vector<Notification>{ErrorNotice(KOLVEX_ERR_UNSUPPORTED), ErrorNotice(KOLVEX_ERR_UNSUPPORTED)}));
     EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_UNSUPPORTED);
     EXPECT_EQ(Kolvex_GetLastError(handle_), KOLVEX_ERR_UNSUPPORTED);
     EXPECT_EQ(Kolvex_GetLastError(handle_), 0);

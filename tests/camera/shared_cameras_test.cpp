@@ -339,7 +339,8 @@ TEST_F(SharedCameras, ASnapshotNeverHangsOnACameraThatNeverAnswers) {
 
     Object()->device()->SetFrameTimeoutMs(100);
     camera->SetStalled(true);
-    EXPECT_LT(Elapsed([&] { EXPECT_EQ(Kolvex_SnapShot(handle_, frame.data(), bytes, 0), 0); }), std::chrono::seconds(3));
+    EXPECT_LT(Elapsed([&] { EXPECT_EQ(Kolvex_SnapShot(handle_, frame.data(), bytes, 0), 0); }),
+              std::chrono::seconds(3));
     EXPECT_THAT(errors(), ::testing::Contains(KOLVEX_ERR_FRAME));
     camera->SetStalled(false);
     EXPECT_EQ(Kolvex_SnapShot(handle_, frame.data(), bytes, 0), 1);

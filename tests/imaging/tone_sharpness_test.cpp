@@ -103,7 +103,8 @@ TEST(ToneSharpness, SamplesBeyondTheDepthStayInRange) {
     TestFrame src = test::RandomFrame(23, 9, 2, 5, 65535);
     TestFrame dst = src;
     ToneParams params{30, 12};
-    kSharpnessKernels[1](dst.bytes.data(), src.bytes.data(), src.Whole(), 0, 0, 2, 2, dst.stride, src.stride, &params, 0);
+    kSharpnessKernels[1](dst.bytes.data(), src.bytes.data(), src.Whole(), 0, 0, 2, 2, dst.stride, src.stride, &params,
+                         0);
     for (int y = 2; y < 7; ++y)
         for (int x = 2; x < 21; ++x) EXPECT_LE(dst.Word(x, y, 0), 4095);
 }

@@ -35,7 +35,7 @@ void Build16(ToneTable& t, int gamma, int bitDepth) {
 
 double GammaExponent(int gamma) { return gamma > 100 ? (gamma - 100) / 10.0 + 1.0 : gamma / 100.0; }
 
-const ModeKernels kGammaKernels = LookupKernels<ToneCurve::kGammaGray8, BuildGray8, ToneCurve::kGammaColor8, BuildColor8,
-                                                ToneCurve::kGamma16, Build16>();
+const ModeKernels kGammaKernels = LookupKernels<ToneCurve::kGammaGray8, BuildGray8, ToneCurve::kGammaColor8,
+                                                BuildColor8, ToneCurve::kGamma16, Build16>();
 
 }  // namespace kvx

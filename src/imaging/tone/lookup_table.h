@@ -91,7 +91,8 @@ template <ToneCurve Gray8, ToneTableBuilder BuildGray8, ToneCurve Colour8, ToneT
           ToneCurve Words, ToneTableBuilder BuildWords>
 constexpr ModeKernels LookupKernels() {
     return ByColourMode(AdaptKernel<LookupBody<Gray8, BuildGray8, 1>>, AdaptKernel<LookupBody<Words, BuildWords, 1>>,
-                        AdaptKernel<LookupBody<Colour8, BuildColour8, 3>>, AdaptKernel<LookupBody<Words, BuildWords, 3>>);
+                        AdaptKernel<LookupBody<Colour8, BuildColour8, 3>>,
+                        AdaptKernel<LookupBody<Words, BuildWords, 3>>);
 }
 
 }  // namespace kvx

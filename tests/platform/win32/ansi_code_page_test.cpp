@@ -90,7 +90,8 @@ TEST_F(AnsiCodePage, TheWideExportsConvertTheirPaths) {
     const std::filesystem::path named = dir / Case().representable;
     EXPECT_EQ(Kolvex_SaveImageW(handle, named.wstring().c_str(), KOLVEX_FILE_BMP), 1);
     std::vector<std::wstring> listed;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) listed.push_back(entry.path().filename().wstring());
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        listed.push_back(entry.path().filename().wstring());
     EXPECT_NE(std::find(listed.begin(), listed.end(), Case().representable), listed.end());
 
     const std::filesystem::path settings = dir / L"settings.txt";
