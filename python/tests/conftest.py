@@ -1,5 +1,6 @@
 """Runs the suite against the virtual camera: one camera at device 0,
-paced like the sensor, and a settings file of the suite's own."""
+paced like the sensor, on a device table and with a settings file of the
+suite's own, so that nothing else on the machine shares its camera."""
 
 import os
 import shutil
@@ -8,6 +9,7 @@ import tempfile
 import pytest
 
 os.environ.setdefault("KOLVEX_SIMULATOR", "0")
+os.environ.setdefault("KOLVEX_DEVICE_TABLE", "KolvexPytest-%d" % os.getpid())
 _settings_dir = tempfile.mkdtemp(prefix="kolvex-pytest-")
 os.environ["KOLVEX_SETTINGS_FILE"] = os.path.join(_settings_dir, "settings.reg")
 

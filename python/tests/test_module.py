@@ -1,3 +1,4 @@
+import os
 import re
 import subprocess
 
@@ -75,3 +76,17 @@ def test_frames_drop_the_row_padding(bits, shape, dtype):
     assert flat.shape == (3, row_bytes)
     assert (flat[2] == np.arange(row_bytes) + 2).all()
     assert not (flat == 0xEE).any()
+
+
+def test_the_device_table_is_the_one_the_environment_names(cam, cli, tmp_path):
+    # While this process streams device 0, a program on the same table is
+    # refused, and a program that names a table of its own has a camera of
+    # its own.
+    def snapshot(table):
+        env = dict(os.environ, KOLVEX_DEVICE_TABLE=table, KOLVEX_SETTINGS_FILE=str(tmp_path / "cli.reg"))
+        return subprocess.run([cli, "snapshot", "--output", "shot.bmp"], cwd=tmp_path, capture_output=True,
+                              text=True, env=env).returncode
+
+    for _ in cam.stream(frames=1):
+        assert snapshot(os.environ["KOLVEX_DEVICE_TABLE"]) == 1
+        assert snapshot(os.environ["KOLVEX_DEVICE_TABLE"] + "-other") == 0

@@ -1,4 +1,5 @@
 // Bringing a camera object up from its stored settings, and taking it down.
+#include <cstdlib>
 #include <mutex>
 #include <new>
 #include <string>
@@ -15,9 +16,13 @@ namespace {
 std::mutex g_tableNameLock;  // guards g_tableName
 std::string g_tableName;
 
+// The machine's table, unless the environment names another: two checkouts,
+// or two test runs, that each name their own never see each other's claims.
 std::string SharedTableName() {
     std::lock_guard<std::mutex> hold(g_tableNameLock);
-    return g_tableName.empty() ? std::string(SharedDeviceTable::kName) : g_tableName;
+    if (!g_tableName.empty()) return g_tableName;
+    const char* chosen = std::getenv(kDeviceTableVariable);
+    return chosen && *chosen ? std::string(chosen) : std::string(SharedDeviceTable::kName);
 }
 
 }  // namespace

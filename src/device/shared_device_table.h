@@ -27,6 +27,10 @@
 
 namespace kvx {
 
+// The environment variable that names the device table a process uses
+// instead of the machine's own; the virtual cameras' wires follow it.
+constexpr char kDeviceTableVariable[] = "KOLVEX_DEVICE_TABLE";
+
 class SharedDeviceTable {
 public:
     static constexpr char kName[] = "BENMOR_USBCAMERA";

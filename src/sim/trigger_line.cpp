@@ -1,5 +1,7 @@
 #include "sim/trigger_line.h"
 
+#include <cstdlib>
+
 #include "platform/atomic_word.h"
 
 namespace kvx::sim {
@@ -11,6 +13,12 @@ constexpr int kLines = 32;
 uint32_t* Counter(void* view, int deviceNumber) { return static_cast<uint32_t*>(view) + deviceNumber; }
 uint32_t* PowerCounter(void* view, int deviceNumber) { return static_cast<uint32_t*>(view) + kLines + deviceNumber; }
 }  // namespace
+
+std::string DefaultTriggerBlock() {
+    const char* table = std::getenv("KOLVEX_DEVICE_TABLE");
+    if (!table || !*table) return kDefaultTriggerBlock;
+    return std::string(kDefaultTriggerBlock) + "-" + table;
+}
 
 TriggerLine::TriggerLine(const std::string& blockName, int deviceNumber) : deviceNumber_(deviceNumber) {
     block_.OpenOrCreate(blockName, kBlockSize);

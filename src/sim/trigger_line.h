@@ -14,6 +14,12 @@ namespace kvx::sim {
 
 constexpr char kDefaultTriggerBlock[] = "KolvexVirtualTriggerLine";
 
+// The wires of this process's virtual cameras: the machine's, or those of
+// the device table that KOLVEX_DEVICE_TABLE names (the library's variable,
+// spelled here on the device's side of the driver), so that processes that
+// choose a table of their own also have cameras of their own.
+std::string DefaultTriggerBlock();
+
 class TriggerLine {
 public:
     TriggerLine(const std::string& blockName, int deviceNumber);

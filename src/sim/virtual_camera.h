@@ -32,7 +32,7 @@ struct CameraOptions {
     uint32_t firstFrameCounter = 0xFFFFFFF0u;
     // Name of the shared block through which other processes fire the
     // trigger input.
-    std::string triggerBlock = kDefaultTriggerBlock;
+    std::string triggerBlock = DefaultTriggerBlock();
 };
 
 // What the camera saw, in arrival order, when logging is on.
