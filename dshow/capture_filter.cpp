@@ -1,5 +1,6 @@
 #include "capture_filter.h"
 
+#include <evcode.h>
 #include <vfwmsgs.h>
 
 #include <new>
@@ -83,7 +84,13 @@ HRESULT STDMETHODCALLTYPE CaptureFilter::Pause() {
         // The camera starts now, so that a busy or missing camera fails the
         // graph's pause or run rather than leaving it running without frames.
         const HRESULT hr = pin_.Activate(events_);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr)) {
+            // Said as an event as well: not every graph manager gives up
+            // when one filter cannot pause (Wine's runs the others), and
+            // the application must not wait for frames that never come.
+            if (events_) events_->Notify(EC_ERRORABORT, hr, 0);
+            return hr;
+        }
     } else if (state_ == State_Running) {
         pin_.Pause();
     }

@@ -113,11 +113,11 @@ void StreamThread::Answer(const MSG& announcement, AnnouncementWindow* window) {
         log_->Delivered(number, bytes);
         return;
     }
-    log_->Dropped(number);
-    // S_FALSE: downstream takes nothing more until the graph stops; a failure
-    // ends the stream with the downstream filter's reason.
+    // Downstream takes nothing more until the graph stops: S_FALSE, or a
+    // failure, which is its own to report. A refusal because the graph is
+    // stopping loses no frame.
     refused_ = true;
-    if (FAILED(hr)) EndWithError(hr);
+    if (delivering_) log_->Dropped(number);
 }
 
 bool StreamThread::StampTimes(IMediaSample* sample) {
