@@ -104,7 +104,9 @@ TEST_F(FilterLive, ASlowConsumerSeesDroppedFramesCounted) {
     EXPECT_EQ(copied, std::min(lost, 64L));
     // Every number is a frame the camera announced and no sample carried.
     for (long i = 0; i < copied; ++i) {
-        if (i > 0) EXPECT_GT(numbers[i], numbers[i - 1]);
+        if (i > 0) {
+            EXPECT_GT(numbers[i], numbers[i - 1]);
+        }
         for (const auto& s : samples) EXPECT_NE(s.mediaStart, numbers[i]);
     }
     dropped->Release();
