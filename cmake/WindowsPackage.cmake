@@ -1,7 +1,8 @@
 # The Windows package: what a Windows developer unpacks. Made from this
 # build's own DLL and kolvex-cli.exe, stripped, so a test build can check
 # and test the very package it would ship:
-#   bin/      KolvexSdk_410QFX_ZQP.dll, kolvex-cli.exe
+#   bin/      KolvexSdk_410QFX_ZQP.dll, kolvex-cli.exe, KolvexCapture.ax (the
+#             DirectShow capture filter)
 #   lib/      KolvexSdk_410QFX_ZQP.lib (Visual Studio), libKolvexSdk_410QFX_ZQP.dll.a
 #             (MinGW), KolvexSdk_410QFX_ZQP.def
 #   include/  KolvexSdk.h, KolvexSdkLinux.h
@@ -17,11 +18,11 @@ set(KOLVEX_PACKAGE_ZIP ${PROJECT_BINARY_DIR}/package/${KOLVEX_PACKAGE_NAME}.zip)
 add_custom_command(OUTPUT ${KOLVEX_PACKAGE_ZIP}
   COMMAND ${CMAKE_COMMAND}
     -DDLL=$<TARGET_FILE:kolvex_sdk> -DMINGW_IMPLIB=$<TARGET_LINKER_FILE:kolvex_sdk>
-    -DCLI=$<TARGET_FILE:kolvex-cli> -DDEF=${PROJECT_SOURCE_DIR}/src/api/KolvexSdk.def
+    -DCLI=$<TARGET_FILE:kolvex-cli> -DFILTER=$<TARGET_FILE:kolvex_dshow> -DDEF=${PROJECT_SOURCE_DIR}/src/api/KolvexSdk.def
     -DINCLUDE_DIR=${PROJECT_SOURCE_DIR}/include -DREADME=${PROJECT_SOURCE_DIR}/cmake/windows-package-README.txt
     -DSTRIP=${KOLVEX_STRIP} -DDLLTOOL=${KOLVEX_DLLTOOL} -DOUT=${KOLVEX_PACKAGE_DIR} -DZIP=${KOLVEX_PACKAGE_ZIP}
     -P ${PROJECT_SOURCE_DIR}/cmake/make_windows_package.cmake
-  DEPENDS kolvex_sdk kolvex-cli ${PROJECT_SOURCE_DIR}/src/api/KolvexSdk.def
+  DEPENDS kolvex_sdk kolvex-cli kolvex_dshow ${PROJECT_SOURCE_DIR}/src/api/KolvexSdk.def
     ${PROJECT_SOURCE_DIR}/include/KolvexSdk.h ${PROJECT_SOURCE_DIR}/include/KolvexSdkLinux.h
     ${PROJECT_SOURCE_DIR}/cmake/windows-package-README.txt ${PROJECT_SOURCE_DIR}/cmake/make_windows_package.cmake
     ${PROJECT_SOURCE_DIR}/cmake/run_command.cmake

@@ -8,6 +8,8 @@ get_filename_component(dll_name ${DLL} NAME)
 get_filename_component(base ${DLL} NAME_WE)
 run(${STRIP} --strip-all -o ${OUT}/bin/${dll_name} ${DLL})
 run(${STRIP} --strip-all -o ${OUT}/bin/kolvex-cli.exe ${CLI})
+get_filename_component(filter_name ${FILTER} NAME)
+run(${STRIP} --strip-all -o ${OUT}/bin/${filter_name} ${FILTER})
 # Visual Studio's linker reads this import library; the .def names the
 # undecorated cdecl exports, and dlltool gives the 32-bit C names their
 # leading underscore as Visual C++ expects.

@@ -33,13 +33,6 @@ void Drain(HANDLE pipe, const std::function<bool(const BYTE*, size_t)>& consume)
 
 }  // namespace
 
-std::wstring BesideTest(const wchar_t* name) {
-    wchar_t self[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self, length);
-    return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
-}
-
 std::wstring Quoted(const std::wstring& argument) { return L"\"" + argument + L"\""; }
 
 ClientRun RunClient(const std::wstring& commandLine, const std::function<bool(const BYTE*, size_t)>& consume,

@@ -23,8 +23,6 @@ struct ClientRun {
 ClientRun RunClient(const std::wstring& commandLine, const std::function<bool(const BYTE*, size_t)>& consume = nullptr,
                     const std::vector<std::pair<std::wstring, std::wstring>>& environment = {});
 
-// A path beside the running test program.
-std::wstring BesideTest(const wchar_t* name);
 // Quotes one argument for a command line.
 std::wstring Quoted(const std::wstring& argument);
 

@@ -33,14 +33,15 @@ namespace {
 const wchar_t kInstanceKey[] = L"CLSID\\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\Instance";
 constexpr int kWidth = 2048, kHeight = 1536, kFrameBytes = kWidth * kHeight * 3;
 
-// The cached ffmpeg.exe, named through Wine's drive for the Unix root.
-std::wstring FfmpegPath() {
+// A file of the build machine, named through Wine's drive for the Unix root.
+std::wstring WinePath(const char* unixPath) {
     std::wstring path = L"Z:";
-    for (const char* c = KOLVEX_FFMPEG_UNIX_PATH; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    for (const char* c = unixPath; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
     return path;
 }
-std::wstring Ffmpeg() { return Quoted(FfmpegPath()); }
-std::wstring Filter() { return BesideTest(L"KolvexCapture.ax"); }
+// The cached ffmpeg.exe, and the filter in the Windows package.
+std::wstring Ffmpeg() { return Quoted(WinePath(KOLVEX_FFMPEG_UNIX_PATH)); }
+std::wstring Filter() { return WinePath(KOLVEX_FILTER_UNIX_PATH); }
 
 DWORD Regsvr32(bool unregister, const std::vector<std::pair<std::wstring, std::wstring>>& environment = {}) {
     return RunClient(std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + Quoted(Filter()), nullptr,
@@ -118,7 +119,7 @@ protected:
         // Virtual cameras at 0 and 2 for this process (before the library
         // first looks) and for the programs it starts.
         _putenv("KOLVEX_SIMULATOR=0,2");
-        ASSERT_NE(GetFileAttributesW(FfmpegPath().c_str()), INVALID_FILE_ATTRIBUTES)
+        ASSERT_NE(GetFileAttributesW(WinePath(KOLVEX_FFMPEG_UNIX_PATH).c_str()), INVALID_FILE_ATTRIBUTES)
             << KOLVEX_FFMPEG_UNIX_PATH << " is missing: scripts/setup fetches it";
     }
     void TearDown() override { Regsvr32(true); }
