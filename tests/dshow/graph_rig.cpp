@@ -39,7 +39,7 @@ HRESULT STDMETHODCALLTYPE SampleLog::SampleCB(double, IMediaSample* sample) {
         std::lock_guard<std::mutex> hold(lock_);
         REFERENCE_TIME now = 0;
         if (clock_ && SUCCEEDED(clock_->GetTime(&now))) s.streamTimeAtArrival = now - streamStart_;
-        newest_.assign(pixels, pixels + s.bytes);
+        if (keepBytes_) newest_.assign(pixels, pixels + s.bytes);
         samples_.push_back(s);
     }
     arrived_.notify_all();
@@ -61,6 +61,25 @@ std::vector<BYTE> SampleLog::NewestBytes() const {
     std::lock_guard<std::mutex> hold(lock_);
     return newest_;
 }
+
+namespace {
+
+IPin* FirstPin(IBaseFilter* filter, PIN_DIRECTION direction) {
+    IEnumPins* pins = nullptr;
+    IPin* found = nullptr;
+    if (!filter || FAILED(filter->EnumPins(&pins))) return nullptr;
+    for (IPin* pin = nullptr; !found && pins->Next(1, &pin, nullptr) == S_OK;) {
+        PIN_DIRECTION d;
+        if (SUCCEEDED(pin->QueryDirection(&d)) && d == direction)
+            found = pin;
+        else
+            pin->Release();
+    }
+    pins->Release();
+    return found;
+}
+
+}  // namespace
 
 CaptureGraph::CaptureGraph(int device) {
     CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
@@ -104,7 +123,7 @@ HRESULT CaptureGraph::ChooseFormat(int capability) {
     return hr;
 }
 
-HRESULT CaptureGraph::Connect() {
+HRESULT CaptureGraph::AddGrabberAndRenderer() {
     HRESULT hr = CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                                   reinterpret_cast<void**>(&grabberFilter_));
     if (SUCCEEDED(hr)) hr = CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
@@ -118,8 +137,26 @@ HRESULT CaptureGraph::Connect() {
     grabber_->SetOneShot(FALSE);
     grabber_->SetCallback(&log_, 0);
     graph_->AddFilter(grabberFilter_, L"Grabber");
-    graph_->AddFilter(renderer_, L"Renderer");
+    return graph_->AddFilter(renderer_, L"Renderer");
+}
+
+HRESULT CaptureGraph::Connect() {
+    const HRESULT hr = AddGrabberAndRenderer();
+    if (FAILED(hr)) return hr;
     return builder_->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, filter_, grabberFilter_, renderer_);
+}
+
+HRESULT CaptureGraph::ConnectDirectly() {
+    HRESULT hr = AddGrabberAndRenderer();
+    IPin* grabberIn = FirstPin(grabberFilter_, PINDIR_INPUT);
+    IPin* grabberOut = FirstPin(grabberFilter_, PINDIR_OUTPUT);
+    IPin* rendererIn = FirstPin(renderer_, PINDIR_INPUT);
+    if (SUCCEEDED(hr) && !(grabberIn && grabberOut && rendererIn)) hr = VFW_E_NOT_FOUND;
+    if (SUCCEEDED(hr)) hr = graph_->ConnectDirect(pin_, grabberIn, nullptr);
+    if (SUCCEEDED(hr)) hr = graph_->ConnectDirect(grabberOut, rendererIn, nullptr);
+    for (IPin* p : {grabberIn, grabberOut, rendererIn})
+        if (p) p->Release();
+    return hr;
 }
 
 HRESULT CaptureGraph::Run() {

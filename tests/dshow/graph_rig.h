@@ -44,6 +44,9 @@ public:
     std::vector<BYTE> NewestBytes() const;
     // Time the callback spends with each sample, as a slow consumer would.
     void SetDelay(DWORD milliseconds) { delayMs_ = milliseconds; }
+    // Whether the newest sample's bytes are copied (a benchmark's consumer
+    // only counts).
+    void KeepBytes(bool keep) { keepBytes_ = keep; }
     // The clock and stream start against which arrivals are measured.
     void Watch(IReferenceClock* clock, REFERENCE_TIME streamStart);
 
@@ -53,6 +56,7 @@ private:
     std::vector<Sample> samples_;
     std::vector<BYTE> newest_;
     DWORD delayMs_ = 0;
+    bool keepBytes_ = true;
     IReferenceClock* clock_ = nullptr;
     REFERENCE_TIME streamStart_ = 0;
 };
@@ -82,8 +86,9 @@ public:
     // reach the pin.)
     HRESULT ChooseFormat(int capability);
     // Capture pin -> Sample Grabber -> Null Renderer, by the capture graph
-    // builder.
+    // builder (which puts a tee after the capture pin), or pin to pin.
     HRESULT Connect();
+    HRESULT ConnectDirectly();
     HRESULT Run();
     HRESULT Stop();
     // The first event other than the ones a graph reports in passing, or 0.
@@ -92,6 +97,8 @@ public:
     SampleLog& samples() { return log_; }
 
 private:
+    HRESULT AddGrabberAndRenderer();
+
     IGraphBuilder* graph_ = nullptr;
     ICaptureGraphBuilder2* builder_ = nullptr;
     IBaseFilter* filter_ = nullptr;
