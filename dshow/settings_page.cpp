@@ -26,17 +26,19 @@ const PageTexts kJapaneseTexts = {L"\u30AB\u30E1\u30E9",
 // The library chooses its dialogs' language by the same test.
 const PageTexts& Texts() { return GetSystemDefaultLangID() == kJapanese ? kJapaneseTexts : kEnglish; }
 
+// Registered while a page is shown and unregistered after: a class whose
+// procedure is in this DLL must not outlive the DLL, which COM may unload
+// once no object of it is left. (A second page's registration finds the
+// class there; an unregistration while another page's window exists fails
+// and leaves it.)
 void RegisterPageClass(WNDPROC procedure) {
-    static const ATOM atom = [procedure] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = procedure;
-        wc.hInstance = ThisModule();
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kClassName;
-        return RegisterClassW(&wc);
-    }();
-    (void)atom;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = ThisModule();
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    RegisterClassW(&wc);
 }
 
 }  // namespace
@@ -118,8 +120,10 @@ HRESULT STDMETHODCALLTYPE SettingsPage::Activate(HWND parent, LPCRECT rect, BOOL
 }
 
 HRESULT STDMETHODCALLTYPE SettingsPage::Deactivate() {
-    if (window_) DestroyWindow(window_);
+    if (!window_) return S_OK;
+    DestroyWindow(window_);
     window_ = nullptr;
+    UnregisterClassW(kClassName, ThisModule());
     return S_OK;
 }
 
