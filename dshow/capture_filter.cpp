@@ -24,8 +24,10 @@ CaptureFilter::CaptureFilter(int device)
     : device_(device),
       camera_(device),
       pin_(this, &camera_, &lock_),
-      videoProcAmp_(static_cast<IBaseFilter*>(this), &camera_, [this] { pin_.ForgetFrameIntervals(); }),
-      cameraControl_(static_cast<IBaseFilter*>(this), &camera_, [this] { pin_.ForgetFrameIntervals(); }) {}
+      videoProcAmp_(static_cast<IBaseFilter*>(this), &camera_, kVideoProcAmpFunctions,
+                    [this] { pin_.ForgetFrameIntervals(); }),
+      cameraControl_(static_cast<IBaseFilter*>(this), &camera_, kCameraControlFunctions,
+                     [this] { pin_.ForgetFrameIntervals(); }) {}
 
 CaptureFilter::~CaptureFilter() {
     // A graph stops its filters before it lets them go; a client without a

@@ -13,11 +13,11 @@
 #include "KolvexSdk.h"
 #include "guids.h"
 #include "module.h"
+#include "registered_devices.h"
 
 namespace kvx::dshow {
 namespace {
 
-const wchar_t kInstanceKey[] = L"CLSID\\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\Instance";
 const wchar_t kPageName[] = L"Kolvex camera settings";
 
 struct Camera {
@@ -76,27 +76,6 @@ std::vector<Camera> PresentCameras() {
     return cameras;
 }
 
-// The device category's entries whose filter class is one of ours.
-std::vector<std::wstring> OurInstances() {
-    std::vector<std::wstring> found;
-    HKEY instances = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kInstanceKey, 0, KEY_READ, &instances) != ERROR_SUCCESS) return found;
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = 256;
-        if (RegEnumKeyExW(instances, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        wchar_t clsidText[64] = {};
-        DWORD bytes = sizeof clsidText - sizeof(wchar_t);
-        CLSID clsid;
-        int device = 0;
-        if (RegGetValueW(instances, name, L"CLSID", RRF_RT_REG_SZ, nullptr, clsidText, &bytes) == ERROR_SUCCESS &&
-            SUCCEEDED(CLSIDFromString(clsidText, &clsid)) && DeviceOfClassId(clsid, &device))
-            found.push_back(name);
-    }
-    RegCloseKey(instances);
-    return found;
-}
-
 HRESULT RegisterCamera(IFilterMapper2* mapper, const Camera& camera, const std::wstring& modulePath) {
     const CLSID clsid = FilterClassId(camera.device);
     HRESULT hr = RegisterClass(clsid, camera.friendlyName, modulePath);
@@ -124,9 +103,9 @@ HRESULT RegisterCamera(IFilterMapper2* mapper, const Camera& camera, const std::
 }
 
 HRESULT Unregister() {
-    for (const std::wstring& instance : OurInstances()) {
+    for (const std::wstring& instance : RegisteredDeviceEntries()) {
         HKEY instances = nullptr;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kInstanceKey, 0, KEY_ALL_ACCESS, &instances) == ERROR_SUCCESS) {
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kVideoInputInstances, 0, KEY_ALL_ACCESS, &instances) == ERROR_SUCCESS) {
             RegDeleteTreeW(instances, instance.c_str());
             RegCloseKey(instances);
         }

@@ -25,12 +25,12 @@
 #include "graph_rig.h"
 #include "guids.h"
 #include "library_frames.h"
+#include "registered_devices.h"
 #include "sim/scene.h"
 
 namespace kvx::test {
 namespace {
 
-const wchar_t kInstanceKey[] = L"CLSID\\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\Instance";
 constexpr int kWidth = 2048, kHeight = 1536, kFrameBytes = kWidth * kHeight * 3;
 
 // A file of the build machine, named through Wine's drive for the Unix root.
@@ -49,25 +49,10 @@ DWORD Regsvr32(bool unregister, const std::vector<std::pair<std::wstring, std::w
         .exitCode;
 }
 
-// Friendly names of the video input devices that are this filter's.
+// The filter's own record of its device entries, as a set.
 std::set<std::wstring> OurDeviceEntries() {
-    std::set<std::wstring> names;
-    HKEY instances = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kInstanceKey, 0, KEY_READ, &instances) != ERROR_SUCCESS) return names;
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = 256;
-        if (RegEnumKeyExW(instances, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        wchar_t text[64] = {};
-        DWORD bytes = sizeof text - sizeof(wchar_t);
-        CLSID clsid;
-        int device = 0;
-        if (RegGetValueW(instances, name, L"CLSID", RRF_RT_REG_SZ, nullptr, text, &bytes) == ERROR_SUCCESS &&
-            SUCCEEDED(CLSIDFromString(text, &clsid)) && dshow::DeviceOfClassId(clsid, &device))
-            names.insert(name);
-    }
-    RegCloseKey(instances);
-    return names;
+    const std::vector<std::wstring> entries = dshow::RegisteredDeviceEntries();
+    return {entries.begin(), entries.end()};
 }
 
 // Class keys of the filter (any device number) and of its settings page.

@@ -118,9 +118,8 @@ TEST_F(FilterFormats, SetFormatChoosesTheFormatAndItsFramesAreTheLibrarys) {
 TEST_F(FilterFormats, TopDownRgbWhenTheClientAsksForANegativeHeight) {
     CaptureGraph graph(0);
     IAMStreamConfig* config = graph.StreamConfig();
-    AM_MEDIA_TYPE* type = nullptr;
-    VIDEO_STREAM_CONFIG_CAPS caps{};
-    ASSERT_EQ(config->GetStreamCaps(0, &type, reinterpret_cast<BYTE*>(&caps)), S_OK);
+    AM_MEDIA_TYPE* type = graph.Capability(0);
+    ASSERT_NE(type, nullptr);
     auto* info = reinterpret_cast<VIDEOINFOHEADER*>(type->pbFormat);
     info->bmiHeader.biHeight = -info->bmiHeader.biHeight;
     ASSERT_EQ(config->SetFormat(type), S_OK);
@@ -165,9 +164,8 @@ TEST_F(FilterFormats, EightBitGrayComesFromColourAndLeavesTheStoredGrayModeAlone
 TEST_F(FilterFormats, SetFormatRefusesWhatIsNotOfferedAndChangesWhileConnected) {
     CaptureGraph graph(0);
     IAMStreamConfig* config = graph.StreamConfig();
-    AM_MEDIA_TYPE* type = nullptr;
-    VIDEO_STREAM_CONFIG_CAPS caps{};
-    ASSERT_EQ(config->GetStreamCaps(0, &type, reinterpret_cast<BYTE*>(&caps)), S_OK);
+    AM_MEDIA_TYPE* type = graph.Capability(0);
+    ASSERT_NE(type, nullptr);
     auto* info = reinterpret_cast<VIDEOINFOHEADER*>(type->pbFormat);
     struct Case {
         const char* what;

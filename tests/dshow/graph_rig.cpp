@@ -111,15 +111,21 @@ IAMStreamConfig* CaptureGraph::StreamConfig() const {
     return config;
 }
 
-HRESULT CaptureGraph::ChooseFormat(int capability) {
+AM_MEDIA_TYPE* CaptureGraph::Capability(int capability) const {
     IAMStreamConfig* config = StreamConfig();
-    if (!config) return E_NOINTERFACE;
     AM_MEDIA_TYPE* type = nullptr;
     VIDEO_STREAM_CONFIG_CAPS caps{};
-    HRESULT hr = config->GetStreamCaps(capability, &type, reinterpret_cast<BYTE*>(&caps));
-    if (hr == S_OK) hr = config->SetFormat(type);
+    if (config && config->GetStreamCaps(capability, &type, reinterpret_cast<BYTE*>(&caps)) != S_OK) type = nullptr;
+    if (config) config->Release();
+    return type;
+}
+
+HRESULT CaptureGraph::ChooseFormat(int capability) {
+    AM_MEDIA_TYPE* type = Capability(capability);
+    IAMStreamConfig* config = StreamConfig();
+    const HRESULT hr = type && config ? config->SetFormat(type) : E_FAIL;
     dshow::DeleteMediaType(type);
-    config->Release();
+    if (config) config->Release();
     return hr;
 }
 

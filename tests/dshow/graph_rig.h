@@ -80,6 +80,8 @@ public:
     }
     IAMStreamConfig* StreamConfig() const;
 
+    // Offered format `capability` (GetStreamCaps); the caller deletes it.
+    AM_MEDIA_TYPE* Capability(int capability) const;
     // The way an application picks a format: one of the offered ones, by
     // SetFormat before connecting. (The capture graph builder puts a tee
     // between the capture pin and the grabber, so a grabber's wish would not
