@@ -19,7 +19,6 @@ HRESULT StreamThread::Start(const DeliveryTarget& target) {
     log_->Reset();
     nextFrame_ = 0;
     ended_ = false;
-    refused_ = false;
     std::promise<HRESULT> started;
     std::future<HRESULT> result = started.get_future();
     thread_ = std::thread(&StreamThread::Main, this, &started);
@@ -37,6 +36,7 @@ void StreamThread::Run(IReferenceClock* clock, REFERENCE_TIME streamStart) {
         streamStart_ = streamStart;
     }
     discontinuity_ = true;
+    refused_ = false;
     delivering_ = true;
 }
 
@@ -113,8 +113,8 @@ void StreamThread::Answer(const MSG& announcement, AnnouncementWindow* window) {
         log_->Delivered(number, bytes);
         return;
     }
-    // Downstream takes nothing more until the graph stops: S_FALSE, or a
-    // failure, which is its own to report. A refusal because the graph is
+    // Downstream takes nothing more until the graph runs again: S_FALSE, or
+    // a failure, which is its own to report. A refusal because the graph is
     // stopping loses no frame.
     refused_ = true;
     if (delivering_) log_->Dropped(number);

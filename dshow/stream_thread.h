@@ -73,7 +73,7 @@ private:
 
     // Used by the thread only.
     long nextFrame_ = 0;
-    bool refused_ = false;  // downstream said it takes no more samples
+    std::atomic<bool> refused_{false};  // downstream takes no more samples this run
     bool ended_ = false;
 };
 

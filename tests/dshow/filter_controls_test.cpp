@@ -132,28 +132,31 @@ TEST_F(FilterControls, EveryVideoPropertyChangesFramesAsTheLibraryParameterDoes)
     };
     const int stride = 1024 * 3, height = 768;
     const std::vector<BYTE> unchanged = LibraryFrame(0, 24, true, true);
+    // One graph for all, at 24-bit and half size to keep the runs short.
+    CaptureGraph graph(0);
+    IAMVideoProcAmp* amp = graph.Query<IAMVideoProcAmp>(IID_IAMVideoProcAmp);
+    ASSERT_EQ(graph.ChooseFormat(1), S_OK);
+    ASSERT_EQ(graph.Connect(), S_OK);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.property);
-        CaptureGraph graph(0);
-        IAMVideoProcAmp* amp = graph.Query<IAMVideoProcAmp>(IID_IAMVideoProcAmp);
         long defaultValue = 0, unused = 0;
         ASSERT_EQ(amp->GetRange(c.property, &unused, &unused, &unused, &defaultValue, &unused), S_OK);
         ASSERT_EQ(amp->Set(c.property, c.value, kManual), S_OK);
         long value = 0, flags = 0;
         ASSERT_EQ(amp->Get(c.property, &value, &flags), S_OK);
         EXPECT_EQ(value, c.value);
-        ASSERT_EQ(graph.ChooseFormat(1), S_OK);  // 24-bit at half size keeps the eight runs short
-        ASSERT_EQ(graph.Connect(), S_OK);
+        const size_t before = graph.samples().samples().size();
         ASSERT_TRUE(SUCCEEDED(graph.Run()));
-        ASSERT_TRUE(graph.samples().WaitFor(2, kFrameWaitMs));
+        ASSERT_TRUE(graph.samples().WaitFor(before + 2, kFrameWaitMs));
         ASSERT_EQ(graph.Stop(), S_OK);
         const std::vector<BYTE> frame = graph.samples().NewestBytes();
-        // Before the filter goes and the library keeps its settings.
+        // The library's camera object starts from the stored settings, which
+        // the filter's keeps to itself until it goes.
         EXPECT_EQ(FirstStillRowDiffering(frame, LibraryFrame(0, 24, true, true, c.library), stride, height, true), -1);
         EXPECT_NE(FirstStillRowDiffering(frame, unchanged, stride, height, true), -1);
         ASSERT_EQ(amp->Set(c.property, defaultValue, kManual), S_OK);
-        amp->Release();
     }
+    amp->Release();
 }
 
 }  // namespace

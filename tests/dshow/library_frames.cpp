@@ -9,6 +9,15 @@ namespace kvx::test {
 
 int Stride(int width, int bitsPerPixel) { return (width * bitsPerPixel / 8 + 3) & ~3; }
 
+namespace {
+
+// The parameters a comparison may change, which a camera object keeps for
+// the next one when it is released; each is put back as it was stored.
+// (6 and 14 to 17 only repeat others; 28 is a one-shot request.)
+constexpr int kKeptParameters[] = {1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 13, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27};
+
+}  // namespace
+
 std::vector<BYTE> LibraryFrame(int device, int colorBits, bool half, bool bottomUp,
                                const std::function<void(int handle)>& configure) {
     const int handle = Kolvex_Initialize(nullptr);
@@ -16,11 +25,17 @@ std::vector<BYTE> LibraryFrame(int device, int colorBits, bool half, bool bottom
     std::vector<BYTE> frame;
     if (Kolvex_SetDeviceNumber(handle, device) && Kolvex_SetColorMode(handle, colorBits) &&
         Kolvex_SetSubSample(handle, half ? 1 : 0)) {
+        int stored[sizeof kKeptParameters / sizeof kKeptParameters[0]];
+        for (size_t i = 0; i < sizeof stored / sizeof stored[0]; ++i)
+            stored[i] = Kolvex_GetFilterValue(handle, kKeptParameters[i], nullptr);
         Kolvex_SetPreviewWindow(handle, nullptr, 0, 0, 0, 0);
         if (configure) configure(handle);
         const int width = Kolvex_Width(handle) / (half ? 2 : 1), height = Kolvex_Height(handle) / (half ? 2 : 1);
         frame.resize(static_cast<size_t>(Stride(width, colorBits)) * height);
         if (!Kolvex_SnapShot(handle, frame.data(), static_cast<int>(frame.size()), bottomUp ? 1 : 0)) frame.clear();
+        for (size_t i = 0; i < sizeof stored / sizeof stored[0]; ++i)
+            if (Kolvex_GetFilterValue(handle, kKeptParameters[i], nullptr) != stored[i])
+                Kolvex_SetFilterValue(handle, kKeptParameters[i], stored[i]);
     }
     Kolvex_Release(handle);
     return frame;

@@ -13,7 +13,8 @@ namespace kvx::test {
 
 // One frame from a camera object of its own on `device`: colour mode
 // `colorBits`, subsampled when `half`, rows bottom first when `bottomUp`,
-// after `configure` set what else the comparison needs.
+// after `configure` set what else the comparison needs. The camera's stored
+// parameters are left as they were.
 std::vector<BYTE> LibraryFrame(int device, int colorBits, bool half, bool bottomUp,
                                const std::function<void(int handle)>& configure = nullptr);
 
