@@ -347,7 +347,6 @@ HRESULT CapturePin::Activate(IMediaEventSink* events) {
         target.input = input_;
         target.downstream = connected_;
         target.events = events;
-        target.filter = static_cast<IBaseFilter*>(filter_);
         target.format = connectedFormat_;
         target.frameInterval = connectedInterval_;
         hr = stream_.Start(target);

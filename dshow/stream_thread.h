@@ -29,7 +29,6 @@ struct DeliveryTarget {
     IMemInputPin* input = nullptr;
     IPin* downstream = nullptr;          // receives the end of stream
     IMediaEventSink* events = nullptr;   // the graph's, or null outside a graph
-    IBaseFilter* filter = nullptr;
     VideoFormat format;
     REFERENCE_TIME frameInterval = 0;
 };
