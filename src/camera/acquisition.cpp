@@ -147,7 +147,7 @@ bool CKolvex::OpenPreviewIfWanted() {
 }
 
 int CKolvex::SetPreviewWindow(WindowHandle parent, int left, int top, int right, int bottom) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     placement_ = PreviewPlacement{parent, left, top, right, bottom};
     return 1;
@@ -155,8 +155,9 @@ int CKolvex::SetPreviewWindow(WindowHandle parent, int left, int top, int right,
 
 // --- starting and stopping -------------------------------------------------------
 
-// A stop's turn at controlLock_: callers that loop on the camera step aside
-// while a stop waits (YieldToWaitingStops), as the lock itself is not fair.
+// A stop's turn at controlLock_: while a stop waits, the watch of a snapshot
+// that holds the lock cancels its read rather than let it run to the frame
+// time-out.
 class CKolvex::StopTurn {
 public:
     explicit StopTurn(CKolvex& camera) : camera_(camera) {
@@ -181,14 +182,6 @@ private:
     CKolvex& camera_;
 };
 
-void CKolvex::YieldToWaitingStops() {
-    // Bounded: a caller that already holds controlLock_ further up its own
-    // stack would otherwise wait for a stop that waits for it.
-    constexpr auto kLongestYield = std::chrono::milliseconds(200);
-    std::unique_lock<std::mutex> gate(stopGateLock_);
-    stopGateOpen_.wait_for(gate, kLongestYield, [this] { return stopsWaiting_ == 0; });
-}
-
 void CKolvex::Retire() {
     retired_ = true;
     // Without a device nothing runs, and a stop would only report error 1.
@@ -207,8 +200,7 @@ void CKolvex::SetCallback(WindowHandle window, void* buffer, int size, int botto
 int CKolvex::Preview() { return CallBackPreview(nullptr, nullptr, 0, 0); }
 
 int CKolvex::CallBackPreview(WindowHandle window, void* buffer, int size, int bottomUp) {
-    YieldToWaitingStops();
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (retired()) return 0;
     SetCallback(window, buffer, size, bottomUp);
     // Without a device the start fails at once; a window would only be
@@ -223,8 +215,7 @@ int CKolvex::CallBackPreview(WindowHandle window, void* buffer, int size, int bo
 }
 
 int CKolvex::StartPreview() {
-    YieldToWaitingStops();
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     return StartPreviewHeld();
 }
 
@@ -303,8 +294,7 @@ int CKolvex::Close() {
 }
 
 int CKolvex::Capture() {
-    YieldToWaitingStops();
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     if (retired()) return 0;
     const State state = state_.load();
@@ -316,8 +306,7 @@ int CKolvex::Capture() {
 }
 
 int CKolvex::Trigger(WindowHandle window, void* buffer, int size, int bottomUp) {
-    YieldToWaitingStops();
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     if (retired()) return 0;
     const State state = state_.load();
@@ -360,9 +349,12 @@ bool CKolvex::OnWorkerThread() const { return worker_.joinable() && std::this_th
 // --- single frames ---------------------------------------------------------------
 
 int CKolvex::SnapShot(void* buffer, int size, int bottomUp) {
-    YieldToWaitingStops();
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    // The frame time-out bounds the whole snapshot, set-up included, since
+    // every other call on this camera waits for it: a camera that stopped
+    // answering is programmed afresh by each idle snapshot.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(device_->frameTimeoutMs());
     const State state = state_.load();
     if (state == State::Preview || state == State::Trigger) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     if (state == State::Idle && !Setup()) return 0;
@@ -382,7 +374,7 @@ int CKolvex::SnapShot(void* buffer, int size, int bottomUp) {
 
     int read;
     {
-        SnapshotWatch watch(*this);
+        SnapshotWatch watch(*this, deadline);
         read = device_->ReadSingleFrame();
     }
     if (read != 0) {

@@ -78,7 +78,7 @@ void CKolvex::SendGeometryUnlessStreaming() {
 
 int CKolvex::SetCaptureWindowEx(int horizontalTotal, int horizontalStart, int width, int verticalTotal,
                                 int verticalStart, int height) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     CaptureGeometry window = geometry_;
     window.horizontalTotal = horizontalTotal;
@@ -96,7 +96,7 @@ int CKolvex::SetCaptureWindowEx(int horizontalTotal, int horizontalStart, int wi
 }
 
 int CKolvex::SetCaptureWindow(int width, int height) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     settings::SizeEntry preset{};
     if (!FindSizePreset(deviceNumber_, width, height, &preset)) return RecordError(KOLVEX_ERR_WINDOW), 0;

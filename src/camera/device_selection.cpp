@@ -86,7 +86,7 @@ int CKolvex::GetDeviceNameWide(int n, wchar_t* buffer, int size) {
 // the ring that a switch would replace, and silently stopping a stream the
 // application did not ask to stop would lose its frames and its recording.
 int CKolvex::SelectDevice(int n) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) {
         RecordError(KOLVEX_ERR_NO_DEVICE);
         return 0;

@@ -20,6 +20,7 @@
 #include "pixels/filter_index.h"
 #include "platform/atomic_word.h"
 #include "platform/event.h"
+#include "platform/fair_mutex.h"
 #include "platform/modal_dialog.h"
 #include "platform/window_message.h"
 #include "settings/analog_block.h"
@@ -317,12 +318,8 @@ private:
     FrameBitmap* RawBitmap() const;
     FrameBitmap* OutputBitmap(int mode) const;
     bool OnWorkerThread() const;
-    // Start preview for a caller that holds controlLock_ already (and so
-    // must not step aside for a waiting stop).
+    // Start preview for a caller that holds controlLock_ already.
     int StartPreviewHeld();
-    // A caller that loops on the camera (snapshots) lets a waiting stop
-    // through first, so that Close never starves behind it.
-    void YieldToWaitingStops();
     class StopTurn;
     class SnapshotWatch;
     bool retired() const { return retired_.load(); }
@@ -424,9 +421,11 @@ private:
 
     // Serialises the acquisition controls of application threads, so two
     // threads never start two workers. Recursive, as a window procedure may
-    // call back into the camera on the thread that holds it. Lock order:
-    // controlLock_ before frameLock_; the worker takes only frameLock_.
-    std::recursive_mutex controlLock_;
+    // call back into the camera on the thread that holds it; fair, so that a
+    // call waits for the holder and those that came before it, never for a
+    // loop of snapshots on another thread to end. Lock order: controlLock_
+    // before frameLock_; the worker takes only frameLock_.
+    platform::FairRecursiveMutex controlLock_;
 
     // Frame rate in tenths of a frame per second over a measuring window.
     // Worker only.

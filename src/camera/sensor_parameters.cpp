@@ -83,14 +83,14 @@ int CKolvex::GetRealExposureTime(int* ok) {
         if (ok) *ok = 0;
         return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     }
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (ok) *ok = 1;
     return UpdateRealExposure();
 }
 
 int CKolvex::SetRealExposureTime(int microseconds) {
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     exposure_.msPerClock = kMsPerPixelClock;
     exposure_.lineLengthClocks = device_->lineLength();
     exposure_.offset = 0;
