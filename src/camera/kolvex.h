@@ -144,8 +144,8 @@ public:
     int GetCameraInfo(KolvexCameraInfo* info);
     int GetCaptureWindow(int* horizontalTotal, int* horizontalStart, int* width, int* verticalTotal,
                          int* verticalStart, int* height) const;
-    int Width() const { return geometry_.width; }
-    int Height() const { return geometry_.height; }
+    int Width() const { return geometry().width; }
+    int Height() const { return geometry().height; }
 
     // --- acquisition ---------------------------------------------------
     // Continuous acquisition with a worker thread. Preview forgets the
@@ -241,7 +241,10 @@ public:
     WindowHandle applicationWindow() const { return applicationWindow_; }
     CKolvex410QFXZQPSdk* device() const { return device_.get(); }
     int deviceNumber() const { return deviceNumber_; }
-    const CaptureGeometry& geometry() const { return geometry_; }
+    CaptureGeometry geometry() const {
+        std::lock_guard<std::mutex> hold(geometryLock_);
+        return geometry_;
+    }
     const std::array<int32_t, kFilterBlockSize>& filter() const { return filter_; }
     const std::array<int32_t, kAnalogBlockSize>& analog() const { return analog_; }
     int32_t colorMode() const { return platform::LoadRelaxed(&colorMode_); }
@@ -332,6 +335,7 @@ private:
     int ReadSensorAt(int address, int* ok);
     int WriteSensorAt(int address, int value);
     void SendGeometryUnlessStreaming();
+    void SetGeometry(const CaptureGeometry& window);
     void RestoreDefaultGeometry();
     // The camera's stored size entry; the window stays where none is stored.
     void LoadStoredGeometry();
@@ -344,7 +348,12 @@ private:
 
     std::array<std::unique_ptr<FrameBitmap>, kBitmapCount> bitmaps_;
 
+    // The readout window: written under controlLock_ and geometryLock_,
+    // read under either; the getters, which any thread may call while
+    // another sets the window, take geometryLock_ alone (innermost, held
+    // only to copy).
     CaptureGeometry geometry_ = CaptureGeometry::From(settings::kDefaultSize);
+    mutable std::mutex geometryLock_;
     // The setting blocks keep their stored layout of plain words; the worker
     // reads them while the setters and dialogs write, so each word is read
     // and written through platform::LoadRelaxed / StoreRelaxed.

@@ -212,7 +212,7 @@ int CKolvex410QFXZQPSdk::SetExposureLines(int lines) {
 }
 
 int CKolvex410QFXZQPSdk::GetExposureLines(uint16_t* lines) const {
-    if (lines) *lines = static_cast<uint16_t>(exposureLines_);
+    if (lines) *lines = static_cast<uint16_t>(exposureLines_.load());
     return 1;
 }
 
