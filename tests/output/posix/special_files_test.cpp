@@ -82,6 +82,22 @@ TEST(SpecialFiles, ASymbolicLinkStaysALinkAndItsTargetIsReplaced) {
     EXPECT_EQ(names, (std::vector<std::string>{"latest.bmp", "photos"}));
 }
 
+// A link to a file not yet made: saving makes the file, where the link says.
+TEST(SpecialFiles, ADanglingSymbolicLinkStaysALinkAndItsTargetIsCreated) {
+    ScratchDirectory dir;
+    ASSERT_EQ(::mkdir(dir.File("photos").c_str(), 0755), 0);
+    const std::string link = dir.File("next.png");
+    ASSERT_EQ(::symlink("photos/frame.png", link.c_str()), 0);
+    ASSERT_EQ(SaveFrameFile(link.c_str(), &Picture(), kStillPng, 12), 1);
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link was replaced by a file";
+    EXPECT_EQ(ReadFile(dir.File("photos/frame.png")), Expected(dir, kStillPng));
+    std::vector<std::string> names = dir.Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"next.png", "photos"}));
+}
+
 TEST(SpecialFiles, AFifoIsWrittenInPlaceAndStaysAFifo) {
     ScratchDirectory dir;
     const std::string fifo = dir.File("stream");
