@@ -182,6 +182,11 @@ private:
     CKolvex& camera_;
 };
 
+bool CKolvex::StopWaiting() {
+    std::lock_guard<std::mutex> gate(stopGateLock_);
+    return stopsWaiting_ > 0;
+}
+
 void CKolvex::Retire() {
     retired_ = true;
     // Without a device nothing runs, and a stop would only report error 1.
@@ -372,12 +377,15 @@ int CKolvex::SnapShot(void* buffer, int size, int bottomUp) {
         if (!keepChannel) device_->CloseSingleFrame();
     };
 
-    int read;
-    {
+    // A stop that waits for the lock ends the snapshot as a failed read:
+    // the read is not begun, and a frame read meanwhile is not converted,
+    // which takes long while several cameras convert at once.
+    int read = kDeviceTransferFailed;
+    if (!StopWaiting()) {
         SnapshotWatch watch(*this, deadline);
         read = device_->ReadSingleFrame();
     }
-    if (read != 0) {
+    if (read != kDeviceOk || StopWaiting()) {
         closeChannel();
         return RecordError(KOLVEX_ERR_FRAME), 0;
     }

@@ -324,6 +324,8 @@ private:
     // Start preview for a caller that holds controlLock_ already.
     int StartPreviewHeld();
     class StopTurn;
+    // A stop waits for controlLock_.
+    bool StopWaiting();
     class SnapshotWatch;
     bool retired() const { return retired_.load(); }
     void SaveDeviceSettings();
