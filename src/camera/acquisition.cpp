@@ -362,7 +362,16 @@ int CKolvex::SnapShot(void* buffer, int size, int bottomUp) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(device_->frameTimeoutMs());
     const State state = state_.load();
     if (state == State::Preview || state == State::Trigger) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
-    if (state == State::Idle && !Setup()) return 0;
+    if (state == State::Idle) {
+        // A stop that comes while the camera settles after a power-up (as
+        // it does at every snapshot once a read failed) need not wait for
+        // the sensor: its settling is cut short, programmed again next
+        // time, and the snapshot gives way below.
+        snapshotSettingUp_ = true;
+        const bool ready = Setup() != 0;
+        snapshotSettingUp_ = false;
+        if (!ready) return 0;
+    }
     // Capture state keeps the single-frame channel for the next snapshot,
     // and its claim; a snapshot from idle gives the claim back when done.
     const bool keepChannel = state == State::Capture;

@@ -56,6 +56,7 @@ int CKolvex::Initialize(WindowHandle applicationWindow) {
     // selecting it below only names it, and this object programs it when its
     // own start claims it.
     device_->SetCommandGate([this](int n) { return MayDrive(n); });
+    device_->SetSettleBreaker([this] { return snapshotSettingUp_ && StopWaiting(); });
     device_->SelectDevice(0);
     return InitializeDevice();
 }

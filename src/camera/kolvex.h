@@ -424,6 +424,9 @@ private:
     platform::Event stopAsked_{platform::Event::Reset::Manual};
     // Set once by Retire; checked under controlLock_ by every start.
     std::atomic<bool> retired_{false};
+    // An idle snapshot's set-up runs, whose settling a waiting stop cuts
+    // short; the holder of controlLock_ alone reads and writes it.
+    bool snapshotSettingUp_ = false;
     // Stops waiting for controlLock_; guarded by stopGateLock_. A change is
     // announced on stopGateOpen_.
     int stopsWaiting_ = 0;

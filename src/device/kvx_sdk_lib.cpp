@@ -108,6 +108,19 @@ DeviceHandle CKVXSdkLib::OpenForCommand() const {
     return OpenDevice(PathOf(n).text);
 }
 
+bool CKVXSdkLib::Settle(uint32_t ms) {
+    constexpr uint32_t kLookMs = 5;
+    const uint32_t start = platform::MultimediaTime();
+    for (uint32_t waited = 0; waited < ms; waited = platform::MultimediaTime() - start) {
+        if (settleBreaker_ && settleBreaker_()) {
+            programLost_ = 1;
+            return false;
+        }
+        platform::SleepMs(ms - waited < kLookMs ? ms - waited : kLookMs);
+    }
+    return true;
+}
+
 bool CKVXSdkLib::SendCommand(uint8_t* block, uint32_t waitMs) {
     DeviceHandle handle = OpenForCommand();
     if (!handle) return false;

@@ -95,6 +95,11 @@ public:
     // without reaching the device). The owner uses it to keep its hands off
     // a device that another camera object streams from. Set before use.
     void SetCommandGate(std::function<bool(int deviceNumber)> gate) { gate_ = std::move(gate); }
+    // Asked while the camera settles (after a power-up, after a new
+    // transfer size): true cuts the wait short. What was programmed without
+    // its settling time then counts as lost and is programmed again by the
+    // next set-up. Set before use.
+    void SetSettleBreaker(std::function<bool()> breaker) { settleBreaker_ = std::move(breaker); }
     // Sends a 64-byte block on the command pipe with a handle of its own;
     // waits `waitMs` after sending before it closes the handle.
     bool SendCommand(uint8_t* block, uint32_t waitMs = 0);
@@ -151,6 +156,9 @@ protected:
     // A handle on the selected device for one command, or null when the
     // gate withholds it (or the device does not open).
     DeviceHandle OpenForCommand() const;
+    // Waits `ms` for the camera to settle, unless the settle breaker cuts
+    // the wait short (then false).
+    bool Settle(uint32_t ms);
 
     // Driver interface
     char driverName_[32] = {};  // set once, before any other call
@@ -179,6 +187,7 @@ protected:
     int32_t ringBufferSize_ = 0;
 
     std::function<bool(int)> gate_;
+    std::function<bool()> settleBreaker_;
     // Set when the selected camera may have lost what it was programmed
     // with: it went away, came back, or a transfer from it failed.
     std::atomic<int32_t> programLost_{0};

@@ -246,6 +246,37 @@ TEST_F(AcquisitionLifetime, EveryControlCallGetsItsTurnBesideASnapshotLoopOnASta
     sandbox_.Camera(0)->SetStalled(false);
 }
 
+// Each idle snapshot powers up a camera whose last read failed, and the
+// sensor needs a while to settle after that. A stop that comes meanwhile
+// cuts the settling short (the next snapshot programs the sensor again).
+TEST_F(AcquisitionLifetime, AStopNeedNotWaitForASnapshotsSensorToSettle) {
+    ASSERT_NE(OpenWith(64, 48, 0), 0);
+    NoPreviewWindow();
+    auto camera = sandbox_.Camera(0);
+    Object()->device()->SetFrameTimeoutMs(300);
+    camera->SetStalled(true);
+    std::atomic<bool> done{false};
+    std::thread looper([&] {
+        std::vector<uint8_t> buffer(64 * 48);
+        while (!done.load()) Kolvex_SnapShot(handle_, buffer.data(), static_cast<int>(buffer.size()), 0);
+    });
+    auto waitFor = [&](bool awake) {
+        for (int i = 0; i < 5000 && camera->SensorAwake() != awake; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    for (int round = 0; round < 3; ++round) {
+        waitFor(true);
+        waitFor(false);  // powered up again, settling
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+            Timed([&] { EXPECT_EQ(Kolvex_Close(handle_), 1); }));
+        RecordProperty("close_ms_" + std::to_string(round), static_cast<int>(took.count()));
+        EXPECT_LT(took.count(), 250) << round;
+    }
+    done = true;
+    looper.join();
+    camera->SetStalled(false);
+}
+
 class NoDevice : public AcquisitionTest {
 protected:
     void SetUp() override {
