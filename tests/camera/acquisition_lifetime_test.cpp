@@ -39,6 +39,33 @@ Clock::duration Timed(Call call) {
 
 bool IsLost(const Notification& n) { return IsFrameError(n, KOLVEX_ERR_DEVICE_LOST); }
 
+// Another thread of the application, taking 64 x 48 snapshots from the
+// camera until it goes out of scope.
+class SnapshotLoop {
+public:
+    explicit SnapshotLoop(int handle) {
+        thread_ = std::thread([this, handle] {
+            std::vector<uint8_t> buffer(64 * 48);
+            while (!done_.load()) {
+                Kolvex_SnapShot(handle, buffer.data(), static_cast<int>(buffer.size()), 0);
+                ++snapshots_;
+            }
+        });
+    }
+    ~SnapshotLoop() {
+        done_ = true;
+        thread_.join();
+    }
+    void WaitFor(int snapshots) const {
+        while (snapshots_.load() < snapshots) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+private:
+    std::atomic<bool> done_{false};
+    std::atomic<int> snapshots_{0};
+    std::thread thread_;
+};
+
 class AcquisitionLifetime : public AcquisitionTest {};
 
 TEST_F(AcquisitionLifetime, StopCloseAndReleaseNeverWaitForTheWorkersPause) {
@@ -178,20 +205,10 @@ TEST_F(AcquisitionLifetime, AFrameMessageReadAfterReleaseFindsItsRecord) {
 
 TEST_F(AcquisitionLifetime, CloseGetsItsTurnBesideASnapshotLoop) {
     ASSERT_NE(OpenWith(64, 48, 0), 0);
-    std::atomic<bool> closed{false};
-    std::atomic<int> snapshots{0};
-    std::thread looper([&] {
-        std::vector<uint8_t> buffer(64 * 48);
-        while (!closed.load()) {
-            Kolvex_SnapShot(handle_, buffer.data(), static_cast<int>(buffer.size()), 0);
-            ++snapshots;
-        }
-    });
-    while (snapshots.load() < 3) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    SnapshotLoop loop(handle_);
+    loop.WaitFor(3);
     for (int round = 0; round < 5; ++round)
         EXPECT_LT(Timed([&] { EXPECT_EQ(Kolvex_Close(handle_), 1); }), kPromptly) << round;
-    closed = true;
-    looper.join();
 }
 
 // A worker thread polls a camera that stopped answering with snapshots, each
@@ -225,23 +242,14 @@ TEST_F(AcquisitionLifetime, EveryControlCallGetsItsTurnBesideASnapshotLoopOnASta
         if (capturing) {
             ASSERT_EQ(Kolvex_Capture(handle_), 1);
         }
-        std::atomic<bool> done{false};
-        std::atomic<int> snapshots{0};
-        std::thread looper([&] {
-            std::vector<uint8_t> buffer(64 * 48);
-            while (!done.load()) {
-                Kolvex_SnapShot(handle_, buffer.data(), static_cast<int>(buffer.size()), 0);
-                ++snapshots;
-            }
-        });
-        while (snapshots.load() < 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        SnapshotLoop loop(handle_);
+        loop.WaitFor(1);
         for (const ControlCall& c : calls) {
             const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Timed([&] { c.call(handle_); }));
-            RecordProperty(std::string(capturing ? "capture_" : "idle_") + c.name + "_ms", static_cast<int>(took.count()));
+            RecordProperty(std::string(capturing ? "capture_" : "idle_") + c.name + "_ms",
+                           static_cast<int>(took.count()));
             EXPECT_LT(took.count(), kBound.count()) << c.name;
         }
-        done = true;
-        looper.join();
     }
     sandbox_.Camera(0)->SetStalled(false);
 }
@@ -255,11 +263,7 @@ TEST_F(AcquisitionLifetime, AStopNeedNotWaitForASnapshotsSensorToSettle) {
     auto camera = sandbox_.Camera(0);
     Object()->device()->SetFrameTimeoutMs(300);
     camera->SetStalled(true);
-    std::atomic<bool> done{false};
-    std::thread looper([&] {
-        std::vector<uint8_t> buffer(64 * 48);
-        while (!done.load()) Kolvex_SnapShot(handle_, buffer.data(), static_cast<int>(buffer.size()), 0);
-    });
+    SnapshotLoop loop(handle_);
     auto waitFor = [&](bool awake) {
         for (int i = 0; i < 5000 && camera->SensorAwake() != awake; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -272,8 +276,6 @@ TEST_F(AcquisitionLifetime, AStopNeedNotWaitForASnapshotsSensorToSettle) {
         RecordProperty("close_ms_" + std::to_string(round), static_cast<int>(took.count()));
         EXPECT_LT(took.count(), 250) << round;
     }
-    done = true;
-    looper.join();
     camera->SetStalled(false);
 }
 
