@@ -108,17 +108,16 @@ DeviceHandle CKVXSdkLib::OpenForCommand() const {
     return OpenDevice(PathOf(n).text);
 }
 
-bool CKVXSdkLib::Settle(uint32_t ms) {
+void CKVXSdkLib::Settle(uint32_t ms) {
     constexpr uint32_t kLookMs = 5;
     const uint32_t start = platform::MultimediaTime();
     for (uint32_t waited = 0; waited < ms; waited = platform::MultimediaTime() - start) {
         if (settleBreaker_ && settleBreaker_()) {
             programLost_ = 1;
-            return false;
+            return;
         }
         platform::SleepMs(ms - waited < kLookMs ? ms - waited : kLookMs);
     }
-    return true;
 }
 
 bool CKVXSdkLib::SendCommand(uint8_t* block, uint32_t waitMs) {

@@ -157,8 +157,8 @@ protected:
     // gate withholds it (or the device does not open).
     DeviceHandle OpenForCommand() const;
     // Waits `ms` for the camera to settle, unless the settle breaker cuts
-    // the wait short (then false).
-    bool Settle(uint32_t ms);
+    // the wait short.
+    void Settle(uint32_t ms);
 
     // Driver interface
     char driverName_[32] = {};  // set once, before any other call
