@@ -147,7 +147,7 @@ bool CKolvex::OpenPreviewIfWanted() {
 }
 
 int CKolvex::SetPreviewWindow(WindowHandle parent, int left, int top, int right, int bottom) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     placement_ = PreviewPlacement{parent, left, top, right, bottom};
     return 1;
@@ -155,8 +155,9 @@ int CKolvex::SetPreviewWindow(WindowHandle parent, int left, int top, int right,
 
 // --- starting and stopping -------------------------------------------------------
 
-// A stop's turn at controlLock_: callers that loop on the camera step aside
-// while a stop waits (YieldToWaitingStops), as the lock itself is not fair.
+// A stop's turn at controlLock_: while a stop waits, the watch of a snapshot
+// that holds the lock cancels its read rather than let it run to the frame
+// time-out.
 class CKolvex::StopTurn {
 public:
     explicit StopTurn(CKolvex& camera) : camera_(camera) {
@@ -181,12 +182,9 @@ private:
     CKolvex& camera_;
 };
 
-void CKolvex::YieldToWaitingStops() {
-    // Bounded: a caller that already holds controlLock_ further up its own
-    // stack would otherwise wait for a stop that waits for it.
-    constexpr auto kLongestYield = std::chrono::milliseconds(200);
-    std::unique_lock<std::mutex> gate(stopGateLock_);
-    stopGateOpen_.wait_for(gate, kLongestYield, [this] { return stopsWaiting_ == 0; });
+bool CKolvex::StopWaiting() {
+    std::lock_guard<std::mutex> gate(stopGateLock_);
+    return stopsWaiting_ > 0;
 }
 
 void CKolvex::Retire() {
@@ -207,8 +205,7 @@ void CKolvex::SetCallback(WindowHandle window, void* buffer, int size, int botto
 int CKolvex::Preview() { return CallBackPreview(nullptr, nullptr, 0, 0); }
 
 int CKolvex::CallBackPreview(WindowHandle window, void* buffer, int size, int bottomUp) {
-    YieldToWaitingStops();
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (retired()) return 0;
     SetCallback(window, buffer, size, bottomUp);
     // Without a device the start fails at once; a window would only be
@@ -223,8 +220,7 @@ int CKolvex::CallBackPreview(WindowHandle window, void* buffer, int size, int bo
 }
 
 int CKolvex::StartPreview() {
-    YieldToWaitingStops();
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     return StartPreviewHeld();
 }
 
@@ -303,8 +299,7 @@ int CKolvex::Close() {
 }
 
 int CKolvex::Capture() {
-    YieldToWaitingStops();
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     if (retired()) return 0;
     const State state = state_.load();
@@ -316,8 +311,7 @@ int CKolvex::Capture() {
 }
 
 int CKolvex::Trigger(WindowHandle window, void* buffer, int size, int bottomUp) {
-    YieldToWaitingStops();
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     if (retired()) return 0;
     const State state = state_.load();
@@ -360,12 +354,24 @@ bool CKolvex::OnWorkerThread() const { return worker_.joinable() && std::this_th
 // --- single frames ---------------------------------------------------------------
 
 int CKolvex::SnapShot(void* buffer, int size, int bottomUp) {
-    YieldToWaitingStops();
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
+    // The frame time-out bounds the whole snapshot, set-up included, since
+    // every other call on this camera waits for it: a camera that stopped
+    // answering is programmed afresh by each idle snapshot.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(device_->frameTimeoutMs());
     const State state = state_.load();
     if (state == State::Preview || state == State::Trigger) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
-    if (state == State::Idle && !Setup()) return 0;
+    if (state == State::Idle) {
+        // A stop that comes while the camera settles after a power-up (as
+        // it does at every snapshot once a read failed) need not wait for
+        // the sensor: its settling is cut short, programmed again next
+        // time, and the snapshot gives way below.
+        snapshotSettingUp_ = true;
+        const bool ready = Setup() != 0;
+        snapshotSettingUp_ = false;
+        if (!ready) return 0;
+    }
     // Capture state keeps the single-frame channel for the next snapshot,
     // and its claim; a snapshot from idle gives the claim back when done.
     const bool keepChannel = state == State::Capture;
@@ -380,12 +386,15 @@ int CKolvex::SnapShot(void* buffer, int size, int bottomUp) {
         if (!keepChannel) device_->CloseSingleFrame();
     };
 
-    int read;
-    {
-        SnapshotWatch watch(*this);
+    // A stop that waits for the lock ends the snapshot as a failed read:
+    // the read is not begun, and a frame read meanwhile is not converted,
+    // which takes long while several cameras convert at once.
+    int read = kDeviceTransferFailed;
+    if (!StopWaiting()) {
+        SnapshotWatch watch(*this, deadline);
         read = device_->ReadSingleFrame();
     }
-    if (read != 0) {
+    if (read != kDeviceOk || StopWaiting()) {
         closeChannel();
         return RecordError(KOLVEX_ERR_FRAME), 0;
     }

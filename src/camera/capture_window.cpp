@@ -55,16 +55,21 @@ bool FindSizePreset(int device, int32_t width, int32_t height, settings::SizeEnt
 
 bool CKolvex::CaptureWindowValid() const { return WindowFits(geometry_, subSample()); }
 
+void CKolvex::SetGeometry(const CaptureGeometry& window) {
+    std::lock_guard<std::mutex> hold(geometryLock_);
+    geometry_ = window;
+}
+
 void CKolvex::RestoreDefaultGeometry() {
-    const int32_t buffers = geometry_.buffers;
-    geometry_ = CaptureGeometry::From(settings::kDefaultSize);
-    geometry_.buffers = buffers;
+    CaptureGeometry window = CaptureGeometry::From(settings::kDefaultSize);
+    window.buffers = geometry_.buffers;
+    SetGeometry(window);
 }
 
 void CKolvex::LoadStoredGeometry() {
     settings::SizeEntry size = geometry_.ToSizeEntry();
     settings::LoadCurrentSize(deviceNumber_, &size);
-    geometry_ = CaptureGeometry::From(size);
+    SetGeometry(CaptureGeometry::From(size));
 }
 
 // While acquisition runs the device keeps the window that the bitmaps were
@@ -78,7 +83,7 @@ void CKolvex::SendGeometryUnlessStreaming() {
 
 int CKolvex::SetCaptureWindowEx(int horizontalTotal, int horizontalStart, int width, int verticalTotal,
                                 int verticalStart, int height) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     CaptureGeometry window = geometry_;
     window.horizontalTotal = horizontalTotal;
@@ -90,17 +95,17 @@ int CKolvex::SetCaptureWindowEx(int horizontalTotal, int horizontalStart, int wi
     // A refused window changes nothing: the camera keeps one it can start
     // with, and nothing sizes a preview window from values it refused.
     if (!WindowFits(window, subSample())) return RecordError(KOLVEX_ERR_GEOMETRY), 0;
-    geometry_ = window;
+    SetGeometry(window);
     SendGeometryUnlessStreaming();
     return 1;
 }
 
 int CKolvex::SetCaptureWindow(int width, int height) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     settings::SizeEntry preset{};
     if (!FindSizePreset(deviceNumber_, width, height, &preset)) return RecordError(KOLVEX_ERR_WINDOW), 0;
-    geometry_ = CaptureGeometry::From(preset);
+    SetGeometry(CaptureGeometry::From(preset));
     if (!CaptureWindowValid()) {
         PostError(KOLVEX_ERR_GEOMETRY);
         RestoreDefaultGeometry();

@@ -27,7 +27,7 @@ bool RomOffset(int offset) { return offset >= 0 && offset <= kRomAddressLimit - 
 // no command goes out while the device path is being switched.
 
 int CKolvex::ReadSensorAt(int address, int* ok) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (ok) *ok = 0;
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     // The command carries 16 address bits: a wider address would read
@@ -40,7 +40,7 @@ int CKolvex::ReadSensorAt(int address, int* ok) {
 }
 
 int CKolvex::WriteSensorAt(int address, int value) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     if (!SensorAddress(address)) return RecordError(KOLVEX_ERR_ARGUMENT), 0;
     if (device_->WriteSensorRegister(address, value) != 1) return RecordError(KOLVEX_ERR_DEVICE_IO), 0;
@@ -57,7 +57,7 @@ int CKolvex::WriteRegisterEx(int address, int value) { return WriteSensorAt(addr
 // always has.
 
 int CKolvex::ReadSromID(int offset, int* ok) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (ok) *ok = 0;
     uint8_t value = 0;
     // An offset past the ROM's 16-bit address space would otherwise wrap
@@ -69,7 +69,7 @@ int CKolvex::ReadSromID(int offset, int* ok) {
 }
 
 int CKolvex::WriteSromID(int offset, int value) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     // The device refuses offsets beyond the one-byte ID area itself, since
     // its write command would cut them to their low byte.
     if (!device_ || device_->WriteSromByte(offset, value) != 1) return PostError(KOLVEX_ERR_NO_DEVICE), 0;
@@ -79,7 +79,7 @@ int CKolvex::WriteSromID(int offset, int value) {
 // --- IO port ----------------------------------------------------------------------------
 
 int CKolvex::GetIOPort(unsigned char* value) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return PostError(KOLVEX_ERR_NO_DEVICE), 0;
     if (!value) return PostError(KOLVEX_ERR_ARGUMENT), 0;
     uint8_t port = 0;
@@ -90,7 +90,7 @@ int CKolvex::GetIOPort(unsigned char* value) {
 }
 
 int CKolvex::SetIOPort(int value) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return PostError(KOLVEX_ERR_NO_DEVICE), 0;
     return device_->WriteLogicRegister(CKolvex410QFXZQPSdk::kIoPortRegister, value);
 }

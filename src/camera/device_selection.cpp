@@ -86,7 +86,7 @@ int CKolvex::GetDeviceNameWide(int n, wchar_t* buffer, int size) {
 // the ring that a switch would replace, and silently stopping a stream the
 // application did not ask to stop would lose its frames and its recording.
 int CKolvex::SelectDevice(int n) {
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) {
         RecordError(KOLVEX_ERR_NO_DEVICE);
         return 0;
@@ -137,12 +137,14 @@ int CKolvex::GetCameraInfo(KolvexCameraInfo* info) {
 
 int CKolvex::GetCaptureWindow(int* horizontalTotal, int* horizontalStart, int* width, int* verticalTotal,
                               int* verticalStart, int* height) const {
-    if (horizontalTotal) *horizontalTotal = geometry_.horizontalTotal;
-    if (horizontalStart) *horizontalStart = geometry_.horizontalStart;
-    if (width) *width = geometry_.width;
-    if (verticalTotal) *verticalTotal = geometry_.verticalTotal;
-    if (verticalStart) *verticalStart = geometry_.verticalStart;
-    if (height) *height = geometry_.height;
+    // One copy, so that a window set meanwhile never comes back half old.
+    const CaptureGeometry window = geometry();
+    if (horizontalTotal) *horizontalTotal = window.horizontalTotal;
+    if (horizontalStart) *horizontalStart = window.horizontalStart;
+    if (width) *width = window.width;
+    if (verticalTotal) *verticalTotal = window.verticalTotal;
+    if (verticalStart) *verticalStart = window.verticalStart;
+    if (height) *height = window.height;
     return 1;
 }
 

@@ -107,6 +107,9 @@ int CKolvex::SetFilterValue(int parameter, int value) {
     if (!p) return RecordError(KOLVEX_ERR_ARGUMENT), 0;
     auto rejected = [this] { return RecordError(KOLVEX_ERR_ARGUMENT), 0; };
     CameraExposure sensor(device_.get(), analog_.data(), nullptr);
+    // What goes to the sensor waits until a device switch or a new window
+    // (whose line length the exposure is counted in) is done.
+    using Programming = std::lock_guard<platform::FairRecursiveMutex>;
     switch (p->rule) {
         case Rule::Stored:
             if (!p->accepted.Contains(value)) return rejected();
@@ -120,18 +123,22 @@ int CKolvex::SetFilterValue(int parameter, int value) {
         case Rule::Flag:
             platform::StoreRelaxed(&filter_[static_cast<size_t>(p->index)], value != 0 ? 1 : 0);
             return 1;
-        case Rule::GlobalGain:
+        case Rule::GlobalGain: {
             if (!InRange(value, 0, device_->GetMaxGain())) return rejected();
+            Programming control(controlLock_);
             sensor.ApplyGain(value);
             return 1;
+        }
         case Rule::ColourGain:
             if (value != 0) return rejected();
             platform::StoreRelaxed(&analog_[static_cast<size_t>(p->index)], 0);
             return 1;
-        case Rule::ExposureLines:
+        case Rule::ExposureLines: {
             if (!InRange(value, 1, device_->GetMaxExposureLines())) return rejected();
+            Programming control(controlLock_);
             sensor.ApplyExposureLines(value);
             return 1;
+        }
     }
     return rejected();
 }

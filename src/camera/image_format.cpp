@@ -18,7 +18,7 @@ constexpr int kDepthCode[kColorModeCount] = {8, 12, 24, 32, 44, 60};
 int CKolvex::SetColorMode(int bitsPerPixel) {
     for (int mode = 0; mode < kColorModeCount; ++mode) {
         if (ColorModeBitsPerPixel(mode) != bitsPerPixel) continue;
-        std::lock_guard<std::recursive_mutex> control(controlLock_);
+        std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
         platform::StoreRelaxed(&colorMode_, mode);
         return 1;
     }
@@ -32,7 +32,7 @@ int CKolvex::GetColorMode() const {
 
 int CKolvex::SetSubSample(int mode) {
     if (mode != 0 && mode != 1) return 0;
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     platform::StoreRelaxed(&subSample_, mode);
     return 1;
 }

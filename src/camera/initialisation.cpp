@@ -7,6 +7,7 @@
 #include "camera/kolvex.h"
 #include "device/kolvex_410qfx_zqp_sdk.h"
 #include "display/frame_bitmap.h"
+#include "platform/atomic_word.h"
 #include "platform/system_info.h"
 
 namespace kvx {
@@ -55,6 +56,7 @@ int CKolvex::Initialize(WindowHandle applicationWindow) {
     // selecting it below only names it, and this object programs it when its
     // own start claims it.
     device_->SetCommandGate([this](int n) { return MayDrive(n); });
+    device_->SetSettleBreaker([this] { return snapshotSettingUp_ && StopWaiting(); });
     device_->SelectDevice(0);
     return InitializeDevice();
 }
@@ -91,7 +93,7 @@ int CKolvex::InitializeDevice() {
 void CKolvex::LoadDeviceSettings() {
     if (!settings::FilterGroup().Load(deviceNumber_, &filter_[kBrightness])) {
         // The automatic controls start off with the filter defaults.
-        for (int i = 20; i <= 28; ++i) filter_[static_cast<size_t>(i)] = 0;
+        for (int i = 20; i <= 28; ++i) platform::StoreRelaxed(&filter_[static_cast<size_t>(i)], 0);
     }
     settings::GrayGroup().Load(deviceNumber_, &filter_[kGrayMode]);
 
@@ -110,10 +112,10 @@ void CKolvex::SaveDeviceSettings() {
 // The colour gains and the automatic mode are only held; the device gets
 // the global gain, the exposure and the mirrors.
 void CKolvex::SendAnalogToDevice() {
-    device_->SetGain(analog_[kGlobalGain]);
-    device_->SetExposureLines(analog_[kExposureLines]);
-    device_->SetMirrorV(analog_[kMirrorV]);
-    device_->SetMirrorH(analog_[kMirrorH]);
+    device_->SetGain(platform::LoadRelaxed(&analog_[kGlobalGain]));
+    device_->SetExposureLines(platform::LoadRelaxed(&analog_[kExposureLines]));
+    device_->SetMirrorV(platform::LoadRelaxed(&analog_[kMirrorV]));
+    device_->SetMirrorH(platform::LoadRelaxed(&analog_[kMirrorH]));
 }
 
 void CKolvex::Teardown() {

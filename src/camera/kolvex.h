@@ -20,6 +20,7 @@
 #include "pixels/filter_index.h"
 #include "platform/atomic_word.h"
 #include "platform/event.h"
+#include "platform/fair_mutex.h"
 #include "platform/modal_dialog.h"
 #include "platform/window_message.h"
 #include "settings/analog_block.h"
@@ -143,8 +144,8 @@ public:
     int GetCameraInfo(KolvexCameraInfo* info);
     int GetCaptureWindow(int* horizontalTotal, int* horizontalStart, int* width, int* verticalTotal,
                          int* verticalStart, int* height) const;
-    int Width() const { return geometry_.width; }
-    int Height() const { return geometry_.height; }
+    int Width() const { return geometry().width; }
+    int Height() const { return geometry().height; }
 
     // --- acquisition ---------------------------------------------------
     // Continuous acquisition with a worker thread. Preview forgets the
@@ -240,7 +241,10 @@ public:
     WindowHandle applicationWindow() const { return applicationWindow_; }
     CKolvex410QFXZQPSdk* device() const { return device_.get(); }
     int deviceNumber() const { return deviceNumber_; }
-    const CaptureGeometry& geometry() const { return geometry_; }
+    CaptureGeometry geometry() const {
+        std::lock_guard<std::mutex> hold(geometryLock_);
+        return geometry_;
+    }
     const std::array<int32_t, kFilterBlockSize>& filter() const { return filter_; }
     const std::array<int32_t, kAnalogBlockSize>& analog() const { return analog_; }
     int32_t colorMode() const { return platform::LoadRelaxed(&colorMode_); }
@@ -317,13 +321,11 @@ private:
     FrameBitmap* RawBitmap() const;
     FrameBitmap* OutputBitmap(int mode) const;
     bool OnWorkerThread() const;
-    // Start preview for a caller that holds controlLock_ already (and so
-    // must not step aside for a waiting stop).
+    // Start preview for a caller that holds controlLock_ already.
     int StartPreviewHeld();
-    // A caller that loops on the camera (snapshots) lets a waiting stop
-    // through first, so that Close never starves behind it.
-    void YieldToWaitingStops();
     class StopTurn;
+    // A stop waits for controlLock_.
+    bool StopWaiting();
     class SnapshotWatch;
     bool retired() const { return retired_.load(); }
     void SaveDeviceSettings();
@@ -335,6 +337,7 @@ private:
     int ReadSensorAt(int address, int* ok);
     int WriteSensorAt(int address, int value);
     void SendGeometryUnlessStreaming();
+    void SetGeometry(const CaptureGeometry& window);
     void RestoreDefaultGeometry();
     // The camera's stored size entry; the window stays where none is stored.
     void LoadStoredGeometry();
@@ -347,7 +350,12 @@ private:
 
     std::array<std::unique_ptr<FrameBitmap>, kBitmapCount> bitmaps_;
 
+    // The readout window: written under controlLock_ and geometryLock_,
+    // read under either; the getters, which any thread may call while
+    // another sets the window, take geometryLock_ alone (innermost, held
+    // only to copy).
     CaptureGeometry geometry_ = CaptureGeometry::From(settings::kDefaultSize);
+    mutable std::mutex geometryLock_;
     // The setting blocks keep their stored layout of plain words; the worker
     // reads them while the setters and dialogs write, so each word is read
     // and written through platform::LoadRelaxed / StoreRelaxed.
@@ -416,6 +424,9 @@ private:
     platform::Event stopAsked_{platform::Event::Reset::Manual};
     // Set once by Retire; checked under controlLock_ by every start.
     std::atomic<bool> retired_{false};
+    // An idle snapshot's set-up runs, whose settling a waiting stop cuts
+    // short; the holder of controlLock_ alone reads and writes it.
+    bool snapshotSettingUp_ = false;
     // Stops waiting for controlLock_; guarded by stopGateLock_. A change is
     // announced on stopGateOpen_.
     int stopsWaiting_ = 0;
@@ -424,9 +435,11 @@ private:
 
     // Serialises the acquisition controls of application threads, so two
     // threads never start two workers. Recursive, as a window procedure may
-    // call back into the camera on the thread that holds it. Lock order:
-    // controlLock_ before frameLock_; the worker takes only frameLock_.
-    std::recursive_mutex controlLock_;
+    // call back into the camera on the thread that holds it; fair, so that a
+    // call waits for the holder and those that came before it, never for a
+    // loop of snapshots on another thread to end. Lock order: controlLock_
+    // before frameLock_; the worker takes only frameLock_.
+    platform::FairRecursiveMutex controlLock_;
 
     // Frame rate in tenths of a frame per second over a measuring window.
     // Worker only.

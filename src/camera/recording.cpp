@@ -20,8 +20,7 @@ void CameraRecordingSource::EndedEarly() { camera_.RecordError(KOLVEX_ERR_PATH);
 bool CKolvex::recording() const { return recorder_ && recorder_->running(); }
 
 int CKolvex::Record(const char* path, int durationMs, int showWindow) {
-    YieldToWaitingStops();
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     if (retired()) return 0;
     if (!path || !*path) return RecordError(KOLVEX_ERR_ARGUMENT), 0;

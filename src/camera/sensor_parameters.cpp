@@ -33,6 +33,8 @@ int32_t TruncateSaturating(double value) {
 int CKolvex::SetMirrorH(int flag) {
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     const int32_t on = flag != 0 ? 1 : 0;
+    // Not while a device switch programs the mirrors of the new device.
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     // The stored flag is what the conversion corrects the Bayer phase with,
     // so it follows the request even if the register write failed.
     device_->SetMirrorH(on);
@@ -50,6 +52,7 @@ int CKolvex::GetMirrorH() {
 int CKolvex::SetMirrorV(int flag) {
     if (!device_) return PostError(KOLVEX_ERR_NO_DEVICE), 0;
     const int32_t on = flag != 0 ? 1 : 0;
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     device_->SetMirrorV(on);
     platform::StoreRelaxed(&analog_[kMirrorV], on);
     return 1;
@@ -83,14 +86,14 @@ int CKolvex::GetRealExposureTime(int* ok) {
         if (ok) *ok = 0;
         return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
     }
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     if (ok) *ok = 1;
     return UpdateRealExposure();
 }
 
 int CKolvex::SetRealExposureTime(int microseconds) {
     if (!device_) return RecordError(KOLVEX_ERR_NO_DEVICE), 0;
-    std::lock_guard<std::recursive_mutex> control(controlLock_);
+    std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
     exposure_.msPerClock = kMsPerPixelClock;
     exposure_.lineLengthClocks = device_->lineLength();
     exposure_.offset = 0;

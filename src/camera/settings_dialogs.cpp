@@ -30,6 +30,7 @@ int CKolvex::SetCameraDlg(WindowHandle owner) {
     settings::CameraSettingsDialog dialog(deviceNumber_);
     const int result = ShowDialog(owner, dialog.TemplateId(), dialog);
     if (result == settings::kOk) {
+        std::lock_guard<platform::FairRecursiveMutex> control(controlLock_);
         LoadStoredGeometry();
         settings::FormatValues format = {colorMode(), subSample(), waitTimeMs(), clock_};
         settings::LoadFormat(deviceNumber_, &format);

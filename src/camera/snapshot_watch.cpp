@@ -8,9 +8,10 @@
 
 namespace kvx {
 
-CKolvex::SnapshotWatch::SnapshotWatch(CKolvex& camera) : camera_(camera) {
+CKolvex::SnapshotWatch::SnapshotWatch(CKolvex& camera, std::chrono::steady_clock::time_point deadline)
+    : camera_(camera) {
     try {
-        thread_ = std::thread(&SnapshotWatch::Run, this, camera_.device_->frameTimeoutMs());
+        thread_ = std::thread(&SnapshotWatch::Run, this, deadline);
     } catch (const std::system_error&) {
     }
 }
@@ -25,9 +26,8 @@ CKolvex::SnapshotWatch::~SnapshotWatch() {
     thread_.join();
 }
 
-void CKolvex::SnapshotWatch::Run(uint32_t timeoutMs) {
+void CKolvex::SnapshotWatch::Run(std::chrono::steady_clock::time_point deadline) {
     using std::chrono::milliseconds;
-    const auto deadline = std::chrono::steady_clock::now() + milliseconds(timeoutMs);
     std::unique_lock<std::mutex> gate(camera_.stopGateLock_);
     camera_.stopGateOpen_.wait_until(gate, deadline, [this] { return done_ || camera_.stopsWaiting_ > 0; });
     if (done_) return;

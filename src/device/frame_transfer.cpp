@@ -180,7 +180,7 @@ int CKVXSdkLib::StartTransfer() {
     block_.readerSlot = -1;
     block_.ringCount = ringCount_;
     block_.ring = ring_;
-    block_.devicePath = devicePath_;
+    FormatDevicePath(deviceNumber_.load(), block_.devicePath);
     block_.stopFlag = 0;
     try {
         thread_ = std::thread(TransferThread, &block_);
@@ -252,7 +252,7 @@ int CKVXSdkLib::ReadSingleFrame() {
     DeviceHandle handle;
     {
         std::lock_guard<std::mutex> hold(singleLock_);
-        if (!singleHandle_) singleHandle_ = OpenDevice(devicePath_);
+        if (!singleHandle_) singleHandle_ = OpenDevice(devicePath().text);
         handle = singleHandle_;
     }
     if (!handle) {

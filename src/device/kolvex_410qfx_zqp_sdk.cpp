@@ -89,7 +89,7 @@ int CKolvex410QFXZQPSdk::InitSensor() {
     // size must be written again after it.
     lastLogicTransferSize_ = -1;
     bool complete = WriteControlRegister(kControlPower, 1) == 1;
-    platform::SleepMs(300);
+    Settle(300);
     for (size_t i = 0; i < kSensorInitCount; ++i) {
         if (i == kSensorInitPauseAfter) platform::SleepMs(kSensorInitPauseMs);
         complete = WriteSensorRegister(kSensorInitTable[i].address, kSensorInitTable[i].value) == 1 && complete;
@@ -170,7 +170,7 @@ int CKolvex410QFXZQPSdk::SetFrameGeometry(int x, int y, int width, int height, i
             written = WriteLogic(kLogicTransferSize + i,
                                  static_cast<int>((static_cast<uint32_t>(transferSize_) >> (8 * i)) & 0xFF)) &&
                       written;
-        platform::SleepMs(100);
+        Settle(100);
         // Remembered only when the logic has it, so a failed write is repeated.
         lastLogicTransferSize_ = written ? transferSize_ : -1;
     }
@@ -212,7 +212,7 @@ int CKolvex410QFXZQPSdk::SetExposureLines(int lines) {
 }
 
 int CKolvex410QFXZQPSdk::GetExposureLines(uint16_t* lines) const {
-    if (lines) *lines = static_cast<uint16_t>(exposureLines_);
+    if (lines) *lines = static_cast<uint16_t>(exposureLines_.load());
     return 1;
 }
 

@@ -2,6 +2,7 @@
 // sensor behind a logic device. Camera settings become register writes here.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "device/kvx_sdk_lib.h"
@@ -79,7 +80,9 @@ private:
 
     int32_t initNeeded_ = 1;
     int32_t lastLogicTransferSize_ = 0;
-    int32_t exposureLines_ = 1500;
+    // Read by the exposure getter on any thread while a setter, the device
+    // switch or automatic exposure writes it.
+    std::atomic<int32_t> exposureLines_{1500};
     int32_t lineLength_ = 3384;
 };
 

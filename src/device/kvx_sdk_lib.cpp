@@ -69,7 +69,13 @@ int CKVXSdkLib::SetSixteenBit(int flag) {
 }
 
 void CKVXSdkLib::FormatDevicePath(int n, char* out) const {
-    std::snprintf(out, sizeof devicePath_, "\\\\.\\%s-%s", driverName_, kDeviceDigits[n]);
+    std::snprintf(out, sizeof(DevicePath::text), "\\\\.\\%s-%s", driverName_, kDeviceDigits[n]);
+}
+
+CKVXSdkLib::DevicePath CKVXSdkLib::PathOf(int n) const {
+    DevicePath path;
+    FormatDevicePath(n, path.text);
+    return path;
 }
 
 // Listing the cameras must not move this object to another one: the
@@ -80,29 +86,42 @@ void CKVXSdkLib::ProbeDevices() {
 
 bool CKVXSdkLib::ProbeDevice(int n) {
     if (n < 0 || n >= kMaxDevices) return false;
-    char path[sizeof devicePath_];
-    FormatDevicePath(n, path);
-    DeviceHandle handle = OpenDevice(path);
+    DeviceHandle handle = OpenDevice(PathOf(n).text);
     const int32_t present = handle ? 1 : 0;
     CloseDevice(&handle);
     // A camera that came or went since the last look is a new camera to us.
-    if (present != present_[n] && n == deviceNumber_) programLost_ = 1;
-    present_[n] = present;
+    if (present_[n].exchange(present) != present && n == deviceNumber_.load()) programLost_ = 1;
     return present != 0;
 }
 
 int CKVXSdkLib::SelectDevicePath(int n) {
     if (n < 0 || n >= kMaxDevices) return 22;
     deviceNumber_ = n;
-    FormatDevicePath(n, devicePath_);
     return 0;
 }
 
-bool CKVXSdkLib::IsDevicePresent(int n) const { return n >= 0 && n < kMaxDevices && present_[n] != 0; }
+bool CKVXSdkLib::IsDevicePresent(int n) const { return n >= 0 && n < kMaxDevices && present_[n].load() != 0; }
+
+DeviceHandle CKVXSdkLib::OpenForCommand() const {
+    const int n = deviceNumber_.load();
+    if (gate_ && !gate_(n)) return nullptr;
+    return OpenDevice(PathOf(n).text);
+}
+
+void CKVXSdkLib::Settle(uint32_t ms) {
+    constexpr uint32_t kLookMs = 5;
+    const uint32_t start = platform::MultimediaTime();
+    for (uint32_t waited = 0; waited < ms; waited = platform::MultimediaTime() - start) {
+        if (settleBreaker_ && settleBreaker_()) {
+            programLost_ = 1;
+            return;
+        }
+        platform::SleepMs(ms - waited < kLookMs ? ms - waited : kLookMs);
+    }
+}
 
 bool CKVXSdkLib::SendCommand(uint8_t* block, uint32_t waitMs) {
-    if (!MayCommand()) return false;
-    DeviceHandle handle = OpenDevice(devicePath_);
+    DeviceHandle handle = OpenForCommand();
     if (!handle) return false;
     bool sent = PipeSend(handle, driver::kCommandPipe, driver::kBlockSize, block) == 0;
     if (waitMs) platform::SleepMs(waitMs);
@@ -111,7 +130,7 @@ bool CKVXSdkLib::SendCommand(uint8_t* block, uint32_t waitMs) {
 }
 
 bool CKVXSdkLib::QueryCommand(uint8_t* block, bool withPauses) {
-    DeviceHandle handle = MayCommand() ? OpenDevice(devicePath_) : nullptr;
+    DeviceHandle handle = OpenForCommand();
     if (!handle) {
         block[0] = 0;
         return false;
@@ -131,7 +150,7 @@ bool CKVXSdkLib::QueryCommand(uint8_t* block, bool withPauses) {
 
 void CKVXSdkLib::SendTriggerWait(int value) {
     triggerWait_ = value;
-    DeviceHandle handle = MayCommand() ? OpenDevice(devicePath_) : nullptr;
+    DeviceHandle handle = OpenForCommand();
     if (!handle) return;
     uint8_t block[driver::kTriggerWaitBlockSize] = {};
     const uint32_t one = 1, wait = static_cast<uint32_t>(value);

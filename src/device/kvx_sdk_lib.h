@@ -46,7 +46,7 @@ struct TransferBlock {
     std::mutex handleLock;    // guards handle: a stop cancels through it
     DeviceHandle handle = nullptr;
     int32_t largeFlag = 0;
-    const char* devicePath = nullptr;
+    char devicePath[128] = {};  // the selected device's, copied when the run starts
 };
 
 class CKVXSdkLib {
@@ -70,15 +70,23 @@ public:
     virtual int SetSixteenBit(int flag);
 
     // --- device numbers and paths ---
+    // The selected number and the presence table may change on one thread
+    // (a device switch, a listing) while another sends a command or asks
+    // for a name: every command formats its path from one reading of the
+    // number, so it never goes out with half of one path and half of another.
+    struct DevicePath {
+        char text[128];
+    };
     // Probes every device number. The selected device stays selected.
     void ProbeDevices();
     // Probes one device number; true when it answers.
     bool ProbeDevice(int n);
     int SelectDevicePath(int n);
     bool IsDevicePresent(int n) const;
-    int GetDeviceNumber() const { return deviceNumber_; }
+    int GetDeviceNumber() const { return deviceNumber_.load(); }
     int GetMaxDevices() const { return kMaxDevices; }
-    const char* devicePath() const { return devicePath_; }
+    DevicePath devicePath() const { return PathOf(deviceNumber_.load()); }
+    DevicePath PathOf(int n) const;
     // Formats the path of device number n (0..31) into `out` (128 bytes).
     void FormatDevicePath(int n, char* out) const;
 
@@ -87,7 +95,11 @@ public:
     // without reaching the device). The owner uses it to keep its hands off
     // a device that another camera object streams from. Set before use.
     void SetCommandGate(std::function<bool(int deviceNumber)> gate) { gate_ = std::move(gate); }
-    bool MayCommand() const { return !gate_ || gate_(deviceNumber_); }
+    // Asked while the camera settles (after a power-up, after a new
+    // transfer size): true cuts the wait short. What was programmed without
+    // its settling time then counts as lost and is programmed again by the
+    // next set-up. Set before use.
+    void SetSettleBreaker(std::function<bool()> breaker) { settleBreaker_ = std::move(breaker); }
     // Sends a 64-byte block on the command pipe with a handle of its own;
     // waits `waitMs` after sending before it closes the handle.
     bool SendCommand(uint8_t* block, uint32_t waitMs = 0);
@@ -141,11 +153,17 @@ protected:
     // reads need the large send code.
     int32_t UpdateTransferBytes();
 
+    // A handle on the selected device for one command, or null when the
+    // gate withholds it (or the device does not open).
+    DeviceHandle OpenForCommand() const;
+    // Waits `ms` for the camera to settle, unless the settle breaker cuts
+    // the wait short.
+    void Settle(uint32_t ms);
+
     // Driver interface
-    char driverName_[32] = {};
-    int32_t present_[kMaxDevices] = {};
-    int32_t deviceNumber_ = 0;
-    char devicePath_[128] = {};
+    char driverName_[32] = {};  // set once, before any other call
+    std::atomic<int32_t> present_[kMaxDevices] = {};
+    std::atomic<int32_t> deviceNumber_{0};
     int32_t triggerWait_ = 3000;
 
     // Device state used by the model class
@@ -169,6 +187,7 @@ protected:
     int32_t ringBufferSize_ = 0;
 
     std::function<bool(int)> gate_;
+    std::function<bool()> settleBreaker_;
     // Set when the selected camera may have lost what it was programmed
     // with: it went away, came back, or a transfer from it failed.
     std::atomic<int32_t> programLost_{0};

@@ -35,13 +35,16 @@ struct ReplacementPlan {
 ReplacementPlan PlanReplacement(const char* path);
 
 // Creates a new, empty file in the directory of `path` under a name no
-// other file has, and returns that name. False when the directory cannot
-// take a file (missing, read-only, name too long).
+// other file has, and returns that name: private to its owner when `path`
+// exists, else with the access any new file there gets. False when the
+// directory cannot take a file (missing, read-only, name too long).
 bool CreateTemporaryFileBeside(const char* path, std::string& temporaryPath);
 
 // Makes the temporary file's contents durable and renames it over `path`,
-// replacing an existing file, whose permissions the new one keeps. False leaves `path` as it was and the
-// temporary file in place for the caller to remove.
+// replacing an existing file, whose permissions the new one keeps. False
+// leaves `path` as it was and the temporary file in place for the caller to
+// remove. Process-wide state (the umask) is never changed, not even for a
+// moment.
 bool ReplaceWithTemporaryFile(const std::string& temporaryPath, const char* path);
 
 // Removes a file; nothing is reported.

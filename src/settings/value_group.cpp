@@ -1,5 +1,6 @@
 #include "settings/value_group.h"
 
+#include "platform/atomic_word.h"
 #include "platform/settings_store.h"
 #include "settings/registry_layout.h"
 
@@ -11,7 +12,8 @@ ValueGroup::ValueGroup(const char* subKey, std::vector<GroupValue> values, Missi
     : subKey_(subKey), values_(std::move(values)), missing_(missing) {}
 
 void ValueGroup::SetDefaults(int32_t* block, const int32_t* defaults) const {
-    for (size_t i = 0; i < values_.size(); ++i) block[i] = defaults ? defaults[i] : values_[i].defaultValue;
+    for (size_t i = 0; i < values_.size(); ++i)
+        platform::StoreRelaxed(&block[i], defaults ? defaults[i] : values_[i].defaultValue);
 }
 
 int ValueGroup::Load(int device, int32_t* block, const int32_t* defaults) const {
@@ -29,11 +31,11 @@ int ValueGroup::Load(int device, int32_t* block, const int32_t* defaults) const 
         if (group->ReadDword(v.name, &stored)) {
             const auto value = static_cast<int32_t>(stored);
             if (v.kind == GroupValue::Kind::Flag)
-                block[i] = value != 0 ? 1 : 0;
+                platform::StoreRelaxed(&block[i], value != 0 ? 1 : 0);
             else
-                block[i] = v.accepted.Contains(value) ? value : fallback;
+                platform::StoreRelaxed(&block[i], v.accepted.Contains(value) ? value : fallback);
         } else if (missing_ == MissingValue::UseDefault) {
-            block[i] = fallback;
+            platform::StoreRelaxed(&block[i], fallback);
         }
     }
     return 1;
@@ -44,7 +46,8 @@ int ValueGroup::Save(int device, const int32_t* block) const {
     if (!group) return 0;
     std::vector<std::pair<std::string, uint32_t>> named;
     named.reserve(values_.size());
-    for (size_t i = 0; i < values_.size(); ++i) named.emplace_back(values_[i].name, static_cast<uint32_t>(block[i]));
+    for (size_t i = 0; i < values_.size(); ++i)
+        named.emplace_back(values_[i].name, static_cast<uint32_t>(platform::LoadRelaxed(&block[i])));
     return group->WriteDwords(named) ? 1 : 0;
 }
 

@@ -1,6 +1,8 @@
 // A group of 32-bit settings stored as DWORD values in one subkey of a
 // camera key ("Gain", "Filter", "Gray"), read into and written from a block
-// of consecutive values in table order.
+// of consecutive values in table order. Other threads read and write the
+// block's words meanwhile (the conversion, getters and setters), so each word
+// is read and written as an atomic.
 #pragma once
 
 #include <cstddef>

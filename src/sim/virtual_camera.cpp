@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <thread>
+#include <utility>
 
 #include "sim/driver_protocol.h"
 #include "sim/register_map.h"
@@ -285,6 +287,12 @@ bool VirtualCamera::FrameRequestValid() const {
 bool VirtualCamera::HandleImage(VirtualHandle* handle, uint32_t control, uint8_t* out, uint32_t size,
                                 uint32_t* returned) {
     std::unique_lock<std::mutex> hold(lock_);
+    if (delayNextReadMs_ > 0) {
+        const auto late = std::chrono::milliseconds(std::exchange(delayNextReadMs_, 0));
+        hold.unlock();
+        std::this_thread::sleep_for(late);
+        hold.lock();
+    }
     NoticeForeignPowerUp();
     if (!unplugged_ && leftoverAt_ < leftover_.size()) {
         // The rest of a frame that an earlier, shorter read left behind.
@@ -522,6 +530,8 @@ void VirtualCamera::StallAfterFrames(int frames) {
 }
 
 void VirtualCamera::FailReplyReads(int count) { SetLocked(failReplies_, count); }
+
+void VirtualCamera::DelayNextRead(int milliseconds) { SetLocked(delayNextReadMs_, milliseconds); }
 
 void VirtualCamera::SetUnplugged(bool unplugged) {
     std::lock_guard<std::mutex> hold(lock_);

@@ -114,6 +114,9 @@ public:
     void SetStalled(bool stalled);         // image reads wait until released, cancelled or unplugged
     void StallAfterFrames(int frames);     // deliver this many more frames, then stall; -1 never
     void FailReplyReads(int count);        // the next `count` reply reads fail; -1 all of them
+    // The next image read reaches the camera this long after it was issued;
+    // until then it is not pending, and a cancel meanwhile misses it.
+    void DelayNextRead(int milliseconds);
     // Opens fail, reads (also waiting ones) fail; plugged in again, the
     // camera comes back unpowered, as from a new connection.
     void SetUnplugged(bool unplugged);
@@ -190,7 +193,7 @@ private:
     std::chrono::steady_clock::time_point nextFrame_{};
 
     bool shortenNext_ = false, shortenAll_ = false, stalled_ = false, unplugged_ = false;
-    int failAfter_ = -1, stallAfter_ = -1, failReplies_ = 0;
+    int failAfter_ = -1, stallAfter_ = -1, failReplies_ = 0, delayNextReadMs_ = 0;
     int localTriggers_ = 0;
     uint32_t sharedTriggersSeen_ = 0;
 

@@ -1,12 +1,15 @@
 // How acquisition ends: stops that never wait for the worker's pause, a
 // device loss that is never hidden behind a 1, a Release that leaves the
-// application's memory alone, and stops that get their turn beside a busy
-// caller.
+// application's memory alone, and stops and setters that get their turn
+// beside a busy caller.
 #include <atomic>
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "acquisition_fixture.h"
 
@@ -35,6 +38,33 @@ Clock::duration Timed(Call call) {
 }
 
 bool IsLost(const Notification& n) { return IsFrameError(n, KOLVEX_ERR_DEVICE_LOST); }
+
+// Another thread of the application, taking 64 x 48 snapshots from the
+// camera until it goes out of scope.
+class SnapshotLoop {
+public:
+    explicit SnapshotLoop(int handle) {
+        thread_ = std::thread([this, handle] {
+            std::vector<uint8_t> buffer(64 * 48);
+            while (!done_.load()) {
+                Kolvex_SnapShot(handle, buffer.data(), static_cast<int>(buffer.size()), 0);
+                ++snapshots_;
+            }
+        });
+    }
+    ~SnapshotLoop() {
+        done_ = true;
+        thread_.join();
+    }
+    void WaitFor(int snapshots) const {
+        while (snapshots_.load() < snapshots) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+private:
+    std::atomic<bool> done_{false};
+    std::atomic<int> snapshots_{0};
+    std::thread thread_;
+};
 
 class AcquisitionLifetime : public AcquisitionTest {};
 
@@ -175,20 +205,78 @@ TEST_F(AcquisitionLifetime, AFrameMessageReadAfterReleaseFindsItsRecord) {
 
 TEST_F(AcquisitionLifetime, CloseGetsItsTurnBesideASnapshotLoop) {
     ASSERT_NE(OpenWith(64, 48, 0), 0);
-    std::atomic<bool> closed{false};
-    std::atomic<int> snapshots{0};
-    std::thread looper([&] {
-        std::vector<uint8_t> buffer(64 * 48);
-        while (!closed.load()) {
-            Kolvex_SnapShot(handle_, buffer.data(), static_cast<int>(buffer.size()), 0);
-            ++snapshots;
-        }
-    });
-    while (snapshots.load() < 3) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    SnapshotLoop loop(handle_);
+    loop.WaitFor(3);
     for (int round = 0; round < 5; ++round)
         EXPECT_LT(Timed([&] { EXPECT_EQ(Kolvex_Close(handle_), 1); }), kPromptly) << round;
-    closed = true;
-    looper.join();
+}
+
+// A worker thread polls a camera that stopped answering with snapshots, each
+// of which holds the camera for the frame time-out; the application's other
+// thread sets parameters meanwhile. Every call waits for the snapshot in
+// progress at most, never for the loop to end.
+TEST_F(AcquisitionLifetime, EveryControlCallGetsItsTurnBesideASnapshotLoopOnAStalledCamera) {
+    constexpr auto kFrameTimeout = std::chrono::milliseconds(600);
+    // The snapshot in progress, a quarter second, and the call's own work:
+    // the device switch powers the sensor up afresh after the failed reads
+    // (half a second of pauses the sensor needs) and the machine may be
+    // loaded. A call that lost the lock to the loop twice waits longer.
+    constexpr auto kBound = kFrameTimeout + std::chrono::milliseconds(250 + 750);
+    struct ControlCall {
+        const char* name;
+        std::function<int(int handle)> call;
+    };
+    const std::vector<ControlCall> calls = {
+        {"SetColorMode", [](int h) { return Kolvex_SetColorMode(h, 8); }},
+        {"SetRealExposureTime", [](int h) { return Kolvex_SetRealExposureTime(h, 10000); }},
+        {"SetDeviceNumber", [](int h) { return Kolvex_SetDeviceNumber(h, 0); }},
+        {"SetCaptureWindowEx", [](int h) { return Kolvex_SetCaptureWindowEx(h, 2048, 0, 64, 1536, 0, 48); }},
+        {"ReadRegister", [](int h) { return Kolvex_ReadRegister(h, 0, nullptr); }},
+    };
+    ASSERT_NE(OpenWith(64, 48, 0), 0);
+    NoPreviewWindow();
+    Object()->device()->SetFrameTimeoutMs(static_cast<uint32_t>(kFrameTimeout.count()));
+    sandbox_.Camera(0)->SetStalled(true);
+    for (bool capturing : {false, true}) {
+        SCOPED_TRACE(capturing ? "capturing" : "idle");
+        if (capturing) {
+            ASSERT_EQ(Kolvex_Capture(handle_), 1);
+        }
+        SnapshotLoop loop(handle_);
+        loop.WaitFor(1);
+        for (const ControlCall& c : calls) {
+            const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Timed([&] { c.call(handle_); }));
+            RecordProperty(std::string(capturing ? "capture_" : "idle_") + c.name + "_ms",
+                           static_cast<int>(took.count()));
+            EXPECT_LT(took.count(), kBound.count()) << c.name;
+        }
+    }
+    sandbox_.Camera(0)->SetStalled(false);
+}
+
+// Each idle snapshot powers up a camera whose last read failed, and the
+// sensor needs a while to settle after that. A stop that comes meanwhile
+// cuts the settling short (the next snapshot programs the sensor again).
+TEST_F(AcquisitionLifetime, AStopNeedNotWaitForASnapshotsSensorToSettle) {
+    ASSERT_NE(OpenWith(64, 48, 0), 0);
+    NoPreviewWindow();
+    auto camera = sandbox_.Camera(0);
+    Object()->device()->SetFrameTimeoutMs(300);
+    camera->SetStalled(true);
+    SnapshotLoop loop(handle_);
+    auto waitFor = [&](bool awake) {
+        for (int i = 0; i < 5000 && camera->SensorAwake() != awake; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    for (int round = 0; round < 3; ++round) {
+        waitFor(true);
+        waitFor(false);  // powered up again, settling
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+            Timed([&] { EXPECT_EQ(Kolvex_Close(handle_), 1); }));
+        RecordProperty("close_ms_" + std::to_string(round), static_cast<int>(took.count()));
+        EXPECT_LT(took.count(), 250) << round;
+    }
+    camera->SetStalled(false);
 }
 
 class NoDevice : public AcquisitionTest {

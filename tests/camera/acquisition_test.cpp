@@ -1,6 +1,7 @@
 // Acquisition through the C interface on virtual cameras: starting and
 // stopping, frames and their messages, the application's buffer, single
 // frames, the trigger and what happens when a device goes away.
+#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -85,6 +86,27 @@ TEST_F(Acquisition, TheRecordIsReadableWhileLaterFramesArrive) {
     ASSERT_EQ(Kolvex_StopPreview(handle_), 1);
     EXPECT_GE(Count(frames, IsFrameReady), 20);
     EXPECT_EQ(wrong, 0);
+}
+
+// The record's rate, in tenths of a frame a second, is measured over a
+// second: a preview that ran longer reports about what arrived.
+TEST_F(Acquisition, APreviewOfMoreThanASecondPostsItsFrameRate) {
+    ASSERT_NE(OpenWith(64, 48, 0), 0);
+    NoPreviewWindow();
+    ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), nullptr, 0, 0), 1);
+    CollectFrames(callback_, 1);
+    const auto start = std::chrono::steady_clock::now();
+    const auto frames = Collect(callback_, [&](const std::vector<Notification>&) {
+        return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(1500);
+    });
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_EQ(Kolvex_StopPreview(handle_), 1);
+    ASSERT_GE(Count(frames, IsFrameReady), 10);
+    const auto* info = reinterpret_cast<const KolvexFrameInfo*>(frames.back().wParam);
+    const double arrived = Count(frames, IsFrameReady) / seconds;
+    RecordProperty("frame_rate_tenths", info->frameRate);
+    EXPECT_GT(info->frameRate, arrived * 10 / 2);
+    EXPECT_LT(info->frameRate, arrived * 10 * 2);
 }
 
 TEST_F(Acquisition, RowOrderOnePutsTheBottomRowFirst) {

@@ -6,9 +6,12 @@
 // "<result> [r<code>...] [p<code>...]": the result ('v' for a getter's
 // value, not checked), the codes recorded in the
 // error history (each also posted to the application window) and the codes
-// only posted. After each call the camera is put back into its state.
+// only posted. After each call the camera is put back into its state. In
+// every state, too, each export that reads or sets a parameter runs while
+// another thread switches the device and sets the capture window.
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -17,6 +20,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "acquisition_fixture.h"
 #include "dialog_user.h"
@@ -465,6 +469,47 @@ TEST_P(ExportStates, EveryExportDoesWhatTheTableSays) {
         Restore(std::find(o.recorded.begin(), o.recorded.end(), KOLVEX_ERR_DEVICE_LOST) != o.recorded.end());
         if (HasFatalFailure()) return;
     }
+}
+
+// Exports that read what the camera is or holds, and the parameter setters,
+// which the table calls with the values the camera has.
+bool ReadsOrSetsAParameter(const std::string& name) {
+    if (name.rfind("Kolvex_Get", 0) == 0) return name != "Kolvex_GetLastError";
+    if (name.rfind("Kolvex_Set", 0) == 0)
+        return name.find("Dlg") == std::string::npos && name.find("CaptureWindow") == std::string::npos &&
+               name != "Kolvex_SetDeviceNumber" && name != "Kolvex_SetPreviewWindow";
+    for (const char* reader : {"Kolvex_EnumDevice", "Kolvex_EnumDeviceW", "Kolvex_Width", "Kolvex_Height",
+                               "Kolvex_ReadRegister", "Kolvex_ReadRegisterEx", "Kolvex_ReadSromID"})
+        if (name == reader) return true;
+    return false;
+}
+
+// The application's other thread switches the device and sets the capture
+// window (both to what they are, so every answer stays the same) while each
+// reader and parameter setter runs; ThreadSanitizer sees any field one writes
+// and the other reads without a lock between them.
+TEST_P(ExportStates, ParameterCallsRaceTheDeviceSwitchAndTheCaptureWindowSetter) {
+    std::atomic<bool> reading{true};
+    std::atomic<int> writes{0};
+    std::thread switcher([&] {
+        while (reading.load()) {
+            Kolvex_SetDeviceNumber(target_, 0);
+            Kolvex_SetCaptureWindowEx(target_, 2048, 0, kWidth, 1536, 0, kHeight);
+            ++writes;
+        }
+    });
+    int calls = 0;
+    for (const Row& row : Table()) {
+        if (!ReadsOrSetsAParameter(row.name)) continue;
+        SCOPED_TRACE(row.name);
+        ++calls;
+        const int before = writes.load();
+        for (int i = 0; i < 1000 && (i < 3 || writes.load() < before + 2); ++i) row.call(target_, args_);
+    }
+    reading = false;
+    switcher.join();
+    EXPECT_GE(calls, 80);
+    Forget();
 }
 
 INSTANTIATE_TEST_SUITE_P(, ExportStates, ::testing::Values(kIdle, kPreview, kCapture, kTrigger, kRecording, kNoDevice, kReleased),

@@ -28,7 +28,7 @@ public:
 
 std::string PathOf(DriverLib& lib, int n) {
     lib.SelectDevicePath(n);
-    return lib.devicePath();
+    return lib.devicePath().text;
 }
 
 TEST(DevicePath, DigitTableHasNBeforeMAndRejectsNumbersOutOfRange) {
@@ -58,7 +58,7 @@ TEST(DeviceProbe, FindsExactlyThePluggedCamerasAndKeepsTheSelectedDevice) {
     // Listing the cameras never moves the object to another one: its claim
     // and its programming follow the selected number.
     EXPECT_EQ(lib.GetDeviceNumber(), 5);
-    EXPECT_EQ(std::string(lib.devicePath()), "\\\\.\\Kvex410qfxZQP-5");
+    EXPECT_EQ(std::string(lib.devicePath().text), "\\\\.\\Kvex410qfxZQP-5");
     // Handles opened by the probe are all closed again.
     EXPECT_EQ(rig.camera->OpenHandles(), 0);
 
@@ -77,7 +77,7 @@ TEST(PipeTransfer, ResultCodesForMissingArgumentsAndWrongByteCounts) {
     VirtualRig rig;
     DriverLib lib;
     lib.SelectDevicePath(0);
-    kvx::DeviceHandle handle = kvx::OpenDevice(lib.devicePath());
+    kvx::DeviceHandle handle = kvx::OpenDevice(lib.devicePath().text);
     ASSERT_NE(handle, nullptr);
     uint8_t block[65] = {0x01};
     uint32_t returned = 99;
@@ -169,7 +169,7 @@ TEST(DeviceIo, PathsTheVirtualCameraDoesNotServeGoToTheSystemDriver) {
     DriverLib lib;
     lib.SelectDevicePath(9);
     // No driver is installed on the build machine (nor on POSIX at all).
-    EXPECT_EQ(kvx::OpenDevice(lib.devicePath()), nullptr);
+    EXPECT_EQ(kvx::OpenDevice(lib.devicePath().text), nullptr);
     EXPECT_EQ(kvx::OpenDevice("\\\\.\\SomethingElse-0"), nullptr);
 }
 

@@ -6,8 +6,9 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
-#include <vector>
+#include <random>
 
 namespace kvx::platform {
 
@@ -24,6 +25,21 @@ bool SyncPath(const std::string& path, int flags) {
     if (fd < 0) return false;
     const bool ok = ::fsync(fd) == 0;
     return ::close(fd) == 0 && ok;
+}
+
+// Creates `prefix` followed by six characters that no file there has yet.
+// O_EXCL makes the name ours alone, whatever stood there a moment before.
+int CreateUniqueFile(const std::string& prefix, mode_t mode, std::string& name) {
+    static const char kCharacters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = prefix;
+        uint64_t bits = random();
+        for (int i = 0; i < 6; ++i, bits /= 62) name += kCharacters[bits % 62];
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -58,29 +74,26 @@ bool CreateTemporaryFileBeside(const char* path, std::string& temporaryPath) {
     // cross file systems): a name built from the destination's could pass
     // the system's limit for one name where the destination's does not.
     const std::string directory = DirectoryOf(path);
-    const std::string pattern = (directory == "/" ? "" : directory) + "/.kvx-save-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    // A file that replaces another is private until it takes the other's
+    // access. A new one is made with what any new file gets, which the
+    // kernel works out from the umask (and a default ACL): the umask cannot
+    // be read without setting it, which other threads of the application
+    // would see.
+    struct stat existing;
+    const mode_t mode = ::stat(path, &existing) == 0 ? 0600 : 0666;
+    std::string name;
+    const int fd = CreateUniqueFile((directory == "/" ? "" : directory) + "/.kvx-save-", mode, name);
     if (fd < 0) return false;
     ::close(fd);
-    temporaryPath = name.data();
+    temporaryPath = name;
     return true;
 }
 
 bool ReplaceWithTemporaryFile(const std::string& temporaryPath, const char* path) {
-    // mkstemp made the file private to its owner; a replaced file keeps the
-    // access it had, a new one gets what any new file would get.
+    // A replaced file keeps the access it had. A file that went away since
+    // the temporary one was made private stays private.
     struct stat existing;
-    mode_t mode;
-    if (::stat(path, &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::chmod(temporaryPath.c_str(), mode);
+    if (::stat(path, &existing) == 0) ::chmod(temporaryPath.c_str(), existing.st_mode & 07777);
     if (!SyncPath(temporaryPath, O_RDONLY)) return false;
     if (::rename(temporaryPath.c_str(), path) != 0) return false;
     // Make the rename itself durable; the new file is complete either way.
