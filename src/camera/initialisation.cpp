@@ -8,6 +8,7 @@
 #include "device/kolvex_410qfx_zqp_sdk.h"
 #include "display/frame_bitmap.h"
 #include "platform/system_info.h"
+#include "settings/registry_layout.h"
 
 namespace kvx {
 
@@ -60,6 +61,9 @@ int CKolvex::Initialize(WindowHandle applicationWindow) {
 }
 
 int CKolvex::InitializeDevice() {
+    // The camera still starts, from defaults; the application learns why its
+    // settings are not there.
+    if (!settings::SettingsStoreReadable()) RecordError(KOLVEX_ERR_RESOURCE);
     LoadStoredGeometry();
 
     device_->InitSensor();
