@@ -11,6 +11,9 @@
 //   devtable-hold NAME N          claim device N in the device table NAME, release it
 //                                 once byte 64 of the block turns 1 (10 s at most)
 //   devtable-abandon NAME N       claim device N and end without releasing it
+//   devtable-interrupt NAME N K   claim device N and release it, but end the process at the
+//                                 K-th point between two writes of the entry (exit code 10);
+//                                 0 when both finished first
 //   sim-trigger BLOCK N           pulse the virtual trigger line of device N
 //   sim-power WIRE N              power up a virtual camera at device N on the wires WIRE
 //   sim-power-keep WIRE N         the same, and end with the camera still plugged in
@@ -99,6 +102,21 @@ int main(int argc, char** argv) {
             if (waited > 10000) return 3;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
+        table.ReleaseDevice(device, window, kvx::platform::ProgramModuleId());
+        return 0;
+    }
+    if (command == "devtable-interrupt") {
+        if (argc != 5) return 2;
+        static int stepsLeft = std::atoi(argv[4]);
+        kvx::SharedDeviceTable::SetChangeStepHookForTesting([] {
+            // As a crash would: nothing after this point runs.
+            if (--stepsLeft == 0) std::_Exit(10);
+        });
+        kvx::SharedDeviceTable table;
+        if (!table.OpenShared(argv[2])) return 3;
+        const int device = std::atoi(argv[3]);
+        auto* window = reinterpret_cast<kvx::platform::WindowHandle>(uintptr_t{0x7770});
+        if (!table.TryClaimDevice(device, window, kvx::platform::ProgramModuleId())) return 1;
         table.ReleaseDevice(device, window, kvx::platform::ProgramModuleId());
         return 0;
     }
