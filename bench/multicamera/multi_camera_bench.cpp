@@ -34,50 +34,14 @@
 #include "settings/registry_layout.h"
 #include "sim/camera_table.h"
 #include "sim/register_map.h"
+#include "bench_environment.h"
 
 namespace {
 
+using kvx::bench::Env;
+
 constexpr int kMeasureSeconds = 8;
 constexpr int kColor24 = 2;
-
-// A settings store and a device table of this run's own, on tmpfs so that
-// the store's synced writes cost nothing; removed at exit.
-struct Environment {
-    std::string settings, table, wire;
-    Environment() {
-        const std::string tag = std::to_string(getpid());
-        const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm/" : "/tmp/";
-        settings = dir + std::string("kolvex-bench-multicamera-") + tag + ".reg";
-        table = "KolvexBenchMultiTable" + tag;
-        wire = "KolvexBenchMultiWire" + tag;
-        setenv("KOLVEX_SETTINGS_FILE", settings.c_str(), 1);
-        kvx::CKolvex::SetSharedTableNameForTesting(table);
-        StoreFormat();
-    }
-    ~Environment() {
-        std::remove(settings.c_str());
-        std::remove((settings + ".lock").c_str());
-    }
-    // Full frame, 24-bit, as every camera object starts from device 0's key.
-    static void StoreFormat() {
-        const std::string camera = kvx::settings::CameraKeyPath(0);
-        auto key = kvx::platform::SettingsKey::Open(camera, kvx::platform::SettingsKey::Access::Write);
-        key->WriteDword("Size", 0);
-        key->WriteDword("Color", kColor24);
-        key->WriteDword("SubSample", 0);
-        key->WriteDword("WaitTime", 10);
-        key->WriteDword("Clock", 0);
-        auto size = kvx::platform::SettingsKey::Open(camera + "\\Size_00", kvx::platform::SettingsKey::Access::Write);
-        const char* names[] = {"TH", "TV", "EH", "EV", "EHS", "EVS", "Buf"};
-        const uint32_t values[] = {2048, 1536, 2048, 1536, 0, 0, 4};
-        for (int i = 0; i < 7; ++i) size->WriteDword(names[i], values[i]);
-    }
-};
-
-Environment& Env() {
-    static Environment env;
-    return env;
-}
 
 double CpuSeconds(int who) {
     rusage usage{};
@@ -179,7 +143,7 @@ void Report(benchmark::State& state, const RunResult& r) {
 }
 
 void BM_CamerasInOneProcess(benchmark::State& state) {
-    Env();
+    kvx::bench::StoreFormat(2048, 1536, kColor24, 10);
     const int count = static_cast<int>(state.range(0));
     RunResult r;
     for (auto _ : state) r = StreamCameras(0, count);
@@ -189,7 +153,7 @@ void BM_CamerasInOneProcess(benchmark::State& state) {
 // Two processes of four cameras each (device numbers 0-3 here, 4-7 in the
 // other), sharing one device table; the other reports through a pipe.
 void BM_TwoProcessesOfFourCameras(benchmark::State& state) {
-    Env();
+    kvx::bench::StoreFormat(2048, 1536, kColor24, 10);
     RunResult r;
     for (auto _ : state) {
         int fds[2];
