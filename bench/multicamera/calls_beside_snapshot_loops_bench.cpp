@@ -69,7 +69,7 @@ struct Looper {
 };
 
 void BM_CallsBesideSnapshotLoops(benchmark::State& state) {
-    Env();
+    kvx::bench::StoreFormat(2048, 1536, kvx::bench::kColor24, 10);
     const int count = static_cast<int>(state.range(0));
     const bool stalled = state.range(1) != 0;
     double stop = 0, close = 0, release = 0, color = 0, exposure = 0, switching = 0, rate = 0;

@@ -29,15 +29,19 @@
 
 #include "KolvexSdk.h"
 #include "KolvexSdkLinux.h"
-#include "bench_environment.h"
+#include "camera/kolvex.h"
+#include "platform/settings_store.h"
+#include "settings/registry_layout.h"
 #include "sim/camera_table.h"
 #include "sim/register_map.h"
+#include "bench_environment.h"
 
 namespace {
 
 using kvx::bench::Env;
 
 constexpr int kMeasureSeconds = 8;
+using kvx::bench::kColor24;
 
 double CpuSeconds(int who) {
     rusage usage{};
@@ -139,7 +143,7 @@ void Report(benchmark::State& state, const RunResult& r) {
 }
 
 void BM_CamerasInOneProcess(benchmark::State& state) {
-    Env();
+    kvx::bench::StoreFormat(2048, 1536, kColor24, 10);
     const int count = static_cast<int>(state.range(0));
     RunResult r;
     for (auto _ : state) r = StreamCameras(0, count);
@@ -149,7 +153,7 @@ void BM_CamerasInOneProcess(benchmark::State& state) {
 // Two processes of four cameras each (device numbers 0-3 here, 4-7 in the
 // other), sharing one device table; the other reports through a pipe.
 void BM_TwoProcessesOfFourCameras(benchmark::State& state) {
-    Env();
+    kvx::bench::StoreFormat(2048, 1536, kColor24, 10);
     RunResult r;
     for (auto _ : state) {
         int fds[2];

@@ -2,7 +2,6 @@
 
 #include <mutex>
 #include <new>
-#include <vector>
 
 namespace kvx {
 
@@ -19,7 +18,6 @@ struct Arena {
     std::mutex lock;  // guards everything below
     Block* blocks = nullptr;
     int usedInNewest = kRecordsPerBlock;
-    std::vector<KolvexFrameInfo*> returned;
 };
 
 // Deliberately never destroyed: the blocks must stay reachable (and
@@ -42,11 +40,6 @@ KolvexFrameInfo* Fresh(KolvexFrameInfo* record) {
 KolvexFrameInfo* AcquireFrameInfoRecord() {
     Arena& arena = TheArena();
     std::lock_guard<std::mutex> hold(arena.lock);
-    if (!arena.returned.empty()) {
-        KolvexFrameInfo* record = arena.returned.back();
-        arena.returned.pop_back();
-        return Fresh(record);
-    }
     if (arena.usedInNewest == kRecordsPerBlock) {
         Block* block = new (std::nothrow) Block{};
         if (!block) return &g_fallback;
@@ -55,17 +48,6 @@ KolvexFrameInfo* AcquireFrameInfoRecord() {
         arena.usedInNewest = 0;
     }
     return Fresh(&arena.blocks->records[arena.usedInNewest++]);
-}
-
-void ReturnFrameInfoRecord(KolvexFrameInfo* record) {
-    if (!record || record == &g_fallback) return;
-    Arena& arena = TheArena();
-    std::lock_guard<std::mutex> hold(arena.lock);
-    try {
-        arena.returned.push_back(record);
-    } catch (const std::bad_alloc&) {
-        // The record is simply not reused.
-    }
 }
 
 }  // namespace kvx

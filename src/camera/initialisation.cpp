@@ -9,6 +9,7 @@
 #include "display/frame_bitmap.h"
 #include "platform/atomic_word.h"
 #include "platform/system_info.h"
+#include "settings/registry_layout.h"
 
 namespace kvx {
 
@@ -62,6 +63,9 @@ int CKolvex::Initialize(WindowHandle applicationWindow) {
 }
 
 int CKolvex::InitializeDevice() {
+    // The camera still starts, from defaults; the application learns why its
+    // settings are not there.
+    if (!settings::SettingsStoreReadable()) RecordError(KOLVEX_ERR_RESOURCE);
     LoadStoredGeometry();
 
     device_->InitSensor();

@@ -11,10 +11,7 @@ namespace kvx {
 
 CKolvex::CKolvex() : frameInfo_(AcquireFrameInfoRecord()) { windowStart_ = platform::MultimediaTime(); }
 
-CKolvex::~CKolvex() {
-    Teardown();
-    ReturnFrameInfoRecord(frameInfo_);
-}
+CKolvex::~CKolvex() { Teardown(); }
 
 int CKolvex::RecordError(int code) {
     errors_.Push(code);

@@ -16,10 +16,13 @@ int32_t RoundUpTo1024(int64_t pixels) { return static_cast<int32_t>((pixels + 10
 int32_t Next(int32_t index, int32_t count) { return index + 1 >= count ? 0 : index + 1; }
 
 // Requests frames one after another into the ring until asked to stop or
-// until the camera fails. Runs at the highest priority so that the camera's
-// buffer never overflows while the application is busy.
+// until the camera fails. At the highest priority only when the application
+// asks for it (so that the camera's buffer never overflows while the
+// application is busy): the thread would otherwise take the processor from
+// its host, the virtual camera's frame making included.
 void TransferThread(TransferBlock* block) {
-    platform::SetCurrentThreadPriority(platform::ThreadPriority::Highest);
+    const platform::ThreadPriority priority = platform::TransferThreadPriority();
+    if (priority != platform::ThreadPriority::Normal) platform::SetCurrentThreadPriority(priority);
     int32_t status = kDeviceOk;
     DeviceHandle handle = OpenDevice(block->devicePath);
     if (!handle) {

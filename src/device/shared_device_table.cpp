@@ -35,8 +35,15 @@ void CopyIn(uint8_t* entry, const uint8_t* local, size_t from) {
     for (size_t i = from; i < SharedDeviceTable::kEntrySize; ++i) platform::StoreRelaxed(entry + i, local[i]);
 }
 
-// The owner window is what other processes poll; it is written last on a
-// claim and first on a release so that a half-written entry never looks owned.
+// Everything but the owner word and the change mark in the reserved word.
+void CopyFieldsIn(uint8_t* entry, const uint8_t* local) {
+    for (size_t i = kModuleAt; i < kReservedAt; ++i) platform::StoreRelaxed(entry + i, local[i]);
+    CopyIn(entry, local, kNameAt);
+}
+
+// The owner window is what every reader polls, 0 meaning free. Readers that
+// know only the layout see a device busy from the first write of a claim to
+// the last write of a release.
 uint32_t LoadWindow(const uint8_t* entry) {
     return platform::LoadAcquire(reinterpret_cast<const uint32_t*>(entry + kWindowAt));
 }
@@ -45,8 +52,43 @@ void StoreWindow(uint8_t* entry, uint32_t v) {
     platform::StoreRelease(reinterpret_cast<uint32_t*>(entry + kWindowAt), v);
 }
 
-bool CompareAndSwapWindow(uint8_t* entry, uint32_t* expected, uint32_t desired) {
-    return platform::CompareExchangeAcqRel(reinterpret_cast<uint32_t*>(entry + kWindowAt), expected, desired);
+uint32_t* ChangeMark(uint8_t* entry) { return reinterpret_cast<uint32_t*>(entry + kReservedAt); }
+
+uint32_t LoadChangeMark(const uint8_t* entry) {
+    return platform::LoadAcquire(reinterpret_cast<const uint32_t*>(entry + kReservedAt));
+}
+
+void (*g_changeStepHook)() = nullptr;
+
+// A point at which a process may die and leave the entry as it is now.
+void ChangeStep() {
+    if (g_changeStepHook) g_changeStepHook();
+}
+
+enum class Mark { Refused, Taken, TakenFromDead };
+
+// Takes the entry's change mark: the reserved word holds the id of the one
+// process that is changing the entry, 0 when none is. A mark whose process
+// has ended is taken over, and whatever that process left half-written
+// counts for nothing. Writers that know only the layout never mark (they
+// always write 0 there and never release an entry marked otherwise).
+Mark TakeChangeMark(uint8_t* entry) {
+    const uint32_t self = platform::CurrentProcessId();
+    uint32_t seen = 0;
+    bool fromDead = false;
+    while (!platform::CompareExchangeAcqRel(ChangeMark(entry), &seen, self)) {
+        if (seen == self || platform::ProcessExists(seen)) return Mark::Refused;
+        fromDead = true;
+    }
+    return fromDead ? Mark::TakenFromDead : Mark::Taken;
+}
+
+void GiveBackChangeMark(uint8_t* entry) { platform::StoreRelease(ChangeMark(entry), 0u); }
+
+// The entry as it will read once the mark is given back.
+void CopyOutUnmarked(const uint8_t* entry, uint8_t* local) {
+    CopyOut(entry, local);
+    Store32(local + kReservedAt, 0);
 }
 
 // FNV-1a over everything a claim writes before the check value: owner,
@@ -65,10 +107,14 @@ bool StampMatches(const uint8_t* local) {
 uint32_t StampedProcess(const uint8_t* local) { return Load32(local + kStampAt + 4); }
 
 // A claim of ours whose process has ended: nobody will ever release it.
-bool AbandonedClaim(const uint8_t* entry) {
+bool AbandonedClaim(const uint8_t* local) {
+    return StampMatches(local) && !platform::ProcessExists(StampedProcess(local));
+}
+
+bool AbandonedClaimAt(const uint8_t* entry) {
     uint8_t local[SharedDeviceTable::kEntrySize];
     CopyOut(entry, local);
-    return StampMatches(local) && !platform::ProcessExists(StampedProcess(local));
+    return AbandonedClaim(local);
 }
 
 // The entry as a claim by `owner` leaves it.
@@ -136,18 +182,31 @@ bool SharedDeviceTable::TryClaimDevice(int n, platform::WindowHandle ownerWindow
     if (!entry) return false;
     const uint32_t owner = OwnerValue(ownerWindow);
     if (((claimedByThis_ >> n) & 1u) && LoadWindow(entry) == owner) return true;
-    uint32_t seen = LoadWindow(entry);
-    for (;;) {
-        if (seen != 0 && !AbandonedClaim(entry)) return false;
-        // Whoever swaps the owner word first has the device; a second
-        // claimant finds a non-zero owner whose stamp is not (yet) the one
-        // that goes with it, and counts the device busy.
-        if (CompareAndSwapWindow(entry, &seen, owner)) break;
-    }
+    if (LoadWindow(entry) != 0 && LoadChangeMark(entry) == 0 && !AbandonedClaimAt(entry)) return false;
+    // Whoever holds the mark alone may change the entry, so a claim is
+    // never half-made by two processes; one that dies half-way leaves the
+    // mark of a process that has ended, and the entry is free again.
+    const Mark mark = TakeChangeMark(entry);
+    if (mark == Mark::Refused) return false;
+    ChangeStep();
     uint8_t local[kEntrySize];
+    CopyOutUnmarked(entry, local);
+    if (mark == Mark::Taken && Load32(local + kWindowAt) != 0 && !AbandonedClaim(local)) {
+        GiveBackChangeMark(entry);
+        return false;
+    }
+    // The owner word first: readers that know only the layout see the
+    // device busy from here on.
+    StoreWindow(entry, owner);
+    ChangeStep();
     FillClaim(local, owner, ownerModule, kOwnerName);
-    CopyIn(entry, local, kModuleAt);
+    CopyFieldsIn(entry, local);
+    ChangeStep();
+    // Giving the mark back completes the stamp, whose check value counts
+    // the reserved word as 0.
+    GiveBackChangeMark(entry);
     claimedByThis_ |= 1u << n;
+    ChangeStep();
     return true;
 }
 
@@ -171,25 +230,35 @@ int SharedDeviceTable::ReleaseDevice(int n, platform::WindowHandle ownerWindow, 
     // only the object that made the claim takes it back.
     const bool ours = (claimedByThis_ >> n) & 1u;
     claimedByThis_ &= ~(1u << n);
+    if (!ours || TakeChangeMark(entry) == Mark::Refused) return 1;
+    ChangeStep();
     uint8_t local[kEntrySize];
-    CopyOut(entry, local);
-    if (!ours || Load32(local + kWindowAt) != OwnerValue(ownerWindow) || Load32(local + kModuleAt) != ownerModule ||
-        Load32(local + kReservedAt) != 0)
-        return 1;
-    if (StampMatches(local) && StampedProcess(local) != platform::CurrentProcessId()) return 1;
-    // The rest goes first: a claimant that takes the entry the moment the
-    // owner word turns 0 must not have its entry wiped by us.
-    std::memset(local, 0, sizeof local);
-    CopyIn(entry, local, kModuleAt);
-    StoreWindow(entry, 0);
+    CopyOutUnmarked(entry, local);
+    const bool stillOurs = Load32(local + kWindowAt) == OwnerValue(ownerWindow) &&
+                           Load32(local + kModuleAt) == ownerModule &&
+                           !(StampMatches(local) && StampedProcess(local) != platform::CurrentProcessId());
+    if (stillOurs) {
+        std::memset(local, 0, sizeof local);
+        CopyFieldsIn(entry, local);
+        ChangeStep();
+        StoreWindow(entry, 0);
+        ChangeStep();
+    }
+    GiveBackChangeMark(entry);
     return 1;
 }
 
 bool SharedDeviceTable::IsDeviceBusy(int n) const {
     const uint8_t* entry = Entry(n);
     if (!entry || LoadWindow(entry) == 0) return false;
+    // An entry that a process was changing when it ended is free, whatever
+    // it was left holding; one being changed now is busy while it is owned.
+    const uint32_t mark = LoadChangeMark(entry);
+    if (mark != 0) return platform::ProcessExists(mark);
     // A claim whose owning process has ended can never be released by it.
-    return !AbandonedClaim(entry);
+    return !AbandonedClaimAt(entry);
 }
+
+void SharedDeviceTable::SetChangeStepHookForTesting(void (*hook)()) { g_changeStepHook = hook; }
 
 }  // namespace kvx

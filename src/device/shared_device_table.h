@@ -7,7 +7,7 @@
 //   byte 1,944,320 + 140 n: entry of device n (0..31)
 //     0   owner window   uint32   0 when free
 //     4   owner module   uint32   executable module of the owning process
-//     8   reserved       uint32   always 0; an entry with non-zero here is never released
+//     8   reserved       uint32   0, or the change mark (below); others never release an entry with non-zero here
 //     12  owner name     char[128], NUL-terminated; empty when free
 //
 // Readers look only at the string in the owner name, so the bytes after its
@@ -16,6 +16,15 @@
 // recognised. The check value ties the stamp to the claim it was written
 // with: a later claim by a writer that leaves the tail alone does not match
 // it and is never taken for the dead one.
+//
+// A claim or release takes several writes, and a process may die between
+// any two. While it makes them, the process holds the entry's change mark:
+// its process id in the reserved word, set and cleared with one atomic
+// operation each. A mark whose process has ended frees the entry whatever
+// else it holds, so no state a dying process leaves keeps a device busy.
+// Writers that know only the layout always leave the reserved word 0 and
+// never release an entry in which it is not, so they never touch an entry
+// while it is marked.
 #pragma once
 
 #include <cstddef>
@@ -66,6 +75,10 @@ public:
     bool IsDeviceBusy(int n) const;
 
     void* view() const { return memory_.view(); }
+
+    // Called at every point of a claim or release between two writes of an
+    // entry, so that a test can end its process there.
+    static void SetChangeStepHookForTesting(void (*hook)());
 
 private:
     uint8_t* Entry(int n) const;

@@ -35,6 +35,11 @@ public:
     // Removes a key with everything below it. True when it is gone.
     static bool DeleteTree(const std::string& path);
 
+    // False when the store exists but is too large to be a store of this
+    // library (a settings file of more than 16 MiB): it then reads as empty
+    // and every write to it fails, leaving it as it is.
+    static bool StoreReadable();
+
     ~SettingsKey();
     SettingsKey(const SettingsKey&) = delete;
     SettingsKey& operator=(const SettingsKey&) = delete;

@@ -1,6 +1,8 @@
 #include "platform/worker_pool.h"
 
 #include <cstdlib>
+#include <new>
+#include <system_error>
 
 namespace kvx::platform {
 
@@ -11,8 +13,14 @@ constexpr int kMaxThreads = 64;
 WorkerPool::WorkerPool(int threads) {
     if (threads < 1) threads = 1;
     if (threads > kMaxThreads) threads = kMaxThreads;
-    workers_.reserve(static_cast<size_t>(threads - 1));
-    for (int i = 1; i < threads; ++i) workers_.emplace_back([this] { WorkerLoop(); });
+    // A process short of threads or memory gets a smaller pool, down to the
+    // caller alone, rather than an exception it never asked for.
+    try {
+        workers_.reserve(static_cast<size_t>(threads - 1));
+        for (int i = 1; i < threads; ++i) workers_.emplace_back([this] { WorkerLoop(); });
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+    }
 }
 
 WorkerPool::~WorkerPool() {
@@ -114,7 +122,9 @@ int ConfiguredThreadCount() {
 }
 
 WorkerPool& SharedWorkerPool() {
-    static WorkerPool* pool = new WorkerPool(ConfiguredThreadCount());
+    // In storage of its own, so that making it cannot fail for want of heap.
+    alignas(WorkerPool) static unsigned char storage[sizeof(WorkerPool)];
+    static WorkerPool* pool = new (storage) WorkerPool(ConfiguredThreadCount());
     return *pool;
 }
 

@@ -25,7 +25,9 @@ namespace kvx::platform {
 class WorkerPool {
 public:
     // `threads` counts the caller: a pool of 1 has no workers and runs every
-    // task on the calling thread, in order.
+    // task on the calling thread, in order. Never throws: when the system
+    // refuses threads, the pool has the workers it could start (size() says
+    // how many), perhaps none.
     explicit WorkerPool(int threads);
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;

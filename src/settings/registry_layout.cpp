@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/settings_store.h"
+
 namespace kvx::settings {
 
 const char kRootKey[] = "Software\\Benmor\\Kolvex410QFXZQPSdk";
@@ -17,5 +19,7 @@ std::string SizeKeyName(int index) {
     std::snprintf(name, sizeof name, "Size_%02d", index);
     return name;
 }
+
+bool SettingsStoreReadable() { return platform::SettingsKey::StoreReadable(); }
 
 }  // namespace kvx::settings

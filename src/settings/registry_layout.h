@@ -17,4 +17,9 @@ std::string SizeKeyName(int index);
 
 constexpr int kMaxSizeEntries = 100;
 
+// False when the store holding these keys cannot be read because it is far
+// larger than any store of this library: every setting then takes its
+// default and nothing is saved over it.
+bool SettingsStoreReadable();
+
 }  // namespace kvx::settings

@@ -109,6 +109,33 @@ TEST_F(Acquisition, APreviewOfMoreThanASecondPostsItsFrameRate) {
     EXPECT_LT(info->frameRate, arrived * 10 * 2);
 }
 
+// A message read after its camera was released still describes that camera:
+// the next camera gets a record of its own, not the released one's.
+TEST_F(Acquisition, ARecordOfAReleasedCameraIsNeverAnotherCamerasRecord) {
+    ASSERT_NE(OpenWith(64, 48, 2), 0);
+    NoPreviewWindow();
+    std::vector<uint8_t> first(64 * 48 * 3), second(first.size());
+    ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), first.data(), static_cast<int>(first.size()), 0), 1);
+    const auto early = CollectFrames(callback_, 1);
+    ASSERT_GE(Count(early, IsFrameReady), 1);
+    const auto* released = reinterpret_cast<const KolvexFrameInfo*>(early.front().wParam);
+    Kolvex_Release(handle_);
+    handle_ = 0;
+
+    ASSERT_NE(Open(), 0);
+    NoPreviewWindow();
+    ASSERT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), second.data(), static_cast<int>(second.size()), 0),
+              1);
+    const auto later = CollectFrames(callback_, 2);
+    ASSERT_EQ(Kolvex_StopPreview(handle_), 1);
+    ASSERT_GE(Count(later, IsFrameReady), 1);
+    const auto* live = reinterpret_cast<const KolvexFrameInfo*>(later.back().wParam);
+    EXPECT_NE(live, released);
+    EXPECT_EQ(live->buffer, second.data());
+    EXPECT_EQ(released->buffer, first.data());
+    EXPECT_EQ(released->width, 64);
+}
+
 TEST_F(Acquisition, RowOrderOnePutsTheBottomRowFirst) {
     ASSERT_NE(OpenWith(64, 6, 2), 0);
     NoPreviewWindow();

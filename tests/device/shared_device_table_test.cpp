@@ -145,6 +145,37 @@ TEST_F(TableTest, AForeignClaimOverADeadStampIsNeverTakenForTheDeadOne) {
     }
 }
 
+// A process may die between any two writes of a claim or a release, from
+// a free entry or while taking over one whose owner has ended: whatever it
+// leaves, the device is free for the next claimant, whose claim then holds.
+TEST_F(TableTest, AProcessEndingAtAnyPointOfAChangeNeverLeavesTheDeviceBusy) {
+    const int device = 10;
+    SharedDeviceTable other;
+    ASSERT_TRUE(other.Attach(name));
+    for (const bool fromAbandoned : {false, true}) {
+        int ended = 0;
+        for (int step = 1; step < 50; ++step) {
+            SCOPED_TRACE(std::string(fromAbandoned ? "over an abandoned claim" : "from a free entry") + ", step " +
+                         std::to_string(step));
+            if (fromAbandoned) {
+                ASSERT_EQ(kvx::test::RunChild({"devtable-abandon", name, std::to_string(device)}), 0);
+            }
+            const int code = kvx::test::RunChild({"devtable-interrupt", name, std::to_string(device),
+                                                  std::to_string(step)});
+            if (code == 0) break;  // every step passed: the last run finished its change
+            ASSERT_EQ(code, 10);
+            ++ended;
+            EXPECT_FALSE(table.IsDeviceBusy(device));
+            ASSERT_TRUE(table.TryClaimDevice(device, kWindow, module));
+            EXPECT_TRUE(other.IsDeviceBusy(device));
+            EXPECT_FALSE(other.TryClaimDevice(device, kOtherWindow, module));
+            EXPECT_EQ(table.ReleaseDevice(device, kWindow, module), 1);
+            EXPECT_FALSE(other.IsDeviceBusy(device));
+        }
+        EXPECT_GE(ended, 4) << "a claim and a release take several writes";
+    }
+}
+
 TEST_F(TableTest, TestAndClaimIsOneStep) {
     SharedDeviceTable other;
     ASSERT_TRUE(other.Attach(name));

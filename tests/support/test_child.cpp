@@ -6,12 +6,17 @@
 //   shm-set NAME OFFSET VALUE     open an existing block, store VALUE at OFFSET
 //   shm-absent NAME               no block of that name may exist
 //   shm-hold NAME                 create or open the block, then wait until killed (20 s)
+//   shm-keep NAME                 create or open the block and end without closing it
 //   settings-write PATH PREFIX N  write values PREFIX0..PREFIX{N-1} = index
 //   devtable-hold NAME N          claim device N in the device table NAME, release it
 //                                 once byte 64 of the block turns 1 (10 s at most)
 //   devtable-abandon NAME N       claim device N and end without releasing it
+//   devtable-interrupt NAME N K   claim device N and release it, but end the process at the
+//                                 K-th point between two writes of the entry (exit code 10);
+//                                 0 when both finished first
 //   sim-trigger BLOCK N           pulse the virtual trigger line of device N
 //   sim-power WIRE N              power up a virtual camera at device N on the wires WIRE
+//   sim-power-keep WIRE N         the same, and end with the camera still plugged in
 //
 // Camera objects through the C interface, with virtual cameras at 0 and 2 on
 // the wires WIRE and the shared device table TABLE, in a settings store of
@@ -66,6 +71,11 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::seconds(20));
         return 0;
     }
+    if (command == "shm-keep") {
+        // Like the process's never-destroyed objects: nobody closes it.
+        auto* shm = new SharedMemory;
+        return shm->OpenOrCreate(argv[2], 4096) ? 0 : 3;
+    }
     if (command == "shm-absent") {
         SharedMemory shm;
         return shm.Open(argv[2]) ? 1 : 0;
@@ -95,7 +105,22 @@ int main(int argc, char** argv) {
         table.ReleaseDevice(device, window, kvx::platform::ProgramModuleId());
         return 0;
     }
-    if (command == "sim-power") {
+    if (command == "devtable-interrupt") {
+        if (argc != 5) return 2;
+        static int stepsLeft = std::atoi(argv[4]);
+        kvx::SharedDeviceTable::SetChangeStepHookForTesting([] {
+            // As a crash would: nothing after this point runs.
+            if (--stepsLeft == 0) std::_Exit(10);
+        });
+        kvx::SharedDeviceTable table;
+        if (!table.OpenShared(argv[2])) return 3;
+        const int device = std::atoi(argv[3]);
+        auto* window = reinterpret_cast<kvx::platform::WindowHandle>(uintptr_t{0x7770});
+        if (!table.TryClaimDevice(device, window, kvx::platform::ProgramModuleId())) return 1;
+        table.ReleaseDevice(device, window, kvx::platform::ProgramModuleId());
+        return 0;
+    }
+    if (command == "sim-power" || command == "sim-power-keep") {
         if (argc != 4) return 2;
         kvx::sim::CameraOptions options;
         options.triggerBlock = argv[2];
@@ -109,7 +134,7 @@ int main(int argc, char** argv) {
         uint32_t pipe = kvx::sim::kCommandPipe, returned = 0;
         const bool sent = kvx::platform::DeviceControl(handle, kvx::sim::kIoctlPipeSend, &pipe, 4, block, 64, &returned);
         kvx::platform::DeviceClose(handle);
-        kvx::sim::UnplugAll();
+        if (command == "sim-power") kvx::sim::UnplugAll();
         return sent ? 0 : 3;
     }
     if (command.rfind("camera-", 0) == 0) {

@@ -6,6 +6,16 @@
 // writes and a crash leaves either the old or the new file, never half of
 // one. Readers need no lock: rename replaces the file atomically.
 //
+// The store replaces only what is a plain file of its own: through a
+// symbolic link the file the link leads to is replaced (the link stays), a
+// file with other hard links is rewritten in place so that the links stay
+// one file, and a device, FIFO, socket or directory in the store's place is
+// never written (nor given a lock file beside it).
+//
+// A store larger than any this library writes (kMaxStoreBytes) is not read:
+// it reads as empty, writes to it are refused so that it stays as it is, and
+// StoreReadable reports it.
+//
 // The file is parsed once and kept in memory. Every read first compares
 // the file's identity (device, inode, size, change times) with the one the
 // parsed copy came from and parses again only when they differ, so another
@@ -25,12 +35,16 @@
 #include <functional>
 #include <mutex>
 
+#include "platform/file_replace.h"
 #include "platform/posix/reg_file.h"
 #include "platform/posix/settings_file.h"
 
 namespace kvx::platform {
 
 namespace {
+
+// Every camera's keys with a hundred sizes each take well under 1 MiB.
+constexpr off_t kMaxStoreBytes = 16 << 20;
 
 std::mutex g_overrideLock;  // guards g_override
 std::string g_override;
@@ -68,6 +82,7 @@ struct StoreCache {
     std::string file;  // the path the copy belongs to; empty: no copy
     FileIdentity identity;
     int pinned = -1;  // the file the copy came from, kept open
+    bool tooLarge = false;  // the file was not read: it is larger than a store may be
     posix::RegDocument doc;
 
     void Forget() {
@@ -75,6 +90,7 @@ struct StoreCache {
         pinned = -1;
         file.clear();
         identity = FileIdentity{};
+        tooLarge = false;
         doc = posix::RegDocument{};
     }
     void Keep(const std::string& path, int fd, const FileIdentity& id) {
@@ -91,13 +107,17 @@ StoreCache& Cache() {
     return *cache;
 }
 
-bool ReadAll(int fd, std::string* text) {
+enum class ReadResult { Ok, Failed, TooLarge };
+
+ReadResult ReadAll(int fd, std::string* text) {
     char buffer[65536];
     for (;;) {
         ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
+        if (n < 0) return ReadResult::Failed;
+        if (n == 0) return ReadResult::Ok;
+        // A file that grows while it is read is held to the same limit.
+        if (text->size() + static_cast<size_t>(n) > static_cast<size_t>(kMaxStoreBytes)) return ReadResult::TooLarge;
         text->append(buffer, static_cast<size_t>(n));
     }
 }
@@ -126,12 +146,19 @@ void Refresh(StoreCache& cache, const std::string& path) {
     // The identity is taken before the contents: a file changed in place
     // while it is read then differs from it at the next read.
     const FileIdentity id = FileIdentity::Of(st);
-    if (st.st_size > 0) text.reserve(static_cast<size_t>(st.st_size));
-    if (!ReadAll(fd, &text)) {
+    ReadResult read = st.st_size > kMaxStoreBytes ? ReadResult::TooLarge : ReadResult::Ok;
+    if (read == ReadResult::Ok) {
+        if (st.st_size > 0) text.reserve(static_cast<size_t>(st.st_size));
+        read = ReadAll(fd, &text);
+    }
+    if (read == ReadResult::Failed) {
         ::close(fd);
         return;
     }
-    cache.doc = posix::RegDocument::Parse(text);
+    // Too large: kept as an empty copy, so that the next read does not try
+    // again unless the file changes.
+    cache.tooLarge = read == ReadResult::TooLarge;
+    if (!cache.tooLarge) cache.doc = posix::RegDocument::Parse(text);
     cache.Keep(path, fd, id);
 }
 
@@ -165,14 +192,15 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
-// Writes `doc` as the new file; the caller holds the writers' lock. The
-// open descriptor of the new file, or -1 with the old file in place.
-int Replace(const std::string& file, const std::string& dir, const posix::RegDocument& doc) {
-    const std::string temp = file + ".tmp." + std::to_string(::getpid());
+// Writes `doc` as the new file beside `target` and renames it over it; the
+// caller holds the writers' lock. The open descriptor of the new file, or -1
+// with the old file in place.
+int Replace(const std::string& target, const std::string& dir, const posix::RegDocument& doc) {
+    const std::string temp = target + ".tmp." + std::to_string(::getpid());
     int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return -1;
     bool ok = WriteAll(fd, doc.Serialize()) && ::fsync(fd) == 0;
-    ok = ok && ::rename(temp.c_str(), file.c_str()) == 0;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::close(fd);
         ::unlink(temp.c_str());
@@ -187,18 +215,52 @@ int Replace(const std::string& file, const std::string& dir, const posix::RegDoc
     return fd;
 }
 
+// Writes `doc` into the file `target` names (a plain file with other hard
+// links, or the missing file a dangling link leads to). The open descriptor,
+// or -1.
+int Rewrite(const std::string& target, const posix::RegDocument& doc) {
+    int fd = ::open(target.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    if (fd < 0) return -1;
+    struct stat st;
+    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) == 0 &&
+                    WriteAll(fd, doc.Serialize()) && ::fsync(fd) == 0;
+    if (!ok) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Where and how the store at `file` is written; false when it may not be.
+bool PlanStoreWrite(const std::string& file, ReplacementPlan* plan) {
+    *plan = PlanReplacement(file.c_str());
+    if (plan->target.empty()) return false;
+    if (!plan->exists || plan->staged) return true;
+    struct stat st;
+    if (::stat(plan->target.c_str(), &st) != 0) return errno == ENOENT;  // a dangling link: its file is made
+    return S_ISREG(st.st_mode);  // hard-linked: rewritten in place
+}
+
 // Applies `change` to the current document under the writers' lock and
 // stores the result. `change` returns false to store nothing, and then
 // leaves the document as it was.
 bool Modify(const std::function<bool(posix::RegDocument&)>& change) {
     const std::string file = posix::SettingsFile();
-    const size_t slash = file.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? "." : file.substr(0, slash);
-    if (!MakeDirectories(dir)) return false;
+    ReplacementPlan plan;
+    if (!PlanStoreWrite(file, &plan)) return false;
+    const std::string dir = DirectoryOf(plan.target);
+    if (!plan.exists && !MakeDirectories(dir)) return false;
 
     StoreCache& cache = Cache();
     std::lock_guard<std::mutex> hold(cache.lock);
-    int lock = ::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Beside the file itself, so that every name of it shares one lock.
+    int lock = ::open((plan.target + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lock < 0) return false;
     while (::flock(lock, LOCK_EX) != 0) {
         if (errno != EINTR) {
@@ -209,8 +271,10 @@ bool Modify(const std::function<bool(posix::RegDocument&)>& change) {
 
     bool ok = false;
     Refresh(cache, file);
-    if (change(cache.doc)) {
-        const int fd = Replace(file, dir, cache.doc);
+    // A store too large to read is never written over with what little this
+    // process knows of it.
+    if (!cache.tooLarge && change(cache.doc)) {
+        const int fd = plan.staged ? Replace(plan.target, dir, cache.doc) : Rewrite(plan.target, cache.doc);
         struct stat st;
         if (fd >= 0 && ::fstat(fd, &st) == 0) {
             // Taken after the rename, which changes the file's change time.
@@ -257,6 +321,14 @@ void SetSettingsFile(const std::string& path) {
 }
 
 }  // namespace posix
+
+bool SettingsKey::StoreReadable() {
+    StoreCache& cache = Cache();
+    const std::string path = posix::SettingsFile();
+    std::lock_guard<std::mutex> hold(cache.lock);
+    Refresh(cache, path);
+    return !cache.tooLarge;
+}
 
 std::unique_ptr<SettingsKey> SettingsKey::Open(const std::string& path, Access access) {
     const std::string normal = posix::RegDocument::NormalizePath(path);

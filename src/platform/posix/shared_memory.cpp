@@ -12,6 +12,12 @@
 // it sees that the path no longer names the file it locked and starts over.
 // Companions left by processes that crashed are taken over by the next
 // process to attach and removed when it detaches.
+//
+// Some blocks stay attached until the process ends (objects that are never
+// destroyed, because threads may use them while the process exits). A
+// Windows mapping goes with its last process all the same, so at exit every
+// block still attached is detached by name: the last user removes the files,
+// while the memory stays mapped for whatever still runs.
 #include "platform/shared_memory.h"
 
 #include <fcntl.h>
@@ -21,6 +27,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <mutex>
+#include <new>
+#include <vector>
 
 namespace kvx::platform {
 
@@ -71,6 +81,79 @@ std::string ShmName(const std::string& name) { return "/" + name; }
 
 bool ValidName(const std::string& name) { return !name.empty() && name.find('/') == std::string::npos; }
 
+// Gives up this process's use of a block: the last user removes it and its
+// companions. Called with the guard held; closes the users lock.
+void LeaveBlock(const std::string& name, int users) {
+    if (::flock(users, LOCK_EX | LOCK_NB) == 0) RemoveAll(name);
+    ::close(users);
+}
+
+// The blocks this process has attached, for the exit handler. Its lock is
+// taken inside a block's guard, never around one.
+struct AttachedBlock {
+    const std::string* name;
+    intptr_t* users;  // the object's users lock; -1 once left at exit
+};
+
+struct Attached {
+    std::mutex lock;  // guards blocks and the users locks they point to
+    std::vector<AttachedBlock> blocks;
+    pid_t owner = 0;  // a forked child shares our locks and must not leave our blocks
+};
+
+Attached& TheAttached() {
+    static Attached* attached = new Attached;  // never destroyed: used while the process exits
+    return *attached;
+}
+
+void Forget(Attached& a, const intptr_t* users) {
+    for (size_t i = 0; i < a.blocks.size(); ++i)
+        if (a.blocks[i].users == users) {
+            a.blocks[i] = a.blocks.back();
+            a.blocks.pop_back();
+            return;
+        }
+}
+
+void LeaveAllAtExit() {
+    Attached& a = TheAttached();
+    std::vector<std::string> names;
+    {
+        std::lock_guard<std::mutex> hold(a.lock);
+        if (a.owner != ::getpid()) return;
+        for (const AttachedBlock& block : a.blocks) names.push_back(*block.name);
+    }
+    for (const std::string& name : names) {
+        const int guard = LockGuard(LockPath(name, ".guard"));
+        {
+            std::lock_guard<std::mutex> hold(a.lock);
+            for (size_t i = a.blocks.size(); i-- > 0;) {
+                const AttachedBlock block = a.blocks[i];
+                if (*block.name != name) continue;
+                LeaveBlock(name, static_cast<int>(*block.users));
+                *block.users = -1;
+                Forget(a, block.users);
+            }
+        }
+        Unlock(guard);
+    }
+}
+
+// Called with the block's guard held.
+void Remember(const std::string* name, intptr_t* users) {
+    Attached& a = TheAttached();
+    std::lock_guard<std::mutex> hold(a.lock);
+    if (a.owner == 0) {
+        a.owner = ::getpid();
+        std::atexit(LeaveAllAtExit);
+    }
+    try {
+        a.blocks.push_back({name, users});
+    } catch (const std::bad_alloc&) {
+        // This block is left to the next process that attaches it.
+    }
+}
+
 }  // namespace
 
 bool SharedMemory::OpenOrCreateImpl(const std::string& name, size_t createSize, bool* created) {
@@ -112,6 +195,7 @@ bool SharedMemory::OpenOrCreateImpl(const std::string& name, size_t createSize, 
             lock_ = users;
             name_ = name;
             ok = true;
+            Remember(&name_, &lock_);
         } else if (view != MAP_FAILED) {
             ::munmap(view, static_cast<size_t>(st.st_size));
         }
@@ -119,8 +203,7 @@ bool SharedMemory::OpenOrCreateImpl(const std::string& name, size_t createSize, 
     if (!ok) {
         if (fd >= 0) ::close(fd);
         if (made) ::shm_unlink(ShmName(name).c_str());
-        if (::flock(users, LOCK_EX | LOCK_NB) == 0) RemoveAll(name);
-        ::close(users);
+        LeaveBlock(name, users);
     }
     Unlock(guard);
     if (ok && created) *created = made;
@@ -129,12 +212,24 @@ bool SharedMemory::OpenOrCreateImpl(const std::string& name, size_t createSize, 
 
 void SharedMemory::Close() {
     if (!view_) return;
-    int guard = LockGuard(LockPath(name_, ".guard"));
+    Attached& a = TheAttached();
+    bool leftAtExit;
+    {
+        std::lock_guard<std::mutex> hold(a.lock);
+        leftAtExit = lock_ < 0;
+    }
+    // Taking the guard again would make its file anew.
+    if (!leftAtExit) {
+        const int guard = LockGuard(LockPath(name_, ".guard"));
+        {
+            std::lock_guard<std::mutex> hold(a.lock);
+            Forget(a, &lock_);
+            if (lock_ >= 0) LeaveBlock(name_, static_cast<int>(lock_));
+        }
+        Unlock(guard);
+    }
     ::munmap(view_, size_);
     ::close(static_cast<int>(mapping_));
-    if (::flock(static_cast<int>(lock_), LOCK_EX | LOCK_NB) == 0) RemoveAll(name_);
-    ::close(static_cast<int>(lock_));
-    Unlock(guard);
     view_ = nullptr;
     size_ = 0;
     mapping_ = -1;

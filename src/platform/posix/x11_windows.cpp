@@ -9,6 +9,11 @@
 // window's messages wait until its thread looks at them, a window that the
 // window manager asks to close is destroyed at the next call, and from then
 // on it is neither shown nor painted.
+//
+// The server may go away under us (killed, or stopped and given up by the
+// call watch, x11_connection.h). Its connection is then marked lost instead
+// of ending the process, as Xlib would: every window of it counts as gone,
+// painting fails quietly and acquisition goes on, new windows are refused.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -28,17 +33,20 @@
 
 #include "platform/posix/dib_sampling.h"
 #include "platform/posix/window_backend.h"
+#include "platform/posix/x11_connection.h"
 
 namespace kvx::platform::posix {
 
 namespace {
 
 // Errors on our connection are noted here instead of ending the process,
-// as Xlib's default handler would. Written only while the backend's lock is
+// as Xlib's default handlers would. Written only while the backend's lock is
 // held, since errors arrive during our own calls.
 Display* errorDisplay = nullptr;
 int lastError = 0;
+bool connectionLost = false;
 XErrorHandler outerHandler = nullptr;
+XIOErrorHandler outerIoHandler = nullptr;
 
 int NoteError(Display* display, XErrorEvent* event) {
     if (display == errorDisplay) {
@@ -48,21 +56,39 @@ int NoteError(Display* display, XErrorEvent* event) {
     return outerHandler ? outerHandler(display, event) : 0;
 }
 
-// The error handler is one per process and the application may have its
-// own: ours is installed only while the backend's lock is held, around our
-// own requests, and the application's is put back afterwards.
+// Xlib calls the exit handler of the display after the I/O error handler;
+// returning from it keeps the process, and the connection answers every
+// later call at once, with nothing.
+int NoteIoError(Display* display) {
+    if (display == errorDisplay) return 0;
+    return outerIoHandler ? outerIoHandler(display) : 0;
+}
+
+void LoseConnection(Display*, void*) { connectionLost = true; }
+
+// The error handlers are one per process and the application may have its
+// own: ours are installed only while the backend's lock is held, around our
+// own requests, and the application's are put back afterwards. The call
+// watch bounds how long the requests may wait for the server.
 class ErrorTrap {
 public:
-    ErrorTrap() : saved_(XSetErrorHandler(NoteError)) {
+    ErrorTrap() : saved_(XSetErrorHandler(NoteError)), savedIo_(XSetIOErrorHandler(NoteIoError)) {
         if (saved_ != NoteError) outerHandler = saved_;
+        if (savedIo_ != NoteIoError) outerIoHandler = savedIo_;
         lastError = 0;
+        ArmCallWatch();
     }
-    ~ErrorTrap() { XSetErrorHandler(saved_); }
+    ~ErrorTrap() {
+        DisarmCallWatch();
+        XSetIOErrorHandler(savedIo_);
+        XSetErrorHandler(saved_);
+    }
     ErrorTrap(const ErrorTrap&) = delete;
     ErrorTrap& operator=(const ErrorTrap&) = delete;
 
 private:
     XErrorHandler saved_;
+    XIOErrorHandler savedIo_;
 };
 
 // One colour channel of a TrueColor visual: where its bits sit.
@@ -126,6 +152,7 @@ public:
         const char* noShm = std::getenv("KOLVEX_X11_NO_SHM");
         shmAvailable_ = !(noShm && *noShm) && XShmQueryVersion(display_, &major, &minor, &pixmaps) == True;
         errorDisplay = display_;
+        XSetIOErrorExitHandler(display_, LoseConnection, nullptr);
     }
 
     bool UsesSharedMemory() {
@@ -139,6 +166,7 @@ public:
         std::lock_guard<std::mutex> hold(lock_);
         ErrorTrap trap;
         ReadEvents();
+        if (connectionLost) return nullptr;  // Xlib would hand out an id for a window that never exists
         auto window = std::make_shared<X11Window>();
         window->topLevel = parent == nullptr;
         window->collapsedWidth = width == 0;
@@ -299,7 +327,7 @@ public:
         Fill(dc->image, width, height, surface, info, sourceX, sourceY, sourceWidth, sourceHeight);
         std::lock_guard<std::mutex> hold(lock_);
         ErrorTrap trap;
-        if (dc->window->destroyed) return false;
+        if (dc->window->destroyed || connectionLost) return false;
         lastError = 0;
         if (dc->shared)
             XShmPutImage(display_, dc->window->id, gc_, dc->image, 0, 0, x, y, width, height, False);
@@ -308,7 +336,7 @@ public:
         // Also makes sure the server has read the shared image before the
         // next frame overwrites it.
         XSync(display_, False);
-        return lastError == 0;
+        return lastError == 0 && !connectionLost;
     }
 
     bool Query(WindowHandle handle, WindowFacts* facts) override {
@@ -381,6 +409,10 @@ private:
     // destroys the window, as the default window procedure does on
     // Windows; a window destroyed with its parent is marked gone.
     void ReadEvents() {
+        if (connectionLost) {
+            for (auto& entry : windows_) entry.second->destroyed = true;
+            return;
+        }
         while (XPending(display_) > 0) {
             XEvent event;
             XNextEvent(display_, &event);
@@ -430,8 +462,10 @@ private:
     void FreeImage(X11Dc* dc) {
         if (!dc->image) return;
         if (dc->shared) {
-            XShmDetach(display_, &dc->shm);
-            XSync(display_, False);
+            if (!connectionLost) {
+                XShmDetach(display_, &dc->shm);
+                XSync(display_, False);
+            }
             XDestroyImage(dc->image);
             shmdt(dc->shm.shmaddr);
         } else {
@@ -575,7 +609,7 @@ private:
 
 bool X11DisplayReachable(const char* displayName) {
     if (!displayName || !*displayName) return false;
-    Display* display = XOpenDisplay(displayName);
+    Display* display = OpenDisplayWithin(displayName, kX11CallBound);
     if (!display) return false;
     XCloseDisplay(display);
     return true;
@@ -590,7 +624,7 @@ WindowBackend* X11Windows(const char* displayName) {
     static WindowBackend* backend = [displayName]() -> WindowBackend* {
         if (!displayName || !*displayName) return nullptr;
         XInitThreads();
-        Display* display = XOpenDisplay(displayName);
+        Display* display = OpenDisplayWithin(displayName, kX11CallBound);
         if (!display) return nullptr;
         const Visual* visual = DefaultVisual(display, DefaultScreen(display));
         // Colour-mapped screens are left to the off-screen windows.
@@ -598,6 +632,7 @@ WindowBackend* X11Windows(const char* displayName) {
             XCloseDisplay(display);
             return nullptr;
         }
+        StartCallWatch(display);
         return new X11(display);  // never destroyed: windows may be painted while the process exits
     }();
     return backend;

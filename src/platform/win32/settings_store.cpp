@@ -43,6 +43,9 @@ bool SettingsKey::DeleteTree(const std::string& path) {
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
+// The registry keeps its own limits and reads what it holds.
+bool SettingsKey::StoreReadable() { return true; }
+
 SettingsKey::~SettingsKey() {
     if (native_) RegCloseKey(static_cast<HKEY>(native_));
 }

@@ -1,11 +1,18 @@
 // The settings file is parsed once per change, not once per read; what
-// another process or a person writes is still seen by the next read.
+// another process or a person writes is still seen by the next read. What
+// the store's name leads to, and a store too large to be one.
+#include <ftw.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
 
 #include "child_process.h"
 #include "platform/posix/settings_file.h"
@@ -84,26 +91,130 @@ TEST_F(SettingsFileStore, SeveralValuesOfAKeyLandInOneChange) {
     EXPECT_EQ(SettingsKey::Open(root_, Access::Read), nullptr);
 }
 
-// A store whose name has become a FIFO reads as empty instead of waiting for
-// a writer forever; the next change puts a proper file in its place.
-TEST(SettingsFileStoreFifo, AFifoInTheStoresPlaceNeitherHangsNorBreaksWriting) {
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + kvx::test::UniqueName("kolvex-store");
-    ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
-    const std::string file = dir + "/settings.reg";
-    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
-    kvx::platform::posix::SetSettingsFile(file);
-    EXPECT_EQ(SettingsKey::Open("Software\\Fifo", Access::Read), nullptr);
-    auto key = SettingsKey::Open("Software\\Fifo", Access::Write);
-    ASSERT_NE(key, nullptr);
-    EXPECT_TRUE(key->WriteDword("V", 3));
-    uint32_t value = 0;
-    EXPECT_TRUE(key->ReadDword("V", &value));
-    EXPECT_EQ(value, 3u);
+// A directory of the test's own, removed with everything in it.
+class ScratchDirectory {
+public:
+    ScratchDirectory() {
+        const char* tmp = std::getenv("TMPDIR");
+        path_ = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + kvx::test::UniqueName("kolvex-store");
+        ::mkdir(path_.c_str(), 0700);
+    }
+    ~ScratchDirectory() {
+        ::nftw(
+            path_.c_str(), [](const char* path, const struct stat*, int, FTW*) { return ::remove(path); }, 16,
+            FTW_DEPTH | FTW_PHYS);
+    }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// What the store's name may be. A change goes into the plain file it finally
+// names; anything else keeps what it is, and gets no lock file beside it.
+TEST(SettingsFileDestinations, TheStoreNeverReplacesWhatItsNameIs) {
+    enum Outcome { kWrittenThrough, kRefused };
+    struct Row {
+        const char* what;
+        std::function<bool(const ScratchDirectory&)> make;  // makes "store"; false: not possible here
+        Outcome outcome;
+        std::string stays;  // the file the value must land in, for kWrittenThrough
+    };
+    const Row rows[] = {
+        {"a symbolic link to a file",
+         [](const ScratchDirectory& d) {
+             std::ofstream(d / "real.reg") << "";
+             return ::symlink((d / "real.reg").c_str(), (d / "store").c_str()) == 0;
+         },
+         kWrittenThrough, "real.reg"},
+        {"a symbolic link to nothing yet",
+         [](const ScratchDirectory& d) { return ::symlink((d / "later.reg").c_str(), (d / "store").c_str()) == 0; },
+         kWrittenThrough, "later.reg"},
+        {"a file with a second hard link",
+         [](const ScratchDirectory& d) {
+             std::ofstream(d / "store") << "";
+             return ::link((d / "store").c_str(), (d / "twin.reg").c_str()) == 0;
+         },
+         kWrittenThrough, "twin.reg"},
+        {"a FIFO", [](const ScratchDirectory& d) { return ::mkfifo((d / "store").c_str(), 0600) == 0; }, kRefused, ""},
+        {"a directory", [](const ScratchDirectory& d) { return ::mkdir((d / "store").c_str(), 0700) == 0; }, kRefused,
+         ""},
+        {"a device (the null device's numbers)",
+         [](const ScratchDirectory& d) { return ::mknod((d / "store").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0; },
+         kRefused, ""},
+        {"a symbolic link to a directory",
+         [](const ScratchDirectory& d) {
+             return ::mkdir((d / "dir").c_str(), 0700) == 0 && ::symlink((d / "dir").c_str(), (d / "store").c_str()) == 0;
+         },
+         kRefused, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ScratchDirectory dir;
+        if (!row.make(dir)) {
+            std::printf("skipped \"%s\": cannot be made here\n", row.what);
+            continue;
+        }
+        struct stat before;
+        ASSERT_EQ(::lstat((dir / "store").c_str(), &before), 0);
+        kvx::platform::posix::SetSettingsFile(dir / "store");
+        auto key = SettingsKey::Open("Software\\Destination", Access::Write);
+        if (row.outcome == kWrittenThrough) {
+            ASSERT_NE(key, nullptr);
+            EXPECT_TRUE(key->WriteDword("V", 7));
+            EXPECT_NE(ReadText(dir / row.stays).find("\"V\"=dword:00000007"), std::string::npos);
+            uint32_t value = 0;
+            EXPECT_TRUE(key->ReadDword("V", &value));
+            EXPECT_EQ(value, 7u);
+        } else {
+            EXPECT_EQ(key, nullptr);
+            EXPECT_FALSE(Exists(dir / "store.lock"));
+            EXPECT_FALSE(Exists(dir / "dir.lock"));
+        }
+        // The name is still what it was: a link stays a link, a node a node.
+        struct stat after;
+        ASSERT_EQ(::lstat((dir / "store").c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        kvx::platform::posix::SetSettingsFile("");
+    }
+}
+
+// A store far larger than any this library writes is neither read (which
+// would take the time and memory of its size) nor written over; the camera
+// learns of it.
+TEST(SettingsFileSize, AStoreTooLargeIsReportedAndLeftAsItIs) {
+    ScratchDirectory dir;
+    const std::string store = dir / "huge.reg";
+    const std::string text = "Windows Registry Editor Version 5.00\n\n[Software\\Huge]\n\"V\"=dword:00000005\n";
+    std::ofstream(store) << text;
+    ASSERT_EQ(::truncate(store.c_str(), off_t{32} << 20), 0);  // sparse: no disk space
+    struct stat before;
+    ASSERT_EQ(::stat(store.c_str(), &before), 0);
+    kvx::platform::posix::SetSettingsFile(store);
+    EXPECT_FALSE(SettingsKey::StoreReadable());
+    EXPECT_EQ(SettingsKey::Open("Software\\Huge", Access::Read), nullptr);
+    EXPECT_EQ(SettingsKey::Open("Software\\Huge", Access::Write), nullptr);
+    struct stat after;
+    ASSERT_EQ(::stat(store.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_size, before.st_size);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    // Cut down to what it really holds, it is a store again.
+    ASSERT_EQ(::truncate(store.c_str(), static_cast<off_t>(text.size())), 0);
+    EXPECT_TRUE(SettingsKey::StoreReadable());
+    EXPECT_NE(SettingsKey::Open("Software\\Huge", Access::Read), nullptr);
     kvx::platform::posix::SetSettingsFile("");
-    std::remove(file.c_str());
-    std::remove((file + ".lock").c_str());
-    ::rmdir(dir.c_str());
 }
 
 }  // namespace

@@ -76,6 +76,29 @@ TEST(SharedMemoryFiles, WhatCrashedProcessesLeftIsTakenOverAndRemoved) {
     EXPECT_EQ(Left(name), 0);
 }
 
+// A process that ends without closing a block (an object that is never
+// destroyed, a virtual camera still plugged in) leaves no files behind when
+// it was the last user, as a Windows mapping goes with its process.
+TEST(SharedMemoryFiles, AProcessThatEndsNormallyTakesItsBlocksWithIt) {
+    const std::vector<std::vector<std::string>> runs = {{"shm-keep"}, {"sim-power-keep", "0"}};
+    for (const auto& run : runs) {
+        const std::string name = UniqueName("KolvexShmExit");
+        std::vector<std::string> args = {run[0], name};
+        args.insert(args.end(), run.begin() + 1, run.end());
+        EXPECT_EQ(kvx::test::RunChild(args), 0) << run[0];
+        EXPECT_EQ(Left(name), 0) << run[0];
+    }
+    // Another user still attached keeps the block for itself.
+    const std::string name = UniqueName("KolvexShmExitShared");
+    SharedMemory stays;
+    ASSERT_TRUE(stays.OpenOrCreate(name, 4096));
+    EXPECT_EQ(kvx::test::RunChild({"shm-keep", name}), 0);
+    EXPECT_EQ(Left(name), 3);
+    EXPECT_TRUE(kvx::test::RunChild({"shm-check", name, "0", "0"}) == 0);
+    stays.Close();
+    EXPECT_EQ(Left(name), 0);
+}
+
 // Users come and go on many threads (each attachment locks like a process
 // of its own) while one stays: the block it holds is never removed or
 // replaced under it, and nothing is left when all are gone.
