@@ -1,19 +1,23 @@
 // kolvex-cli: the first program a user runs against the camera library.
+#include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "KolvexSdk.h"
+#include "console.h"
 #include "error_report.h"
 #include "frame_stats.h"
 #include "message_window.h"
 #include "parameters.h"
+#include "recording_watch.h"
 
 namespace {
 
@@ -32,7 +36,8 @@ void PrintUsage() {
         "                     rows top first, each padded to 4 bytes)\n"
         "  record [--device N] [--seconds S] [--output FILE] [--window]\n"
         "                     record S seconds (default 3) of live video into an AVI\n"
-        "                     file (default recording.avi)\n"
+        "                     file of any length (default recording.avi); prints the\n"
+        "                     frames written and the rate measured while recording\n"
         "  stream [--device N] [--frames N | --seconds S] [--window]\n"
         "                     receive frames (default 100) with live statistics;\n"
         "                     --window also shows the preview window\n"
@@ -139,7 +144,7 @@ struct Options {
     int frames = 0;
     double seconds = 0;
     bool window = false;
-    std::string output = "snapshot.raw";
+    std::string output;  // empty: the command's own default
     FormatOptions format;
 };
 
@@ -232,48 +237,41 @@ int Snapshot(const Options& options) {
         return 1;
     }
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    const int format = StillFormatFor(options.output);
+    const std::string output = options.output.empty() ? "snapshot.raw" : options.output;
+    const int format = StillFormatFor(output);
     if (format >= 0) {
-        if (!Kolvex_SaveImage(camera.handle(), options.output.c_str(), format)) {
+        if (!Kolvex_SaveImage(camera.handle(), output.c_str(), format)) {
             camera.ReportErrors("save image");
-            std::fprintf(stderr, "kolvex-cli: cannot write %s\n", options.output.c_str());
+            std::fprintf(stderr, "kolvex-cli: cannot write %s\n", output.c_str());
             return 1;
         }
     } else {
-        std::FILE* file = std::fopen(options.output.c_str(), "wb");
+        std::FILE* file = std::fopen(output.c_str(), "wb");
         bool written = file && std::fwrite(pixels.data(), 1, pixels.size(), file) == pixels.size();
         written = file && std::fclose(file) == 0 && written;
         if (!written) {
-            std::fprintf(stderr, "kolvex-cli: cannot write %s\n", options.output.c_str());
+            std::fprintf(stderr, "kolvex-cli: cannot write %s\n", output.c_str());
             return 1;
         }
     }
     std::printf("snapshot:  %d x %d, %d bits per pixel, %d bytes a row, %zu bytes in %.1f ms\n", layout.width,
                 layout.height, layout.bitsPerPixel, layout.stride(), pixels.size(), ms);
     std::printf("pixels:    %s\n", DescribeFrame(layout, pixels.data()).c_str());
-    std::printf("written:   %s (%s)\n", options.output.c_str(), format >= 0 ? "image file" : "raw, top row first");
+    std::printf("written:   %s (%s)\n", output.c_str(), format >= 0 ? "image file" : "raw, top row first");
     return camera.ReportErrors("snapshot") ? 1 : 0;
 }
 
-// Reads the frame count and size out of a finished AVI file's headers.
-bool DescribeRecording(const std::string& path, uint32_t* frames, uint32_t* width, uint32_t* height, long* bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    uint8_t header[72] = {};
-    const bool ok = std::fread(header, 1, sizeof header, file) == sizeof header && std::memcmp(header, "RIFF", 4) == 0;
-    std::fseek(file, 0, SEEK_END);
-    *bytes = std::ftell(file);
-    std::fclose(file);
-    auto u32 = [&](int at) {
-        return static_cast<uint32_t>(header[at]) | static_cast<uint32_t>(header[at + 1]) << 8 |
-               static_cast<uint32_t>(header[at + 2]) << 16 | static_cast<uint32_t>(header[at + 3]) << 24;
-    };
-    *frames = u32(48);
-    *width = u32(64);
-    *height = u32(68);
-    return ok;
+bool EndsInAvi(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string ext = path.substr(path.size() - 4);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".avi";
 }
 
+// Records for the time asked, counted from the first frame in the file, and
+// returns as soon as the recording ends: its time is up, a write failed
+// (the library reports 12 and has finished the file), or the camera is
+// lost. On a terminal a line of progress is redrawn ten times a second.
 int Record(const Options& options) {
     const char* what = "record";
     Camera camera;
@@ -281,27 +279,75 @@ int Record(const Options& options) {
     camera.ReportErrors("initialise");
     if (!ApplyFormat(camera.handle(), options.format)) return 1;
     if (!options.window) Kolvex_SetPreviewWindow(camera.handle(), nullptr, 0, 0, 0, 0);
-    const std::string path = options.output == "snapshot.raw" ? "recording.avi" : options.output;
+    const std::string path = options.output.empty() ? "recording.avi" : options.output;
+    if (!EndsInAvi(path))
+        std::fprintf(stderr, "kolvex-cli: record: %s does not end in .avi; it will hold an AVI file all the same\n",
+                     path.c_str());
     const double seconds = options.seconds > 0 ? options.seconds : 3.0;
-    const int ms = static_cast<int>(seconds * 1000);
+    const int ms = seconds < INT_MAX / 1000.0 ? static_cast<int>(seconds * 1000) : INT_MAX;
+    SurviveFileSizeLimit();
     if (!Kolvex_Record(camera.handle(), path.c_str(), ms, options.window ? 1 : 0)) {
-        camera.ReportErrors("record");
+        camera.ReportErrors(what);
         return 1;
     }
     std::printf("recording %.1f s into %s\n", seconds, path.c_str());
-    // The duration counts from the first recorded frame; stopping the
-    // acquisition afterwards finishes the file.
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms + 500));
+    std::fflush(stdout);
+
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    auto since = [](Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); };
+    std::error_code error;
+    const uint64_t headerBytes = std::filesystem::file_size(path, error);
+    const bool terminal = OutputIsTerminal();
+    MessageWindow messages;  // services the preview window on Windows meanwhile
+    std::vector<int> history;  // newest first
+    bool started = false, cutShort = false, lost = false;
+    Clock::time_point firstFrame;
+    while (!started || since(firstFrame) < seconds) {
+        PostedMessage ignored;
+        messages.Wait(100, &ignored);
+        std::vector<int> newer;
+        for (int code; (code = Kolvex_GetLastError(camera.handle())) != 0;) newer.push_back(code);
+        history.insert(history.begin(), newer.begin(), newer.end());
+        cutShort = std::find(newer.begin(), newer.end(), KOLVEX_ERR_PATH) != newer.end();
+        lost = std::find(newer.begin(), newer.end(), KOLVEX_ERR_DEVICE_LOST) != newer.end();
+        if (cutShort || lost) break;
+        const uint64_t bytes = std::filesystem::file_size(path, error);
+        if (!started && !error && bytes > headerBytes) {
+            started = true;
+            firstFrame = Clock::now();
+        }
+        if (!started && since(start) > 10) break;
+        if (terminal) {
+            std::printf("\r%s", ProgressLine(started ? since(firstFrame) : 0, FramesSoFar(path), bytes).c_str());
+            std::fflush(stdout);
+        }
+    }
+    // Finishes the file, unless the library already has.
     Kolvex_StopPreview(camera.handle());
-    uint32_t frames = 0, width = 0, height = 0;
-    long bytes = 0;
-    if (!DescribeRecording(path, &frames, &width, &height, &bytes)) {
+    if (terminal) std::printf("\n");
+    std::vector<int> last;
+    for (int code; (code = Kolvex_GetLastError(camera.handle())) != 0;) last.push_back(code);
+    history.insert(history.begin(), last.begin(), last.end());
+
+    RecordingFigures figures;
+    if (!ReadRecordingFigures(path, &figures)) {
+        ReportErrorCodes(history, what);
         std::fprintf(stderr, "kolvex-cli: %s is not a finished recording\n", path.c_str());
         return 1;
     }
-    std::printf("recorded:  %u frames of %u x %u (24-bit), %ld bytes, %.1f frames per second\n", frames, width,
-                height, bytes, frames / seconds);
-    return camera.ReportErrors("record") ? 1 : 0;
+    std::printf("recorded:  %u frames of %u x %u (24-bit), %llu bytes, %.2f frames per second over %.2f s\n",
+                figures.frames, figures.width, figures.height, static_cast<unsigned long long>(figures.bytes),
+                figures.framesPerSecond, figures.seconds());
+    if (cutShort) {
+        history.erase(std::remove(history.begin(), history.end(), KOLVEX_ERR_PATH), history.end());
+        std::fprintf(stderr, "kolvex-cli: record: the recording stopped after %u frames: %s\n", figures.frames,
+                     ExplainRecordingCutShort(DiskIsFull(path, 2 * uint64_t{figures.chunkBytes})).c_str());
+    }
+    if (!started && !cutShort && !lost && history.empty())
+        std::fprintf(stderr, "kolvex-cli: record: the camera delivered no frame\n");
+    const bool failed = ReportErrorCodes(history, what);
+    return cutShort || failed || !started ? 1 : 0;
 }
 
 // Frames through a callback preview until enough arrived or time is up,
