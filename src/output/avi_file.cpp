@@ -17,8 +17,9 @@ uint32_t PartsFor(uint32_t mostFrames, uint64_t chunkBytes, uint64_t partBytes) 
     const uint64_t overhead = L::kPartHeaderBytes - 8 + L::kStandardIndexHeaderBytes;
     if (partBytes < overhead + chunkBytes + L::kStandardIndexEntryBytes) return 0;
     const uint64_t perPart = (partBytes - overhead) / (chunkBytes + L::kStandardIndexEntryBytes);
-    // The first part holds fewer (the headers, the legacy index), which
-    // rounding up and the part that ends the recording more than cover.
+    // The first part holds fewer frames (the headers, the legacy index),
+    // but at least one: counting it whole and every frame in later parts
+    // never falls short.
     const uint64_t parts = 1 + DivideRoundingUp(mostFrames, perPart);
     return parts > CAviFile::kMaxParts ? CAviFile::kMaxParts : static_cast<uint32_t>(parts);
 }
