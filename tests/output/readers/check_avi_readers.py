@@ -4,6 +4,7 @@ GStreamer's avidemux, MediaInfo, OpenCV) and checks that each reads every
 frame the recording holds, with every pixel, and no other.
 
     check_avi_readers.py SCENARIO WRITER [EMULATOR...]
+    check_avi_readers.py file RECORDING
 
 WRITER is avi_sample_writer (EMULATOR runs it, e.g. wine). Its frames carry
 a pattern computed here again on its own, so frame k's pixels prove that a
@@ -13,6 +14,11 @@ reader delivered frame k. Scenarios:
     parts       past a small RIFF limit: OpenDML parts
     crash       killed while writing a later part: the finished parts
     size_limit  a file size limit cuts a later part short: every whole frame
+
+`file` judges a recording of any picture (the recording benchmark's, past
+4 GiB): every reader counts the frames its header counts, and the frames at
+the start, the end and both sides of every RIFF boundary, as ffmpeg and
+OpenCV decode them, are the chunks found by walking the file's lists.
 """
 import os
 import re
@@ -165,7 +171,112 @@ def crash(writer, emulator, path, riffs):
     return int(match.group(1)), int(match.group(2))
 
 
+def frame_chunks(path):
+    """File offsets of the frame data of every "00db" chunk, walking each
+    RIFF's movi list in file order, and how many each RIFF holds."""
+    offsets, per_riff = [], []
+    with open(path, "rb") as f:
+        end = os.path.getsize(path)
+        riff = 0
+        while riff + 12 <= end:
+            f.seek(riff)
+            head = f.read(12)
+            if head[:4] != b"RIFF":
+                break
+            riff_end = riff + 8 + int.from_bytes(head[4:8], "little")
+            at, before = riff + 12, len(offsets)
+            while at + 8 <= riff_end:
+                f.seek(at)
+                chunk = f.read(12)
+                size = int.from_bytes(chunk[4:8], "little")
+                if chunk[:4] == b"LIST" and chunk[8:12] == b"movi":
+                    inner = at + 12
+                    while inner + 8 <= at + 8 + size:
+                        f.seek(inner)
+                        sub = f.read(8)
+                        sub_size = int.from_bytes(sub[4:8], "little")
+                        if sub[:4] == b"00db":
+                            offsets.append(inner + 8)
+                        inner += 8 + sub_size + (sub_size & 1)
+                at += 8 + size + (size & 1)
+            per_riff.append(len(offsets) - before)
+            riff = riff_end + (riff_end & 1)
+    return offsets, per_riff
+
+
+def check_recording(path, scratch):
+    """The `file` scenario."""
+    with open(path, "rb") as f:
+        header = f.read(144)
+    width, height = (int.from_bytes(header[o:o + 4], "little") for o in (64, 68))
+    frames = int.from_bytes(header[140:144], "little")
+    stride = (width * 3 + 3) & ~3
+    offsets, per_riff = frame_chunks(path)
+    print("%d frames of %d x %d in %d RIFFs, %.2f GiB" % (frames, width, height, len(per_riff),
+                                                         os.path.getsize(path) / 2 ** 30))
+    faults = [] if len(offsets) == frames else ["the lists hold %d frames, the header %d" % (len(offsets), frames)]
+    samples = {0, frames - 1}
+    first = 0
+    for count in per_riff[:-1]:
+        first += count
+        samples |= {first - 1, first}
+    samples = sorted(k for k in samples if 0 <= k < len(offsets))
+
+    def chunk_picture(k):
+        with open(path, "rb") as f:
+            f.seek(offsets[k])
+            rows = np.frombuffer(f.read(stride * height), np.uint8).reshape(height, stride)
+        return rows[::-1, :width * 3].reshape(height, width, 3)
+
+    probe = run(["ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0",
+                 "-show_entries", "stream=nb_read_frames", "-of", "default=nw=1:nk=1", path])
+    chosen = "+".join("eq(n\\,%d)" % k for k in samples)
+    decoded = run(["ffmpeg", "-v", "error", "-i", path, "-vf", "select=" + chosen, "-vsync", "0",
+                   "-f", "rawvideo", "-pix_fmt", "bgr24", "-"])
+    ffmpeg_frames = np.frombuffer(decoded.stdout, np.uint8).reshape(-1, height, width, 3)
+    env = dict(os.environ, GST_REGISTRY=os.path.join(scratch, "gst-registry.bin"))
+    gst = run(["gst-launch-1.0", "-v", "filesrc", "location=" + path, "!", "avidemux", "!",
+               "fakesink", "silent=false"], env=env)
+    info = run(["mediainfo", "--Output=Video;%FrameCount%", path]).stdout.decode().strip()
+    capture = cv2.VideoCapture(path)
+    opencv_count = int(capture.get(cv2.CAP_PROP_FRAME_COUNT))
+    opencv_frames = []
+    for k in samples:
+        capture.set(cv2.CAP_PROP_POS_FRAMES, k)
+        ok, image = capture.read()
+        opencv_frames.append(image if ok else None)
+    capture.release()
+
+    counts = {"ffmpeg": int(probe.stdout.strip() or b"-1"),
+              "gstreamer": gst.stdout.count(b"chain   *"),
+              "mediainfo": int(info) if info.isdigit() else -1,
+              "opencv": opencv_count}
+    for name, counted in counts.items():
+        print("%s: counts %d" % (name, counted))
+        if counted != frames:
+            faults.append("%s counts %d frames, not %d" % (name, counted, frames))
+    print("frames compared with their chunks: %s" % samples)
+    if len(ffmpeg_frames) != len(samples):
+        faults.append("ffmpeg decoded %d of the %d frames chosen" % (len(ffmpeg_frames), len(samples)))
+    for i, k in enumerate(samples):
+        expected = chunk_picture(k)
+        for name, image in (("ffmpeg", ffmpeg_frames[i] if i < len(ffmpeg_frames) else None),
+                            ("opencv", opencv_frames[i])):
+            if image is None or not np.array_equal(image, expected):
+                faults.append("%s: frame %d is not the picture of chunk %d" % (name, k, k))
+    return faults
+
+
 def main():
+    if sys.argv[1] == "file":
+        scratch = tempfile.mkdtemp(prefix="kolvex-readers-")
+        try:
+            faults = check_recording(sys.argv[2], scratch)
+        finally:
+            shutil.rmtree(scratch, ignore_errors=True)
+        for fault in faults:
+            print("FAULT: " + fault)
+        return 1 if faults else 0
     scenario, writer, emulator = sys.argv[1], sys.argv[2], sys.argv[3:]
     scratch = tempfile.mkdtemp(prefix="kolvex-readers-")
     try:
