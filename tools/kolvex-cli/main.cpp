@@ -1,5 +1,4 @@
 // kolvex-cli: the first program a user runs against the camera library.
-#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <climits>
@@ -7,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -268,10 +266,8 @@ bool EndsInAvi(const std::string& path) {
     return ext == ".avi";
 }
 
-// Records for the time asked, counted from the first frame in the file, and
-// returns as soon as the recording ends: its time is up, a write failed
-// (the library reports 12 and has finished the file), or the camera is
-// lost. On a terminal a line of progress is redrawn ten times a second.
+// Records for the time asked, counted from the first frame in the file,
+// and returns as soon as the recording ends (recording_watch.h).
 int Record(const Options& options) {
     const char* what = "record";
     Camera camera;
@@ -292,62 +288,14 @@ int Record(const Options& options) {
     }
     std::printf("recording %.1f s into %s\n", seconds, path.c_str());
     std::fflush(stdout);
-
-    using Clock = std::chrono::steady_clock;
-    const auto start = Clock::now();
-    auto since = [](Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); };
-    std::error_code error;
-    const uint64_t headerBytes = std::filesystem::file_size(path, error);
-    const bool terminal = OutputIsTerminal();
     MessageWindow messages;  // services the preview window on Windows meanwhile
-    std::vector<int> history;  // newest first
-    bool started = false, cutShort = false, lost = false;
-    Clock::time_point firstFrame;
-    while (!started || since(firstFrame) < seconds) {
+    const RecordingOutcome outcome = FollowRecording(camera.handle(), path, seconds, OutputIsTerminal(), [&] {
         PostedMessage ignored;
         messages.Wait(100, &ignored);
-        std::vector<int> newer;
-        for (int code; (code = Kolvex_GetLastError(camera.handle())) != 0;) newer.push_back(code);
-        history.insert(history.begin(), newer.begin(), newer.end());
-        cutShort = std::find(newer.begin(), newer.end(), KOLVEX_ERR_PATH) != newer.end();
-        lost = std::find(newer.begin(), newer.end(), KOLVEX_ERR_DEVICE_LOST) != newer.end();
-        if (cutShort || lost) break;
-        const uint64_t bytes = std::filesystem::file_size(path, error);
-        if (!started && !error && bytes > headerBytes) {
-            started = true;
-            firstFrame = Clock::now();
-        }
-        if (!started && since(start) > 10) break;
-        if (terminal) {
-            std::printf("\r%s", ProgressLine(started ? since(firstFrame) : 0, FramesSoFar(path), bytes).c_str());
-            std::fflush(stdout);
-        }
-    }
+    });
     // Finishes the file, unless the library already has.
     Kolvex_StopPreview(camera.handle());
-    if (terminal) std::printf("\n");
-    std::vector<int> last;
-    for (int code; (code = Kolvex_GetLastError(camera.handle())) != 0;) last.push_back(code);
-    history.insert(history.begin(), last.begin(), last.end());
-
-    RecordingFigures figures;
-    if (!ReadRecordingFigures(path, &figures)) {
-        ReportErrorCodes(history, what);
-        std::fprintf(stderr, "kolvex-cli: %s is not a finished recording\n", path.c_str());
-        return 1;
-    }
-    std::printf("recorded:  %u frames of %u x %u (24-bit), %llu bytes, %.2f frames per second over %.2f s\n",
-                figures.frames, figures.width, figures.height, static_cast<unsigned long long>(figures.bytes),
-                figures.framesPerSecond, figures.seconds());
-    if (cutShort) {
-        history.erase(std::remove(history.begin(), history.end(), KOLVEX_ERR_PATH), history.end());
-        std::fprintf(stderr, "kolvex-cli: record: the recording stopped after %u frames: %s\n", figures.frames,
-                     ExplainRecordingCutShort(DiskIsFull(path, 2 * uint64_t{figures.chunkBytes})).c_str());
-    }
-    if (!started && !cutShort && !lost && history.empty())
-        std::fprintf(stderr, "kolvex-cli: record: the camera delivered no frame\n");
-    const bool failed = ReportErrorCodes(history, what);
-    return cutShort || failed || !started ? 1 : 0;
+    return ReportRecording(camera.handle(), path, outcome, what) ? 0 : 1;
 }
 
 // Frames through a callback preview until enough arrived or time is up,

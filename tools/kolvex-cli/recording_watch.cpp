@@ -1,9 +1,14 @@
 #include "recording_watch.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+
+#include "KolvexSdk.h"
+#include "error_report.h"
 
 namespace {
 
@@ -22,6 +27,15 @@ uint64_t FileBytes(const std::string& path) {
     std::error_code error;
     const uint64_t bytes = std::filesystem::file_size(path, error);
     return error ? 0 : bytes;
+}
+
+// Takes the camera's error history into `history` (newest first); true
+// when `code` was among the codes taken.
+bool TakeErrors(int handle, std::vector<int>* history, int code = 0) {
+    std::vector<int> newer;
+    for (int c; (c = Kolvex_GetLastError(handle)) != 0;) newer.push_back(c);
+    history->insert(history->begin(), newer.begin(), newer.end());
+    return std::find(newer.begin(), newer.end(), code) != newer.end();
 }
 
 }  // namespace
@@ -81,4 +95,58 @@ bool DiskIsFull(const std::string& path, uint64_t bytes) {
     std::filesystem::path folder = std::filesystem::absolute(path, error).parent_path();
     const std::filesystem::space_info space = std::filesystem::space(folder, error);
     return !error && space.available < bytes;
+}
+
+RecordingOutcome FollowRecording(int handle, const std::string& path, double seconds, bool terminal,
+                                 const std::function<void()>& pause) {
+    using Clock = std::chrono::steady_clock;
+    auto since = [](Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); };
+    const auto start = Clock::now();
+    const uint64_t headerBytes = FileBytes(path);
+    RecordingOutcome outcome;
+    Clock::time_point firstFrame;
+    while (!outcome.started || since(firstFrame) < seconds) {
+        pause();
+        // The library tells of a recording's end only when a write failed.
+        outcome.cutShort = TakeErrors(handle, &outcome.history, KOLVEX_ERR_PATH);
+        outcome.lost = std::find(outcome.history.begin(), outcome.history.end(), KOLVEX_ERR_DEVICE_LOST) !=
+                       outcome.history.end();
+        if (outcome.cutShort || outcome.lost) break;
+        const uint64_t bytes = FileBytes(path);
+        if (!outcome.started && bytes > headerBytes) {
+            outcome.started = true;
+            firstFrame = Clock::now();
+        }
+        if (!outcome.started && since(start) > 10) break;
+        if (terminal) {
+            const double elapsed = outcome.started ? since(firstFrame) : 0;
+            std::printf("\r%s", ProgressLine(elapsed, FramesSoFar(path), bytes).c_str());
+            std::fflush(stdout);
+        }
+    }
+    if (terminal) std::printf("\n");
+    return outcome;
+}
+
+bool ReportRecording(int handle, const std::string& path, RecordingOutcome outcome, const char* what) {
+    TakeErrors(handle, &outcome.history);
+    std::vector<int>& history = outcome.history;
+    RecordingFigures figures;
+    if (!ReadRecordingFigures(path, &figures)) {
+        ReportErrorCodes(history, what);
+        std::fprintf(stderr, "kolvex-cli: %s is not a finished recording\n", path.c_str());
+        return false;
+    }
+    std::printf("recorded:  %u frames of %u x %u (24-bit), %llu bytes, %.2f frames per second over %.2f s\n",
+                figures.frames, figures.width, figures.height, static_cast<unsigned long long>(figures.bytes),
+                figures.framesPerSecond, figures.seconds());
+    if (outcome.cutShort) {
+        history.erase(std::remove(history.begin(), history.end(), KOLVEX_ERR_PATH), history.end());
+        std::fprintf(stderr, "kolvex-cli: %s: the recording stopped after %u frames: %s\n", what, figures.frames,
+                     ExplainRecordingCutShort(DiskIsFull(path, 2 * uint64_t{figures.chunkBytes})).c_str());
+    }
+    if (!outcome.started && !outcome.cutShort && history.empty())
+        std::fprintf(stderr, "kolvex-cli: %s: the camera delivered no frame\n", what);
+    const bool failed = ReportErrorCodes(history, what);
+    return outcome.started && !outcome.cutShort && !failed;
 }

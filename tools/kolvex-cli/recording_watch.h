@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 // What a recording's headers say (the plain and the OpenDML layout keep
 // them at the same places).
@@ -34,3 +36,24 @@ std::string ProgressLine(double seconds, uint32_t frames, uint64_t bytes);
 
 // True when the disk that holds `path` has no room for `bytes` more.
 bool DiskIsFull(const std::string& path, uint64_t bytes);
+
+// How a recording the library was writing ended, as FollowRecording saw it.
+struct RecordingOutcome {
+    bool started = false;   // a frame reached the file
+    bool cutShort = false;  // a write failed: the library ended the recording (12)
+    bool lost = false;      // the camera stopped delivering frames (13)
+    std::vector<int> history;  // the camera's error codes meanwhile, newest first
+};
+
+// Waits while camera `handle` records into `path`, which Kolvex_Record has
+// just opened, until `seconds` have passed since the first frame reached
+// the file, a write failed or the camera was lost; no frame within 10 s
+// ends it too. `pause` waits a tenth of a second (serving windows); on a
+// terminal a line of progress is redrawn after each.
+RecordingOutcome FollowRecording(int handle, const std::string& path, double seconds, bool terminal,
+                                 const std::function<void()>& pause);
+
+// Once the acquisition has stopped (which finishes the file): prints what
+// the file holds and what went wrong, in a user's words. True when the
+// recording ran its time.
+bool ReportRecording(int handle, const std::string& path, RecordingOutcome outcome, const char* what);
