@@ -15,13 +15,16 @@ meaning) for every failure::
 import ctypes
 import os
 import time
+import warnings
 
 import numpy as np
 
-from . import _library, _messages
+from . import _library, _messages, _recording
+from ._recording import Recording
 from .errors import KolvexError, codes_to_report, meaning, remedy
 
-__all__ = ["Camera", "KolvexError", "PARAMETERS", "frame_array", "list_cameras", "meaning", "remedy", "version"]
+__all__ = ["Camera", "KolvexError", "PARAMETERS", "Recording", "frame_array", "list_cameras", "meaning", "remedy",
+           "version"]
 __version__ = "1.0.0"
 
 #: Parameter names, as kolvex-cli spells them, by identifier (1 to 28).
@@ -50,6 +53,8 @@ _REPORTED_DEPTHS = {8: 8, 12: 16, 24: 24, 32: 32, 44: 48, 60: 64}
 _FILE_FORMATS = {".bmp": 0, ".raw": 1, ".jpg": 2, ".jpeg": 2, ".png": 5, ".tif": 6, ".tiff": 6}
 
 _FRAME_WAIT_MS = 10000
+_ERR_PATH = 12
+_ERR_DEVICE_LOST = 13
 
 
 def version():
@@ -254,24 +259,58 @@ class Camera:
         return path
 
     def record(self, path, seconds=2.0, window=False):
-        """Records `seconds` of live video into an uncompressed 24-bit AVI
-        file and returns when the file is finished. `window` shows the
-        preview window while recording."""
+        """Records `seconds` of live video, counted from the first frame in
+        the file, into an uncompressed 24-bit AVI file of any length, and
+        returns as soon as the recording ends with a Recording: the path,
+        the frames written and the rate measured while recording. The file
+        gets that name whatever its extension (with a warning when it is
+        not .avi). `window` shows the preview window while recording.
+
+        Raises KolvexError 12 when a write failed (a full disk, a file size
+        limit): the file is finished with every whole frame, the message
+        says which, and the error's `recording` describes the file."""
         path = os.fspath(path)
-        if seconds <= 0:
+        if not seconds > 0:
             raise KolvexError(9, "record", self.device, detail="seconds must be positive")
+        if not path.lower().endswith(".avi"):
+            warnings.warn("%s does not end in .avi; it will hold an AVI file all the same" % path, stacklevel=2)
         handle = self._live()
         self._show_window(window)
+        history = []  # newest first
+        started = None
         try:
-            self._check(self._lib.Kolvex_Record(handle, os.fsencode(path), int(seconds * 1000),
+            self._check(self._lib.Kolvex_Record(handle, os.fsencode(path), int(min(seconds * 1000, 2 ** 31 - 1)),
                                                 1 if window else 0), "record " + path)
-            # The time counts from the first recorded frame; stopping
-            # afterwards finishes the file with what it has.
-            time.sleep(seconds + 0.5)
+            headers = os.path.getsize(path)
+            waited = time.monotonic()
+            # The library says nothing when a recording's time is up, only
+            # when a write failed (12) or the camera went away (13).
+            while started is None or time.monotonic() - started < seconds:
+                time.sleep(0.05)
+                history[:0] = self._drain()
+                if _ERR_PATH in history or _ERR_DEVICE_LOST in history:
+                    break
+                if started is None and os.path.getsize(path) > headers:
+                    started = time.monotonic()
+                if started is None and time.monotonic() - waited > _FRAME_WAIT_MS / 1000:
+                    break
         finally:
             self._lib.Kolvex_StopPreview(handle)
             self._show_window(False)
-        return path
+        history[:0] = self._drain()
+        result = _recording.read_recording(path)
+        operation = "record " + path
+        if _ERR_PATH in history and result is not None:
+            error = KolvexError(_ERR_PATH, operation, self.device, detail="the recording stopped after %d frames: %s"
+                                % (result.frames, _recording.cut_short_reason(path)))
+            error.recording = result  # what the file holds all the same
+            raise error
+        codes = codes_to_report(history)
+        if codes:
+            raise KolvexError(codes[0], operation, self.device, codes)
+        if started is None or result is None:
+            raise KolvexError(8, operation, self.device)
+        return result
 
     def stream(self, frames=None, seconds=None, window=False):
         """Yields frames as they arrive (arrays as snapshot() returns them),

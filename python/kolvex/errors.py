@@ -10,7 +10,8 @@ import os
 _TABLE_PATH = os.path.join(os.path.dirname(__file__), "error_meanings.json")
 
 with open(_TABLE_PATH, encoding="utf-8") as _file:
-    _MEANINGS = {entry["code"]: entry for entry in json.load(_file)["errors"]}
+    _TABLE = json.load(_file)
+_MEANINGS = {entry["code"]: entry for entry in _TABLE["errors"]}
 
 #: Invalid argument: also raised for arguments the package refuses itself.
 ARGUMENT = 9
@@ -29,6 +30,14 @@ def remedy(code):
     """What to do about an error code, or an empty string."""
     entry = _MEANINGS.get(code)
     return entry["remedy"] if entry else ""
+
+
+def recording_cut_short(disk_full):
+    """Error 12 after a recording started: a write failed and the library
+    ended the recording. "meaning: remedy" for a full disk, or for a file
+    the file system would not let grow."""
+    entry = _TABLE["recording_cut_short"]["disk_full" if disk_full else "file_too_large"]
+    return entry["meaning"] + ": " + entry["remedy"]
 
 
 def codes_to_report(newest_first):

@@ -1,4 +1,6 @@
+import signal
 import struct
+import time
 
 import numpy as np
 import pytest
@@ -112,15 +114,48 @@ def test_stream_for_a_time(cam):
     assert count >= 1
 
 
-def test_record_writes_a_finished_avi(cam, tmp_path):
-    path = tmp_path / "clip.avi"
-    cam.record(path, seconds=0.5)
-    data = path.read_bytes()
+def test_record_reports_what_the_finished_file_holds(cam, tmp_path):
+    recording = cam.record(tmp_path / "clip.avi", seconds=0.5)
+    data = open(recording, "rb").read()  # the result stands for its path
     assert data[:4] == b"RIFF" and data[8:12] == b"AVI "
     riff_size, = struct.unpack_from("<I", data, 4)
     assert riff_size == len(data) - 8
-    frames, = struct.unpack_from("<I", data, 48)
-    assert frames >= 1
+    frames, = struct.unpack_from("<I", data, 140)
+    assert recording.frames == frames >= 2
+    assert (recording.width, recording.height, recording.bytes) == (1024, 768, len(data))
+    # The rate measured over the frames written, as the file's timing says,
+    # not the frames divided by the time asked for.
+    scale, rate = struct.unpack_from("<II", data, 128)
+    assert recording.frames_per_second == pytest.approx(rate / scale)
+    assert recording.seconds == pytest.approx(frames / recording.frames_per_second)
+
+
+def test_record_writes_to_the_name_given_whatever_its_extension(cam, tmp_path):
+    with pytest.warns(UserWarning, match="does not end in .avi"):
+        recording = cam.record(tmp_path / "clip.bin", seconds=0.2)
+    assert recording.path == str(tmp_path / "clip.bin")
+    assert (tmp_path / "clip.bin").read_bytes()[:4] == b"RIFF"
+
+
+@pytest.mark.skipif(not hasattr(signal, "SIGXFSZ"), reason="file size limits are POSIX")
+def test_a_refused_write_ends_the_recording_at_once_and_says_why(cam, tmp_path):
+    import resource
+
+    saved_limit = resource.getrlimit(resource.RLIMIT_FSIZE)
+    saved_handler = signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (8_000_000, saved_limit[1]))
+    started = time.monotonic()
+    try:
+        with pytest.raises(kolvex.KolvexError) as caught:
+            cam.record(tmp_path / "cut.avi", seconds=60)
+    finally:
+        resource.setrlimit(resource.RLIMIT_FSIZE, saved_limit)
+        signal.signal(signal.SIGXFSZ, saved_handler)
+    assert time.monotonic() - started < 30
+    assert caught.value.code == 12
+    assert "the file system refused a larger file" in str(caught.value)
+    assert "file name" not in str(caught.value)
+    assert 1 <= caught.value.recording.frames == struct.unpack_from("<I", (tmp_path / "cut.avi").read_bytes(), 140)[0]
 
 
 def test_a_closed_camera_raises_and_closes_twice_quietly():

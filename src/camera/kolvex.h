@@ -410,6 +410,10 @@ private:
     std::unique_ptr<CAviFile> aviFile_;
     std::unique_ptr<CameraRecordingSource> recordingSource_;
     std::unique_ptr<AviRecorder> recorder_;
+    // A Record call between its checks and its start, opening the file
+    // outside controlLock_; a second Record meanwhile is refused as while
+    // recording. Guarded by controlLock_.
+    bool recordingStarting_ = false;
 
     // The worker: started and stopped by application threads under
     // controlLock_; the end event is the worker's last act.

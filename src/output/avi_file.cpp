@@ -1,193 +1,244 @@
 #include "output/avi_file.h"
 
-#include <limits>
 #include <new>
-
-#include "output/little_endian.h"
-#include "platform/file_replace.h"
+#include <utility>
 
 namespace kvx {
 namespace {
 
-constexpr uint32_t kMaxRiffSize = std::numeric_limits<uint32_t>::max();
-constexpr uint32_t kChunkHeaderBytes = 8;
-constexpr uint32_t kIndexEntryBytes = 16;
+using L = AviLayout;
+
+uint64_t DivideRoundingUp(uint64_t a, uint64_t b) { return (a + b - 1) / b; }
+
+// Super index entries for a recording of at most `mostFrames` chunks of
+// `chunkBytes`; 0 when a part of `partBytes` cannot hold a frame.
+uint32_t PartsFor(uint32_t mostFrames, uint64_t chunkBytes, uint64_t partBytes) {
+    // A later part: its own headers and index, then frames with their entries.
+    const uint64_t overhead = L::kPartHeaderBytes - 8 + L::kStandardIndexHeaderBytes;
+    if (partBytes < overhead + chunkBytes + L::kStandardIndexEntryBytes) return 0;
+    const uint64_t perPart = (partBytes - overhead) / (chunkBytes + L::kStandardIndexEntryBytes);
+    // The first part holds fewer frames (the headers, the legacy index),
+    // but at least one: counting it whole and every frame in later parts
+    // never falls short.
+    const uint64_t parts = 1 + DivideRoundingUp(mostFrames, perPart);
+    return parts > CAviFile::kMaxParts ? CAviFile::kMaxParts : static_cast<uint32_t>(parts);
+}
 
 }  // namespace
 
-void CAviFile::PutHeaders(LittleEndianBuffer& out) const {
-    const uint32_t chunkBytes = frameBytes_ + kChunkHeaderBytes;
-    // Only an estimate for players sizing their reads; the rate is nominal.
-    const uint64_t bytesPerSecond = static_cast<uint64_t>(chunkBytes) * rate_;
-
-    out.Tag("RIFF"), out.U32(0), out.Tag("AVI ");
-    out.Tag("LIST"), out.U32(200), out.Tag("hdrl");
-    out.Tag("avih"), out.U32(56);
-    out.U32(1000000 / rate_);  // dwMicroSecPerFrame
-    out.U32(bytesPerSecond > kMaxRiffSize ? kMaxRiffSize : static_cast<uint32_t>(bytesPerSecond));
-    out.U32(0);                // dwPaddingGranularity
-    out.U32(0x10010);          // has index, was a capture file
-    out.U32(frameCount());     // dwTotalFrames
-    out.U32(0);                // dwInitialFrames
-    out.U32(1);                // dwStreams
-    out.U32(chunkBytes);       // dwSuggestedBufferSize
-    out.I32(width_);
-    out.I32(height_);
-    for (int i = 0; i < 4; ++i) out.U32(0);
-
-    out.Tag("LIST"), out.U32(124), out.Tag("strl");
-    out.Tag("strh"), out.U32(64);
-    out.Tag("vids"), out.Tag("DIB ");
-    out.U32(0);                  // dwFlags
-    out.U16(0), out.U16(0);      // wPriority, wLanguage
-    out.U32(0);                  // dwInitialFrames
-    out.U32(10000000 / rate_);   // dwScale
-    out.U32(10000000);           // dwRate
-    out.U32(0);                  // dwStart
-    out.U32(frameCount());       // dwLength
-    out.U32(chunkBytes);         // dwSuggestedBufferSize
-    out.U32(0), out.U32(0);      // dwQuality, dwSampleSize
-    for (int i = 0; i < 4; ++i) out.U32(0);  // frame rectangle
-
-    out.Tag("strf"), out.U32(40);
-    out.U32(40), out.I32(width_), out.I32(height_);
-    out.U16(1), out.U16(24);     // planes, bit count
-    for (int i = 0; i < 6; ++i) out.U32(0);  // uncompressed, no size, no resolution, no palette
-
-    out.Tag("LIST"), out.U32(0), out.Tag("movi");
+int CAviFile::Open(const char* fileName, int32_t width, int32_t height, uint16_t bitCount, uint32_t mostFrames) {
+    Reset();
+    platform::RecordingFile file;
+    const auto opened = file.Open(fileName);
+    if (opened != platform::RecordingFile::OpenResult::Opened &&
+        opened != platform::RecordingFile::OpenResult::Created)
+        return 0;
+    return Open(std::move(file), width, height, bitCount, mostFrames);
 }
 
-int CAviFile::Open(const char* fileName, int32_t width, int32_t height, uint16_t bitCount) {
+int CAviFile::Open(platform::RecordingFile file, int32_t width, int32_t height, uint16_t bitCount,
+                   uint32_t mostFrames) {
     Reset();
-    if (fileName == nullptr || *fileName == '\0' || width <= 0 || height <= 0) return 0;
+    if (!file.isOpen() || width <= 0 || height <= 0) return file.Discard(), 0;
     // 24-bit DIB rows, padded to 4 bytes.
     const uint64_t rowBytes = (static_cast<uint64_t>(width) * 3 + 3) & ~uint64_t{3};
     const uint64_t frameBytes = rowBytes * static_cast<uint64_t>(height);
-    // One frame and its index entry must fit the 32-bit sizes.
-    if (frameBytes + kHeaderBytes + 2 * kChunkHeaderBytes + kIndexEntryBytes > kMaxRiffSize) return 0;
+    const uint64_t chunkBytes = frameBytes + L::kChunkHeaderBytes;
+    const uint64_t riffLimit = riffLimit_ < kMaxRiffBytes ? riffLimit_ : kMaxRiffBytes;
+    // The RIFF size of a plain file of n frames.
+    auto plainRiffBytes = [&](uint64_t n) {
+        return L::kPlainHeaderBytes - 8 + n * (chunkBytes + L::kLegacyIndexEntryBytes) + 8;
+    };
+    AviLayout layout;
+    if (mostFrames != 0 && plainRiffBytes(mostFrames) > riffLimit) {
+        const uint64_t partBytes = riffLimit < kMaxPartBytes ? riffLimit : kMaxPartBytes;
+        layout = AviLayout(PartsFor(mostFrames, chunkBytes, partBytes));
+        // The first part holds the headers and both indexes of one frame.
+        const uint64_t firstFrame = layout.headerBytes() - 8 + chunkBytes + L::kStandardIndexHeaderBytes +
+                                    L::kStandardIndexEntryBytes + 8 + L::kLegacyIndexEntryBytes;
+        if (!layout.openDml() || firstFrame > partBytes) return file.Discard(), 0;
+    } else if (plainRiffBytes(1) > riffLimit) {
+        return file.Discard(), 0;
+    }
 
-    file_ = std::fopen(fileName, "wb");
-    if (file_ == nullptr) return 0;
-    // Unbuffered: frames are written in large pieces anyway, and a failed
-    // write then leaves nothing pending that would make the later header
-    // patches fail too.
-    std::setvbuf(file_, nullptr, _IONBF, 0);
-    width_ = width;
-    height_ = height;
+    format_ = AviStreamFormat{width, height, static_cast<uint32_t>(frameBytes), kNominalRate};
+    layout_ = layout;
     bitCount_ = bitCount;
-    rate_ = kNominalRate;
-    frameBytes_ = static_cast<uint32_t>(frameBytes);
-
     LittleEndianBuffer headers;
-    PutHeaders(headers);
-    if (!Write(headers.bytes().data(), headers.size())) {
-        std::fclose(file_);
-        file_ = nullptr;
+    PutAviHeaders(headers, layout_, format_);
+    file_ = std::move(file);
+    if (!file_.Truncate(0) || !Write(0, headers)) {
+        file_.Discard();
         Reset();
         return 0;
     }
-    riffSize_ = kHeaderBytes - 8;  // everything after the RIFF size field
-    moviSize_ = 4;                 // the "movi" letters
+    end_ = headers.size();
+    riffStart_ = 0;
+    moviLetters_ = layout_.headerBytes() - 4;
+    riffOpen_ = true;
     return 1;
 }
 
+bool CAviFile::RoomForFrame() const {
+    const uint64_t n = chunkOffsets_.size() + 1;
+    // The RIFF's size once this frame and the indexes that cover it are in.
+    uint64_t bytes = end_ - riffStart_ - 8 + format_.frameBytes + L::kChunkHeaderBytes;
+    if (layout_.openDml()) bytes += L::kStandardIndexHeaderBytes + L::kStandardIndexEntryBytes * n;
+    if (firstRiff()) bytes += 8 + L::kLegacyIndexEntryBytes * n;
+    return bytes <= riffLimit();
+}
+
 int CAviFile::AddFrame(const void* pixels) {
-    if (file_ == nullptr || failed_ || pixels == nullptr) return 0;
-    const uint64_t chunkBytes = uint64_t{frameBytes_} + kChunkHeaderBytes;
-    const uint64_t indexBytes = kChunkHeaderBytes + uint64_t{kIndexEntryBytes} * (index_.size() + 1);
-    if (riffSize_ + chunkBytes + indexBytes > kMaxRiffSize) return 0;
+    if (!file_.isOpen() || failed_ || pixels == nullptr) return 0;
+    if (!RoomForFrame()) {
+        // The plain layout ends here; OpenDML goes on in a new part while
+        // the super index has room for it.
+        if (!layout_.openDml() || finishedRiffs_ + 1 >= layout_.superIndexEntries) return 0;
+        if (!FinishRiff() || !StartPart()) {
+            failed_ = true;
+            return 0;
+        }
+    }
     try {
-        index_.push_back(IndexEntry{FourCC("00db"), kKeyFrame, moviSize_, frameBytes_});
+        chunkOffsets_.push_back(static_cast<uint32_t>(end_ - moviLetters_));
     } catch (const std::bad_alloc&) {
         return 0;
     }
     LittleEndianBuffer chunkHeader;
     chunkHeader.Tag("00db");
-    chunkHeader.U32(frameBytes_);
-    if (!Write(chunkHeader.bytes().data(), chunkHeader.size()) || !Write(pixels, frameBytes_)) {
-        // What reached the disk of this frame lies beyond the sizes that
-        // will be patched in, where readers do not look.
-        index_.pop_back();
+    chunkHeader.U32(format_.frameBytes);
+    if (!Write(end_, chunkHeader) || !file_.WriteAt(end_ + chunkHeader.size(), pixels, format_.frameBytes)) {
+        // What reached the disk of this frame lies beyond end_, where the
+        // index goes and the file ends.
+        chunkOffsets_.pop_back();
         failed_ = true;
         return 0;
     }
-    riffSize_ += static_cast<uint32_t>(chunkBytes);
-    moviSize_ += static_cast<uint32_t>(chunkBytes);
+    end_ += uint64_t{format_.frameBytes} + L::kChunkHeaderBytes;
     return 1;
 }
 
-bool CAviFile::Write(const void* data, size_t size) {
-    return std::fwrite(data, 1, size, file_) == size;
+bool CAviFile::StartPart() {
+    LittleEndianBuffer part;
+    part.Tag("RIFF"), part.U32(0), part.Tag("AVIX");
+    part.Tag("LIST"), part.U32(0), part.Tag("movi");
+    riffStart_ = end_;
+    moviLetters_ = end_ + part.size() - 4;
+    riffOpen_ = true;
+    if (!Write(end_, part)) return false;
+    end_ += part.size();
+    return true;
 }
 
-bool CAviFile::WriteAt(long offset, uint32_t value) {
-    LittleEndianBuffer bytes;
-    bytes.U32(value);
-    return std::fseek(file_, offset, SEEK_SET) == 0 && Write(bytes.bytes().data(), bytes.size());
+bool CAviFile::FinishRiff() {
+    const auto frames = static_cast<uint32_t>(chunkOffsets_.size());
+    bool ok = true;
+    uint64_t riffEnd = end_;
+    if (layout_.openDml()) {
+        LittleEndianBuffer index;
+        PutStandardIndex(index, moviLetters_, chunkOffsets_, format_.frameBytes);
+        if (Write(riffEnd, index)) {
+            // Listed only once it is on disk whole.
+            LittleEndianBuffer entry;
+            entry.U64(riffEnd), entry.U32(static_cast<uint32_t>(index.size())), entry.U32(frames);
+            riffEnd += index.size();
+            ok = Write(L::kSuperIndexEntriesOffset + uint64_t{L::kSuperIndexEntryBytes} * indexedParts_, entry);
+            if (ok) {
+                ++indexedParts_;
+                indexedFrames_ += frames;
+                ok = WriteU32(L::kSuperIndexInUseOffset, indexedParts_);
+            }
+        } else {
+            ok = false;
+        }
+    }
+    const uint64_t moviEnd = riffEnd;
+    if (firstRiff()) {
+        LittleEndianBuffer index;
+        PutLegacyIndex(index, chunkOffsets_, format_.frameBytes);
+        // A failed index leaves a RIFF without one rather than one whose
+        // size promises more than is there.
+        if (Write(riffEnd, index)) {
+            riffEnd += index.size();
+        } else {
+            ok = false;
+        }
+        firstRiffFrames_ = frames;
+    }
+    ok = WriteU32(moviLetters_ - 4, static_cast<uint32_t>(moviEnd - moviLetters_)) && ok;
+    ok = WriteU32(riffStart_ + 4, static_cast<uint32_t>(riffEnd - riffStart_ - 8)) && ok;
+    finishedFrames_ += frames;
+    ++finishedRiffs_;
+    riffOpen_ = false;
+    chunkOffsets_.clear();
+    end_ = riffEnd;
+    // An OpenDML file counts what its indexes cover.
+    return PatchCounts(firstRiffFrames_, layout_.openDml() ? indexedFrames_ : finishedFrames_) && ok;
 }
 
-bool CAviFile::PatchSizes(uint32_t riffSize) {
-    bool ok = WriteAt(kRiffSizeOffset, riffSize);
-    ok = WriteAt(kMoviSizeOffset, moviSize_) && ok;
-    ok = WriteAt(kTotalFramesOffset, frameCount()) && ok;
-    ok = WriteAt(kLengthOffset, frameCount()) && ok;
+bool CAviFile::PatchCurrentSizes() {
+    bool ok = WriteU32(riffStart_ + 4, static_cast<uint32_t>(end_ - riffStart_ - 8));
+    return WriteU32(moviLetters_ - 4, static_cast<uint32_t>(end_ - moviLetters_)) && ok;
+}
+
+bool CAviFile::PatchCounts(uint32_t firstRiffFrames, uint32_t totalFrames) {
+    bool ok = WriteU32(L::kTotalFramesOffset, firstRiffFrames);
+    ok = WriteU32(L::kLengthOffset, totalFrames) && ok;
+    if (layout_.openDml()) ok = WriteU32(layout_.dmlhTotalOffset(), totalFrames) && ok;
     return ok;
 }
 
 int CAviFile::Checkpoint() {
-    if (file_ == nullptr) return 0;
-    bool ok = PatchSizes(riffSize_);
-    // Push everything to the system, so that only the system's own crash
-    // can lose it, and go back to where the next frame goes.
-    ok = std::fflush(file_) == 0 && ok;
-    ok = platform::SeekStream(file_, 0, SEEK_END) && ok;
+    if (!file_.isOpen()) return 0;
+    bool ok = !riffOpen_ || PatchCurrentSizes();
+    // Later parts are counted once they are indexed.
+    if (riffOpen_ && firstRiff()) ok = PatchCounts(frameCount(), frameCount()) && ok;
     return ok && !failed_ ? 1 : 0;
 }
 
 int CAviFile::Close(uint32_t rateHundredths) {
-    if (file_ == nullptr) return 0;
+    if (!file_.isOpen()) return 0;
     bool ok = !failed_;
-    uint32_t riffSize = riffSize_;
-    {
-        LittleEndianBuffer index;
-        index.Tag("idx1");
-        index.U32(kIndexEntryBytes * frameCount());
-        for (const IndexEntry& e : index_) {
-            index.U32(e.chunkId), index.U32(e.flags), index.U32(e.offset), index.U32(e.length);
-        }
-        // Right after the last whole frame: what a failed write left of a
-        // frame beyond it is written over or lies past the RIFF size.
-        const bool indexed = platform::SeekStream(file_, int64_t{riffSize_} + 8, SEEK_SET) &&
-                             Write(index.bytes().data(), index.size());
-        // A failed index write leaves a file without one rather than one
-        // whose sizes promise more than is there.
-        if (indexed) riffSize += static_cast<uint32_t>(index.size());
-        ok = indexed && ok;
+    if (riffOpen_ && !firstRiff() && chunkOffsets_.empty()) {
+        end_ = riffStart_;  // a part that never got a frame
+        riffOpen_ = false;
+    } else if (riffOpen_) {
+        ok = FinishRiff() && ok;
     }
     // Hundredths of a frame per second; a rate below 0.01 would divide by 0.
-    rate_ = rateHundredths == 0 ? 1 : rateHundredths;
-    ok = PatchSizes(riffSize) && ok;
-    ok = WriteAt(kMicroSecPerFrameOffset, 100000000u / rate_) && ok;
-    ok = WriteAt(kScaleOffset, 1000000000u / rate_) && ok;
-    ok = std::fclose(file_) == 0 && ok;
-    file_ = nullptr;
+    const uint32_t rate = rateHundredths == 0 ? 1 : rateHundredths;
+    ok = WriteU32(L::kMicroSecPerFrameOffset, 100000000u / rate) && ok;
+    ok = WriteU32(L::kScaleOffset, 1000000000u / rate) && ok;
+    // Nothing of a broken frame or index stays beyond the last RIFF.
+    ok = file_.Truncate(end_) && ok;
+    ok = file_.Close() && ok;
     return ok ? 1 : 0;
 }
 
 void CAviFile::Reset() {
-    if (file_ != nullptr) {
+    if (file_.isOpen()) {
         Checkpoint();
-        std::fclose(file_);
-        file_ = nullptr;
+        file_.Close();
     }
-    index_.clear();
-    index_.shrink_to_fit();
-    riffSize_ = moviSize_ = 0;
-    width_ = height_ = 0;
+    layout_ = AviLayout();
+    format_ = AviStreamFormat();
     bitCount_ = 0;
-    rate_ = 0;
-    frameBytes_ = 0;
+    end_ = riffStart_ = moviLetters_ = 0;
+    riffOpen_ = false;
+    chunkOffsets_.clear();
+    chunkOffsets_.shrink_to_fit();
+    finishedRiffs_ = finishedFrames_ = firstRiffFrames_ = indexedParts_ = indexedFrames_ = 0;
     failed_ = false;
+}
+
+bool CAviFile::Write(uint64_t offset, const LittleEndianBuffer& bytes) {
+    return file_.WriteAt(offset, bytes.bytes().data(), bytes.size());
+}
+
+bool CAviFile::WriteU32(uint64_t offset, uint32_t value) {
+    LittleEndianBuffer bytes;
+    bytes.U32(value);
+    return Write(offset, bytes);
 }
 
 }  // namespace kvx

@@ -1,49 +1,49 @@
-// CAviFile: an uncompressed 24-bit AVI written chunk by chunk.
+// CAviFile: an uncompressed 24-bit AVI written chunk by chunk, of any
+// length (avi_layout.h shows both layouts).
 //
-//   RIFF <size> "AVI "
-//     LIST 200 "hdrl"  avih 56 <main header>
-//                      LIST 124 "strl"  strh 64 <stream header>  strf 40 <format>
-//     LIST <size> "movi"  { "00db" F <F bytes of bottom-up 24-bit DIB rows> } x N
-//   idx1 16N  { "00db" 0x10 <offset from "movi"> F } x N
+// A recording that can stay within one RIFF (4 GiB) gets the plain layout.
+// One that may grow past it gets the OpenDML layout from its start: parts of
+// at most 1 GiB, each with its own index, listed in a super index in the
+// header, and the first part keeping an "idx1" for readers that know only
+// that. The caller says at Open how many frames the recording can reach at
+// most, so the layout is chosen before the first byte is written.
 //
-// The headers are written first with sizes of 0 and patched when the file is
-// closed. Until then a reader would see an empty file, so Checkpoint (and
-// Reset on a file that was never closed) patches the sizes and frame counts
-// for the frames written so far: what a crash leaves behind is a file whose
-// RIFF and movi lists cover every frame up to the last checkpoint, without
-// the index (readers find the frames by walking the movi list) and with the
-// nominal 30 frames per second.
+// The headers are written first with sizes of 0 and patched as the file
+// grows. Until then a reader would see an empty file, so Checkpoint (and
+// Reset on a file that was never closed) patches the sizes of the RIFF being
+// written, and in the first RIFF its frame counts: what a crash leaves
+// behind is a file whose lists cover every frame up to the last checkpoint
+// (readers find those of an unindexed RIFF by walking its movi list). Every
+// finished OpenDML part is complete, indexed and counted in the header the
+// moment the next one begins, so a crash never costs more than the part
+// being written.
 //
 // No lock of its own: one thread at a time uses a writer.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <vector>
+
+#include "output/avi_layout.h"
+#include "platform/recording_file.h"
 
 namespace kvx {
 
 class CAviFile {
 public:
-    // Offsets of the fields that are patched in place.
-    static constexpr long kRiffSizeOffset = 4;
-    static constexpr long kMicroSecPerFrameOffset = 32;
-    static constexpr long kTotalFramesOffset = 48;
-    static constexpr long kScaleOffset = 128;
-    static constexpr long kLengthOffset = 140;
-    static constexpr long kMoviSizeOffset = 224;
-    static constexpr uint32_t kHeaderBytes = 232;  // everything up to the first frame chunk
-    static constexpr uint32_t kNominalRate = 30;   // frames per second until the measured rate is known
-    static constexpr uint32_t kKeyFrame = 0x10;
+    static constexpr uint32_t kNominalRate = 30;  // frames per second until the measured rate is known
+    // The largest RIFF: its size field is 32-bit.
+    static constexpr uint64_t kMaxRiffBytes = 0xFFFFFFFF;
+    // OpenDML parts stay at 1 GiB, which readers that take the sizes as
+    // signed also read.
+    static constexpr uint64_t kMaxPartBytes = uint64_t{1} << 30;
+    // The super index is reserved in the header when the file is opened, 16
+    // bytes a part: room for 32 TiB of 1 GiB parts at most.
+    static constexpr uint32_t kMaxParts = 32768;
 
-    struct IndexEntry {
-        uint32_t chunkId;
-        uint32_t flags;
-        uint32_t offset;  // of the chunk's id, counted from the "movi" letters
-        uint32_t length;
-    };
-
-    CAviFile() = default;
+    // `riffLimit`: the most a RIFF may hold (its size field). Tests make it
+    // small to reach the OpenDML layout with small frames.
+    explicit CAviFile(uint64_t riffLimit = kMaxRiffBytes) : riffLimit_(riffLimit) {}
     ~CAviFile() { Reset(); }
     CAviFile(const CAviFile&) = delete;
     CAviFile& operator=(const CAviFile&) = delete;
@@ -51,14 +51,19 @@ public:
     // Truncates or creates `fileName` and writes everything up to the
     // "movi" letters for frames of width x height. `bitCount` is the
     // source's depth, kept for reference: the file is always 24-bit.
-    // 1, or 0 when the size has no 32-bit frame length or the file cannot
-    // be opened or written.
-    int Open(const char* fileName, int32_t width, int32_t height, uint16_t bitCount);
+    // `mostFrames`: how many frames the recording can reach at most; 0 for
+    // unknown, which keeps the plain layout and ends the file at the RIFF's
+    // limit. 1, or 0 when the size has no 32-bit frame length or the file
+    // cannot be opened or written.
+    int Open(const char* fileName, int32_t width, int32_t height, uint16_t bitCount, uint32_t mostFrames = 0);
+    // The same on a file the caller opened (and did not truncate); a file
+    // it created is removed again when the writer cannot start.
+    int Open(platform::RecordingFile file, int32_t width, int32_t height, uint16_t bitCount,
+             uint32_t mostFrames = 0);
 
     // Appends one frame of frameBytes() from `pixels`. 1 when it is in the
     // file; 0 when no file is open, when a write has failed (nothing more
-    // is appended after that) or when the finished file would pass the
-    // 32-bit RIFF size.
+    // is appended after that) or when the file can take no more frames.
     int AddFrame(const void* pixels);
 
     // Patches sizes and frame counts for the frames so far (see above).
@@ -68,36 +73,53 @@ public:
     // the measured rate in hundredths of a frame per second, and closes.
     // After a failed write the index goes where the broken frame began, so
     // the file still covers the frames written whole, with their index
-    // when there is room for it. 1 when everything was written.
+    // when there is room for it; nothing of the broken frame stays beyond
+    // it. 1 when everything was written.
     int Close(uint32_t rateHundredths);
 
     // Closes a file that was never finished (after a last checkpoint),
     // empties the index and zeroes the headers.
     void Reset();
 
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return file_.isOpen(); }
     bool failed() const { return failed_; }
-    uint32_t frameCount() const { return static_cast<uint32_t>(index_.size()); }
-    uint32_t frameBytes() const { return frameBytes_; }
-    int32_t width() const { return width_; }
-    int32_t height() const { return height_; }
+    bool openDml() const { return layout_.openDml(); }
+    uint32_t frameCount() const { return finishedFrames_ + static_cast<uint32_t>(chunkOffsets_.size()); }
+    // RIFFs written or being written.
+    uint32_t riffCount() const { return finishedRiffs_ + (riffOpen_ ? 1 : 0); }
+    uint32_t frameBytes() const { return format_.frameBytes; }
+    int32_t width() const { return format_.width; }
+    int32_t height() const { return format_.height; }
     uint16_t bitCount() const { return bitCount_; }
 
 private:
-    bool Write(const void* data, size_t size);
-    bool WriteAt(long offset, uint32_t value);
-    bool PatchSizes(uint32_t riffSize);
-    void PutHeaders(class LittleEndianBuffer& out) const;
+    uint64_t riffLimit() const { return layout_.openDml() && riffLimit_ > kMaxPartBytes ? kMaxPartBytes : riffLimit_; }
+    bool firstRiff() const { return riffStart_ == 0; }
+    bool RoomForFrame() const;
+    bool StartPart();
+    // Indexes the RIFF being written and patches its sizes and the counts.
+    bool FinishRiff();
+    bool PatchCurrentSizes();
+    bool PatchCounts(uint32_t firstRiffFrames, uint32_t totalFrames);
+    bool Write(uint64_t offset, const LittleEndianBuffer& bytes);
+    bool WriteU32(uint64_t offset, uint32_t value);
 
-    std::FILE* file_ = nullptr;
-    uint32_t riffSize_ = 0;
-    uint32_t moviSize_ = 0;
-    std::vector<IndexEntry> index_;
-    int32_t width_ = 0;
-    int32_t height_ = 0;
+    const uint64_t riffLimit_;
+    platform::RecordingFile file_;
+    AviLayout layout_;
+    AviStreamFormat format_;
     uint16_t bitCount_ = 0;
-    uint32_t rate_ = 0;
-    uint32_t frameBytes_ = 0;
+    uint64_t end_ = 0;          // where the next chunk goes: right after the last whole one
+    uint64_t riffStart_ = 0;    // the RIFF being written
+    uint64_t moviLetters_ = 0;  // its "movi" letters, which its index offsets count from
+    bool riffOpen_ = false;
+    // Its frames' chunks, from its "movi" letters.
+    std::vector<uint32_t> chunkOffsets_;
+    uint32_t finishedRiffs_ = 0;
+    uint32_t finishedFrames_ = 0;  // in finished RIFFs
+    uint32_t firstRiffFrames_ = 0;
+    uint32_t indexedParts_ = 0;    // entries of the super index in use
+    uint32_t indexedFrames_ = 0;   // frames those entries cover
     bool failed_ = false;
 };
 

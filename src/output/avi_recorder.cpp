@@ -1,6 +1,7 @@
 #include "output/avi_recorder.h"
 
 #include <system_error>
+#include <utility>
 
 #include "display/frame_bitmap.h"
 #include "output/avi_frame_conversion.h"
@@ -9,7 +10,6 @@
 namespace kvx {
 namespace {
 
-constexpr uint32_t kPassMs = 10;
 // How often an unfinished file is made readable up to its last frame.
 constexpr uint32_t kCheckpointMs = 1000;
 
@@ -23,9 +23,24 @@ uint32_t AviRecorder::MeasuredRate(uint32_t frames, uint32_t elapsedMs) {
     return rate > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(rate);
 }
 
+uint32_t AviRecorder::MostFrames(int32_t durationMs) {
+    return durationMs < 0 ? 1 : static_cast<uint32_t>(durationMs) / kPassMs + 2;
+}
+
 AviRecorder::StartResult AviRecorder::Start(RecordingFrameSource& source, const char* fileName, int32_t durationMs,
                                             int sampleBits) {
     if (running()) return StartResult::AlreadyRunning;
+    platform::RecordingFile file;
+    const auto opened = file.Open(fileName);
+    if (opened != platform::RecordingFile::OpenResult::Opened &&
+        opened != platform::RecordingFile::OpenResult::Created)
+        return StartResult::OpenFailed;
+    return Start(source, std::move(file), durationMs, sampleBits);
+}
+
+AviRecorder::StartResult AviRecorder::Start(RecordingFrameSource& source, platform::RecordingFile file,
+                                            int32_t durationMs, int sampleBits) {
+    if (running()) return file.Discard(), StartResult::AlreadyRunning;
     if (thread_.joinable()) thread_.join();  // a recording that ended by itself
 
     int32_t width = 0, height = 0, bits = 0;
@@ -34,7 +49,8 @@ AviRecorder::StartResult AviRecorder::Start(RecordingFrameSource& source, const 
         height = frame.height();
         bits = frame.bitsPerPixel();
     });
-    if (!writer_.Open(fileName, width, height, static_cast<uint16_t>(bits))) return StartResult::OpenFailed;
+    if (!writer_.Open(std::move(file), width, height, static_cast<uint16_t>(bits), MostFrames(durationMs)))
+        return StartResult::OpenFailed;
 
     framesWritten_ = 0;
     failed_ = false;
@@ -64,8 +80,11 @@ void AviRecorder::Run(RecordingFrameSource* source, int32_t durationMs, int samp
     uint32_t startTime = 0, lastTime = 0, lastCheckpoint = 0;
     while (ready && run_.load() != 0) {
         platform::SleepMs(kPassMs);
-        if (!source->TakeNewFrame()) continue;
         const uint32_t now = platform::MultimediaTime();
+        // A sleep may end early or the clock step coarsely; the frames stay
+        // kPassMs apart all the same, which MostFrames relies on.
+        if (started && now - lastTime < kPassMs) continue;
+        if (!source->TakeNewFrame()) continue;
         if (!started) {
             started = true;
             startTime = lastCheckpoint = now;

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "output/avi_file.h"
+#include "platform/recording_file.h"
 
 namespace kvx {
 
@@ -55,6 +56,10 @@ public:
     // ends with the first frame more than durationMs later (a negative
     // duration: with the first frame). `sampleBits` as for still images.
     StartResult Start(RecordingFrameSource& source, const char* fileName, int32_t durationMs, int sampleBits);
+    // The same on a file the caller opened; it is closed (and removed, when
+    // its opening created it) if the recording does not start.
+    StartResult Start(RecordingFrameSource& source, platform::RecordingFile file, int32_t durationMs,
+                      int sampleBits);
 
     // Ends a running recording and waits for the thread. A recording that
     // had not reached its duration is finished with the frames written so
@@ -73,6 +78,11 @@ public:
     // first frame's time to the last one's. The nominal rate when nothing
     // can be measured; never 0.
     static uint32_t MeasuredRate(uint32_t frames, uint32_t elapsedMs);
+
+    // The most frames a recording of durationMs can take: frames are taken
+    // at least kPassMs apart, the first at the start and one more to end it.
+    static uint32_t MostFrames(int32_t durationMs);
+    static constexpr uint32_t kPassMs = 10;
 
 private:
     void Run(RecordingFrameSource* source, int32_t durationMs, int sampleBits);

@@ -2,6 +2,7 @@
 // by byte into a buffer and written in one piece.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -9,6 +10,7 @@ namespace kvx {
 
 class LittleEndianBuffer {
 public:
+    void U8(uint8_t v) { bytes_.push_back(v); }
     void U16(uint16_t v) {
         bytes_.push_back(static_cast<uint8_t>(v));
         bytes_.push_back(static_cast<uint8_t>(v >> 8));
@@ -17,7 +19,12 @@ public:
         U16(static_cast<uint16_t>(v));
         U16(static_cast<uint16_t>(v >> 16));
     }
+    void U64(uint64_t v) {
+        U32(static_cast<uint32_t>(v));
+        U32(static_cast<uint32_t>(v >> 32));
+    }
     void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
+    void Zeros(size_t count) { bytes_.insert(bytes_.end(), count, 0); }
     // Four letters such as "RIFF", in the order they are read.
     void Tag(const char (&letters)[5]) { bytes_.insert(bytes_.end(), letters, letters + 4); }
     void Bytes(const uint8_t* data, size_t size) { bytes_.insert(bytes_.end(), data, data + size); }

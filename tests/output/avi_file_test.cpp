@@ -191,6 +191,102 @@ TEST(AviFile, RefusesSizesAndPathsItCannotWrite) {
     EXPECT_EQ(avi.frameCount(), 0u);
 }
 
+// 37 x 5 frames take 568-byte chunks, 584 bytes with their idx1 entries; a
+// plain RIFF of n frames holds 232 bytes more.
+TEST(AviFile, ThePlainLayoutExactlyWhenTheMostFramesFitOneRiff) {
+    ScratchDirectory dir;
+    const std::string path = dir.File("layout.avi");
+    const uint64_t limit = 232 + 584 * 13;
+    const auto frame = FramePixels(560, 1);
+    for (uint32_t most : {0u, 13u, 14u, 1000u}) {
+        SCOPED_TRACE(most);
+        CAviFile avi(limit);
+        ASSERT_EQ(avi.Open(path.c_str(), 37, 5, 24, most), 1);
+        EXPECT_EQ(avi.openDml(), most > 13);
+        int added = 0;
+        while (added < 20 && avi.AddFrame(frame.data())) ++added;
+        // A plain file ends where its RIFF is full; OpenDML goes on.
+        EXPECT_EQ(added, most > 13 ? 20 : 13);
+        EXPECT_FALSE(avi.failed());
+        ASSERT_EQ(avi.Close(3000), 1);
+        const auto riffs = test::ReadChunks(ReadFile(path), 0, ReadFile(path).size());
+        EXPECT_EQ(riffs.size() > 1, most > 13);
+        for (const RiffChunk& riff : riffs) EXPECT_LE(riff.size, limit);
+    }
+}
+
+uint64_t U64At(const std::vector<uint8_t>& bytes, size_t offset) {
+    return U32At(bytes, offset) | uint64_t{U32At(bytes, offset + 4)} << 32;
+}
+
+TEST(AviFile, PastTheRiffLimitEveryPartIsIndexedAndCounted) {
+    ScratchDirectory dir;
+    const std::string path = dir.File("parts.avi");
+    CAviFile avi(8192);  // a dozen 560-byte frames to a RIFF
+    ASSERT_EQ(avi.Open(path.c_str(), 37, 5, 24, 1000), 1);
+    ASSERT_TRUE(avi.openDml());
+    std::vector<std::vector<uint8_t>> frames;
+    for (int k = 0; k < 40; ++k) {
+        frames.push_back(FramePixels(560, k));
+        ASSERT_EQ(avi.AddFrame(frames.back().data()), 1);
+    }
+    ASSERT_EQ(avi.Close(2500), 1);
+    const auto file = ReadFile(path);
+
+    // "RIFF AVI " and then "RIFF AVIX" parts, within the limit, to the end.
+    const auto riffs = test::ReadChunks(file, 0, file.size());
+    ASSERT_GE(riffs.size(), 3u);
+    size_t covered = 0;
+    for (size_t i = 0; i < riffs.size(); ++i) {
+        EXPECT_EQ(riffs[i].id + riffs[i].listType, i == 0 ? "RIFFAVI " : "RIFFAVIX");
+        EXPECT_LE(riffs[i].size, 8192u);
+        covered += 8 + riffs[i].size;
+    }
+    EXPECT_EQ(covered, file.size());
+
+    // The super index leads to each part's standard index, and those to
+    // every frame, in order.
+    const RiffChunk* hdrl = riffs[0].Find("hdrl");
+    ASSERT_NE(hdrl, nullptr);
+    const RiffChunk* indx = hdrl->Find("strl")->Find("indx");
+    ASSERT_NE(indx, nullptr);
+    const size_t super = indx->dataOffset();
+    ASSERT_EQ(U32At(file, super + 4), riffs.size());
+    uint32_t k = 0;
+    for (size_t part = 0; part < riffs.size(); ++part) {
+        const size_t entry = super + 24 + 16 * part;
+        const RiffChunk* movi = riffs[part].Find("movi");
+        ASSERT_NE(movi, nullptr);
+        const RiffChunk& ix = movi->children.back();
+        ASSERT_EQ(ix.id, "ix00");
+        EXPECT_EQ(U64At(file, entry), ix.offset);
+        EXPECT_EQ(U32At(file, entry + 8), ix.size + 8);
+        const uint32_t duration = U32At(file, entry + 12);
+        EXPECT_EQ(U32At(file, ix.dataOffset() + 4), duration);
+        EXPECT_EQ(movi->children.size(), duration + 1);
+        const uint64_t base = U64At(file, ix.dataOffset() + 12);
+        for (uint32_t e = 0; e < duration; ++e, ++k) {
+            ASSERT_LT(k, frames.size());
+            EXPECT_EQ(U32At(file, ix.dataOffset() + 28 + 8 * e), 560u);  // a key frame of F bytes
+            const uint64_t data = base + U32At(file, ix.dataOffset() + 24 + 8 * e);
+            ASSERT_EQ(std::memcmp(file.data() + data, frames[k].data(), 560), 0) << "frame " << k;
+        }
+    }
+    EXPECT_EQ(k, 40u);
+
+    // The first RIFF keeps an idx1 and its own count for readers of AVI
+    // 1.0; the stream and dmlh count every frame.
+    const uint32_t first = U32At(file, super + 24 + 12);
+    ASSERT_NE(riffs[0].Find("idx1"), nullptr);
+    EXPECT_EQ(riffs[0].Find("idx1")->size, 16 * first);
+    EXPECT_EQ(U32At(file, 48), first);
+    EXPECT_EQ(U32At(file, 140), 40u);
+    const RiffChunk* dmlh = hdrl->Find("odml")->Find("dmlh");
+    ASSERT_NE(dmlh, nullptr);
+    EXPECT_EQ(U32At(file, dmlh->dataOffset()), 40u);
+    EXPECT_EQ(U32At(file, 128), 400000u);  // 25 frames per second
+}
+
 TEST(AviFile, TimingNeverDividesByZero) {
     EXPECT_EQ(AviRecorder::MeasuredRate(300, 10000), 3000u);
     EXPECT_EQ(AviRecorder::MeasuredRate(2, 0), 3000u);  // nothing to measure: nominal

@@ -11,6 +11,16 @@ const ErrorMeaning kMeanings[] = {
 #include "error_meanings_table.inc"
 };
 
+struct CutShortMeaning {
+    const char* meaning;
+    const char* remedy;
+};
+
+// Disk full, then file too large.
+const CutShortMeaning kCutShort[] = {
+#include "cut_short_meanings.inc"
+};
+
 int reportedDevice = 0;
 
 }  // namespace
@@ -48,10 +58,19 @@ std::vector<int> CodesToReport(const std::vector<int>& newestFirst) {
     return out;
 }
 
+bool ReportErrorCodes(const std::vector<int>& newestFirst, const char* what) {
+    for (int code : CodesToReport(newestFirst))
+        std::fprintf(stderr, "kolvex-cli: %s: %s\n", what, ExplainError(code, reportedDevice).c_str());
+    return !newestFirst.empty();
+}
+
 bool ReportCameraErrors(int handle, const char* what) {
     std::vector<int> history;
     for (int code; (code = Kolvex_GetLastError(handle)) != 0;) history.push_back(code);
-    for (int code : CodesToReport(history))
-        std::fprintf(stderr, "kolvex-cli: %s: %s\n", what, ExplainError(code, reportedDevice).c_str());
-    return !history.empty();
+    return ReportErrorCodes(history, what);
+}
+
+std::string ExplainRecordingCutShort(bool diskFull) {
+    const CutShortMeaning& m = kCutShort[diskFull ? 0 : 1];
+    return std::string(m.meaning) + ": " + m.remedy;
 }

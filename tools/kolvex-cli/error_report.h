@@ -31,7 +31,14 @@ std::vector<int> CodesToReport(const std::vector<int>& newestFirst);
 // The device number the explanations name; 0 until set.
 void SetReportedDevice(int device);
 
-// Reads and empties the camera's error history and prints what
-// CodesToReport keeps as "kolvex-cli: <what>: <explanation>". True when
-// anything was recorded.
+// Prints what CodesToReport keeps of a history read newest first as
+// "kolvex-cli: <what>: <explanation>". True when the history holds a code.
+bool ReportErrorCodes(const std::vector<int>& newestFirst, const char* what);
+
+// Reads and empties the camera's error history and reports it as above.
 bool ReportCameraErrors(int handle, const char* what);
+
+// Error 12 after a recording started: a write failed and the library ended
+// the recording. "<meaning>: <remedy>" for a full disk, or for a file the
+// file system would not let grow.
+std::string ExplainRecordingCutShort(bool diskFull);

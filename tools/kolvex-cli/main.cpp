@@ -1,19 +1,21 @@
 // kolvex-cli: the first program a user runs against the camera library.
 #include <cctype>
 #include <chrono>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "KolvexSdk.h"
+#include "console.h"
 #include "error_report.h"
 #include "frame_stats.h"
 #include "message_window.h"
 #include "parameters.h"
+#include "recording_watch.h"
 
 namespace {
 
@@ -32,7 +34,8 @@ void PrintUsage() {
         "                     rows top first, each padded to 4 bytes)\n"
         "  record [--device N] [--seconds S] [--output FILE] [--window]\n"
         "                     record S seconds (default 3) of live video into an AVI\n"
-        "                     file (default recording.avi)\n"
+        "                     file of any length (default recording.avi); prints the\n"
+        "                     frames written and the rate measured while recording\n"
         "  stream [--device N] [--frames N | --seconds S] [--window]\n"
         "                     receive frames (default 100) with live statistics;\n"
         "                     --window also shows the preview window\n"
@@ -139,7 +142,7 @@ struct Options {
     int frames = 0;
     double seconds = 0;
     bool window = false;
-    std::string output = "snapshot.raw";
+    std::string output;  // empty: the command's own default
     FormatOptions format;
 };
 
@@ -232,48 +235,39 @@ int Snapshot(const Options& options) {
         return 1;
     }
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    const int format = StillFormatFor(options.output);
+    const std::string output = options.output.empty() ? "snapshot.raw" : options.output;
+    const int format = StillFormatFor(output);
     if (format >= 0) {
-        if (!Kolvex_SaveImage(camera.handle(), options.output.c_str(), format)) {
+        if (!Kolvex_SaveImage(camera.handle(), output.c_str(), format)) {
             camera.ReportErrors("save image");
-            std::fprintf(stderr, "kolvex-cli: cannot write %s\n", options.output.c_str());
+            std::fprintf(stderr, "kolvex-cli: cannot write %s\n", output.c_str());
             return 1;
         }
     } else {
-        std::FILE* file = std::fopen(options.output.c_str(), "wb");
+        std::FILE* file = std::fopen(output.c_str(), "wb");
         bool written = file && std::fwrite(pixels.data(), 1, pixels.size(), file) == pixels.size();
         written = file && std::fclose(file) == 0 && written;
         if (!written) {
-            std::fprintf(stderr, "kolvex-cli: cannot write %s\n", options.output.c_str());
+            std::fprintf(stderr, "kolvex-cli: cannot write %s\n", output.c_str());
             return 1;
         }
     }
     std::printf("snapshot:  %d x %d, %d bits per pixel, %d bytes a row, %zu bytes in %.1f ms\n", layout.width,
                 layout.height, layout.bitsPerPixel, layout.stride(), pixels.size(), ms);
     std::printf("pixels:    %s\n", DescribeFrame(layout, pixels.data()).c_str());
-    std::printf("written:   %s (%s)\n", options.output.c_str(), format >= 0 ? "image file" : "raw, top row first");
+    std::printf("written:   %s (%s)\n", output.c_str(), format >= 0 ? "image file" : "raw, top row first");
     return camera.ReportErrors("snapshot") ? 1 : 0;
 }
 
-// Reads the frame count and size out of a finished AVI file's headers.
-bool DescribeRecording(const std::string& path, uint32_t* frames, uint32_t* width, uint32_t* height, long* bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    uint8_t header[72] = {};
-    const bool ok = std::fread(header, 1, sizeof header, file) == sizeof header && std::memcmp(header, "RIFF", 4) == 0;
-    std::fseek(file, 0, SEEK_END);
-    *bytes = std::ftell(file);
-    std::fclose(file);
-    auto u32 = [&](int at) {
-        return static_cast<uint32_t>(header[at]) | static_cast<uint32_t>(header[at + 1]) << 8 |
-               static_cast<uint32_t>(header[at + 2]) << 16 | static_cast<uint32_t>(header[at + 3]) << 24;
-    };
-    *frames = u32(48);
-    *width = u32(64);
-    *height = u32(68);
-    return ok;
+bool EndsInAvi(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string ext = path.substr(path.size() - 4);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".avi";
 }
 
+// Records for the time asked, counted from the first frame in the file,
+// and returns as soon as the recording ends (recording_watch.h).
 int Record(const Options& options) {
     const char* what = "record";
     Camera camera;
@@ -281,27 +275,27 @@ int Record(const Options& options) {
     camera.ReportErrors("initialise");
     if (!ApplyFormat(camera.handle(), options.format)) return 1;
     if (!options.window) Kolvex_SetPreviewWindow(camera.handle(), nullptr, 0, 0, 0, 0);
-    const std::string path = options.output == "snapshot.raw" ? "recording.avi" : options.output;
+    const std::string path = options.output.empty() ? "recording.avi" : options.output;
+    if (!EndsInAvi(path))
+        std::fprintf(stderr, "kolvex-cli: record: %s does not end in .avi; it will hold an AVI file all the same\n",
+                     path.c_str());
     const double seconds = options.seconds > 0 ? options.seconds : 3.0;
-    const int ms = static_cast<int>(seconds * 1000);
+    const int ms = seconds < INT_MAX / 1000.0 ? static_cast<int>(seconds * 1000) : INT_MAX;
+    SurviveFileSizeLimit();
     if (!Kolvex_Record(camera.handle(), path.c_str(), ms, options.window ? 1 : 0)) {
-        camera.ReportErrors("record");
+        camera.ReportErrors(what);
         return 1;
     }
     std::printf("recording %.1f s into %s\n", seconds, path.c_str());
-    // The duration counts from the first recorded frame; stopping the
-    // acquisition afterwards finishes the file.
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms + 500));
+    std::fflush(stdout);
+    MessageWindow messages;  // services the preview window on Windows meanwhile
+    const RecordingOutcome outcome = FollowRecording(camera.handle(), path, seconds, OutputIsTerminal(), [&] {
+        PostedMessage ignored;
+        messages.Wait(100, &ignored);
+    });
+    // Finishes the file, unless the library already has.
     Kolvex_StopPreview(camera.handle());
-    uint32_t frames = 0, width = 0, height = 0;
-    long bytes = 0;
-    if (!DescribeRecording(path, &frames, &width, &height, &bytes)) {
-        std::fprintf(stderr, "kolvex-cli: %s is not a finished recording\n", path.c_str());
-        return 1;
-    }
-    std::printf("recorded:  %u frames of %u x %u (24-bit), %ld bytes, %.1f frames per second\n", frames, width,
-                height, bytes, frames / seconds);
-    return camera.ReportErrors("record") ? 1 : 0;
+    return ReportRecording(camera.handle(), path, outcome, what) ? 0 : 1;
 }
 
 // Frames through a callback preview until enough arrived or time is up,
