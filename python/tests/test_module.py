@@ -51,10 +51,17 @@ def test_kolvex_cli_speaks_from_the_same_table(cli, tmp_path):
     assert run.stderr.strip() == "kolvex-cli: snapshot: %s: %s" % (kolvex.meaning(2, 0), kolvex.remedy(2))
 
 
-def test_parameter_names_are_those_of_kolvex_cli(cli):
-    usage = subprocess.run([cli, "help"], capture_output=True, text=True).stdout
-    listed = dict((int(n), name) for n, name in re.findall(r"(\d+) ([a-z0-9-]+)", usage.split("parameters:")[1]))
-    assert [listed[i] for i in range(1, 29)] == list(kolvex.PARAMETERS)
+def test_parameter_names_are_those_of_kolvex_cli(cli, tmp_path):
+    import json
+    import os
+
+    shown = subprocess.run([cli, "params"], capture_output=True, text=True, check=True,
+                           env=dict(os.environ, KOLVEX_SETTINGS_FILE=str(tmp_path / "settings.reg"))).stdout
+    listed = [line.split()[0] for line in shown.splitlines()[1:]]
+    table = json.load(open(os.path.join(os.path.dirname(kolvex.__file__), "parameters.json")))["parameters"]
+    assert listed == [row["name"] for row in table]
+    by_id = dict((row["id"], row["name"]) for row in table if "id" in row)
+    assert [by_id[i] for i in range(1, 29)] == list(kolvex.PARAMETERS)
 
 
 @pytest.mark.parametrize("bits,shape,dtype", [

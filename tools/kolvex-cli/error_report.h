@@ -35,3 +35,8 @@ void SetReportedDevice(int device);
 // CodesToReport keeps as "kolvex-cli: <what>: <explanation>". True when
 // anything was recorded.
 bool ReportCameraErrors(int handle, const char* what);
+
+// Why a file could not be written, as far as the file system tells: the
+// library records no cause when a still writer cannot create its file.
+// Empty when nothing looks wrong.
+std::string WhyCannotWrite(const std::string& path);
