@@ -14,6 +14,8 @@ with open(_TABLE_PATH, encoding="utf-8") as _file:
 
 #: Invalid argument: also raised for arguments the package refuses itself.
 ARGUMENT = 9
+#: A file name that cannot be used: also raised when a file cannot be written.
+PATH = 12
 
 
 def meaning(code, device=0):
