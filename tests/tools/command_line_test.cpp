@@ -87,7 +87,12 @@ TEST(CommandLine, EveryCommandHasHelpAndTheToolItsVersion) {
             EXPECT_EQ(p.status, 0) << command << " " << flag << ": " << p.err;
             EXPECT_THAT(p.text, HasSubstr("usage: kolvex-cli " + std::string(command))) << command;
         }
-    EXPECT_THAT(Parse({"-h"}).text, HasSubstr("snapshot"));
+    for (const char* help : {"-h", "help"}) {
+        const Parsed p = Parse({help});
+        EXPECT_EQ(p.status, 0) << help;
+        EXPECT_THAT(p.text, HasSubstr("usage: kolvex-cli [--version] COMMAND")) << help;
+        EXPECT_THAT(p.text, HasSubstr("snapshot")) << help;
+    }
     const Parsed version = Parse({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_THAT(version.text, StartsWith("kolvex-cli "));

@@ -202,6 +202,7 @@ int ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::o
     app.set_version_flag("--version", VersionText());
     app.require_subcommand(1);
     app.footer(
+        "`kolvex-cli help` is `kolvex-cli --help`; `kolvex-cli COMMAND --help` tells a command's options.\n"
         "Parameters (kolvex-cli params lists them with their ranges): `set` keeps a value for later runs of every\n"
         "program, as the library keeps it; options of the other commands apply to that command only.\n"
         "On Linux the library serves a virtual camera at device 0; KOLVEX_SIMULATOR chooses other virtual\n"
@@ -211,7 +212,6 @@ int ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::o
     std::string parameter, value;
 
     app.add_subcommand("version", "print the version of kolvex-cli and of the library");
-    app.add_subcommand("help", "print this help");
     app.add_subcommand("list", "list the cameras: device number, name and whether another program uses it");
     CLI::App* info = app.add_subcommand("info", "show a camera's name, sensor, limits and readout window");
     AddDevice(info, out);
@@ -259,8 +259,13 @@ int ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::o
                      "wait for the camera's trigger input: one frame per pulse, until --frames or --seconds");
     AddOneShot(stream, &oneShot);
 
+    // `kolvex-cli help` is --help: a subcommand of that name would print its
+    // own help rather than the tool's.
+    std::vector<const char*> args(argv, argv + argc);
+    if (argc > 1 && std::string(argv[1]) == "help") args[1] = "--help";
+
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(args.size()), args.data());
         const CLI::App* command = ChosenCommand(app);
         out->command = command->get_name();
         if (!parameter.empty()) out->parameter = FindParameter(parameter);
@@ -275,10 +280,6 @@ int ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::o
             if (!ParseParameterValue(p, value, &out->value, &why)) throw CLI::ValidationError(why);
         }
         CollectOneShot(oneShot, out);
-        if (out->command == "help") {
-            text << app.help();
-            return 0;
-        }
     } catch (const CLI::CallForHelp&) {
         const CLI::App* command = ChosenCommand(app);
         text << (command ? command->help() : app.help());
