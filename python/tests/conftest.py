@@ -46,4 +46,7 @@ def fire_trigger():
     helper = os.path.join(os.path.dirname(library), "kolvex_test_child")
     if not library or not os.access(helper, os.X_OK):
         pytest.skip("kolvex_test_child is not beside the library")
-    return lambda: subprocess.run([helper, "sim-trigger", "KolvexVirtualTriggerLine", "0"], check=False)
+    # The wires of the device table this process names.
+    table = os.environ.get("KOLVEX_DEVICE_TABLE")
+    wires = "KolvexVirtualTriggerLine" + ("-" + table if table else "")
+    return lambda: subprocess.run([helper, "sim-trigger", wires, "0"], check=False)
