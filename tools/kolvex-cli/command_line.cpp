@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
