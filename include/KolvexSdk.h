@@ -139,82 +139,135 @@ KOLVEX_API int KOLVEX_CALL Kolvex_Trigger(int handle, KolvexWindow callbackWindo
                                           int bottomUp);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetPreviewWindow(int handle, KolvexWindow parent, int left, int top, int right,
                                                    int bottom);
+/* parameter wait-time: 0..2147483647 ms, default 1, not kept; pause of the preview loop before it waits for each
+ * frame */
 KOLVEX_API int KOLVEX_CALL Kolvex_SetWaitTime(int handle, int milliseconds);
 KOLVEX_API int KOLVEX_CALL Kolvex_GetWaitTime(int handle);
 
-/* Image format and parameters */
+/* Image format and parameters.  The comment above a parameter's pair is
+ * generated from the parameter table, python/kolvex/parameters.json: range,
+ * default, whether the library keeps it per camera for later sessions (it
+ * stores those when the camera object is released and loads them at
+ * Kolvex_Initialize), and what it does. */
+/* parameter color: 8, 16, 24, 32, 48, 64 bits, default 24, not kept; bits per pixel: 8 the raw Bayer mosaic (gray
+ * with gray-mode 2), 16 the mosaic's 12-bit samples, 24/32 BGR(A), 48/64 the same with 12-bit samples */
 KOLVEX_API int KOLVEX_CALL Kolvex_SetColorMode(int handle, int bitsPerPixel);
 KOLVEX_API int KOLVEX_CALL Kolvex_GetColorMode(int handle);
+/* parameter subsample: 0..1, default 0, not kept; 1 reads every other pixel and line: frames of half the width and
+ * height */
 KOLVEX_API int KOLVEX_CALL Kolvex_SetSubSample(int handle, int half);
 KOLVEX_API int KOLVEX_CALL Kolvex_GetSubSample(int handle);
 KOLVEX_API int KOLVEX_CALL Kolvex_GetFilterValue(int handle, int parameter, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetFilterValue(int handle, int parameter, int value);
+/* parameter exposure-us: 46..1493426 us, default 71143, kept; exposure time, cut to whole sensor lines: 45.6 us each
+ * with the whole sensor, shorter with a narrower window or subsampling (the range shrinks with them) */
 KOLVEX_API int KOLVEX_CALL Kolvex_SetRealExposureTime(int handle, int microseconds);
 KOLVEX_API int KOLVEX_CALL Kolvex_GetRealExposureTime(int handle, int *ok);
+/* parameter mirror-h: 0..1, default 0, kept; 1 flips the picture left to right */
 KOLVEX_API int KOLVEX_CALL Kolvex_SetMirrorH(int handle, int on);
 KOLVEX_API int KOLVEX_CALL Kolvex_GetMirrorH(int handle);
+/* parameter mirror-v: 0..1, default 0, kept; 1 flips the picture upside down */
 KOLVEX_API int KOLVEX_CALL Kolvex_SetMirrorV(int handle, int on);
 KOLVEX_API int KOLVEX_CALL Kolvex_GetMirrorV(int handle);
+/* parameter auto-iris: 0..2, default 0, kept; automatic exposure: 0 off, 1 by exposure time, 2 by gain */
 KOLVEX_API int KOLVEX_CALL Kolvex_SetAutoIris(int handle, int mode);
 KOLVEX_API int KOLVEX_CALL Kolvex_GetAutoIris(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_GetConfigFilter(int handle);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetConfigFilter(int handle, int reserved);
 
 /* Named parameters: synonyms of Kolvex_GetFilterValue / Kolvex_SetFilterValue
- * with a fixed parameter number (in brackets). */
-KOLVEX_API int KOLVEX_CALL Kolvex_GetBrightness(int handle, int *ok);        /* 1 */
+ * with a fixed parameter number (in brackets in the comments).  Identifier 28,
+ * gray-balance (0 or 1, not kept: 1 measures the four gray gains on the next
+ * frame in gray mode 1), has only the generic pair. */
+/* parameter brightness (1): -255..255, default 0, kept; scales the picture: -255 black, 0 as it is, 255 eleven times
+ * as bright */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetBrightness(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetBrightness(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetContrast(int handle, int *ok);          /* 2 */
+/* parameter contrast (2): -127..127, default 0, kept; stretches (above 0) or compresses (below 0) the tones about
+ * the middle */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetContrast(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetContrast(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetHue(int handle, int *ok);               /* 3 */
+/* parameter hue (3): -360..360 degrees, default 0, kept; turns every colour's hue */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetHue(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetHue(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetSaturation(int handle, int *ok);        /* 4 */
+/* parameter saturation (4): -255..255, default 0, kept; more (above 0) or less (below 0) colour */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetSaturation(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetSaturation(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetSharpness(int handle, int *ok);         /* 5 */
+/* parameter sharpness (5): 0..30 tenths, default 0, kept; strength of the unsharp mask */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetSharpness(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetSharpness(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetBayerGainRGB(int handle, int *ok);      /* 6 */
+/* parameter bayer-gain-rgb (6): 0..16777215 0xBBGGRR, default 0x646464, kept; the three white-balance gains in one
+ * value, one byte each */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetBayerGainRGB(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetBayerGainRGB(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetBayerGainRed(int handle, int *ok);      /* 7 */
+/* parameter bayer-gain-red (7): 0..400 percent, default 100, kept; white-balance gain of the red samples in colour
+ * modes */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetBayerGainRed(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetBayerGainRed(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetBayerGainGreen(int handle, int *ok);    /* 8 */
+/* parameter bayer-gain-green (8): 0..400 percent, default 100, kept; white-balance gain of the green samples in
+ * colour modes */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetBayerGainGreen(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetBayerGainGreen(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetBayerGainBlue(int handle, int *ok);     /* 9 */
+/* parameter bayer-gain-blue (9): 0..400 percent, default 100, kept; white-balance gain of the blue samples in colour
+ * modes */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetBayerGainBlue(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetBayerGainBlue(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetBayerGainAuto(int handle, int *ok);     /* 10 */
+/* parameter bayer-gain-auto (10): 0..1, default 0, not kept; 1 balances white on every frame, adjusting the three
+ * gains */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetBayerGainAuto(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetBayerGainAuto(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetGamma(int handle, int *ok);             /* 11 */
+/* parameter gamma (11): 0..200, default 100, kept; tone curve: 100 as it is, below brightens the mid-tones, above
+ * darkens them */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetGamma(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetGamma(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetBayerMode(int handle, int *ok);         /* 12 */
+/* parameter bayer-mode (12): 0..3, default 2, kept; which colour the mosaic starts with, for demosaicing */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetBayerMode(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetBayerMode(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetGlobalGain(int handle, int *ok);        /* 13 */
+/* parameter global-gain (13): 0..480, default 0, kept; the sensor's analog gain */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetGlobalGain(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetGlobalGain(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetColorGainRed(int handle, int *ok);      /* 14 */
+/* parameter color-gain-red (14): 0..0, default 0, kept; always 0: this sensor has one gain, global-gain */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetColorGainRed(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetColorGainRed(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetColorGainGreen1(int handle, int *ok);   /* 15 */
+/* parameter color-gain-green1 (15): 0..0, default 0, kept; always 0: this sensor has one gain, global-gain */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetColorGainGreen1(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetColorGainGreen1(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetColorGainGreen2(int handle, int *ok);   /* 16 */
+/* parameter color-gain-green2 (16): 0..0, default 0, kept; always 0: this sensor has one gain, global-gain */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetColorGainGreen2(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetColorGainGreen2(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetColorGainBlue(int handle, int *ok);     /* 17 */
+/* parameter color-gain-blue (17): 0..0, default 0, kept; always 0: this sensor has one gain, global-gain */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetColorGainBlue(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetColorGainBlue(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetExposureTime(int handle, int *ok);      /* 18 */
+/* parameter exposure-lines (18): 1..32767 lines, default 1561, kept; exposure time in sensor lines */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetExposureTime(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetExposureTime(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayMode(int handle, int *ok);          /* 19 */
+/* parameter gray-mode (19): 0..2, default 0, kept; 8- and 16-bit modes: 0 the raw mosaic, 1 the mosaic through the
+ * gray gains, 2 gray from colour (8-bit) */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayMode(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetGrayMode(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayGainR(int handle, int *ok);         /* 20 */
+/* parameter gray-gain-r (20): 0..255 1/128, default 128, kept; gray mode 1: gain of the R sites of the mosaic */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayGainR(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetGrayGainR(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayGainG1(int handle, int *ok);        /* 21 */
+/* parameter gray-gain-g1 (21): 0..255 1/128, default 128, kept; gray mode 1: gain of the G1 sites of the mosaic */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayGainG1(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetGrayGainG1(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayGainG2(int handle, int *ok);        /* 22 */
+/* parameter gray-gain-g2 (22): 0..255 1/128, default 128, kept; gray mode 1: gain of the G2 sites of the mosaic */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayGainG2(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetGrayGainG2(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayGainB(int handle, int *ok);         /* 23 */
+/* parameter gray-gain-b (23): 0..255 1/128, default 128, kept; gray mode 1: gain of the B sites of the mosaic */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayGainB(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetGrayGainB(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayOffsetR(int handle, int *ok);       /* 24 */
+/* parameter gray-offset-r (24): -255..255, default 0, kept; gray mode 1: added to the R sites after their gain */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayOffsetR(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetGrayOffsetR(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayOffsetG1(int handle, int *ok);      /* 25 */
+/* parameter gray-offset-g1 (25): -255..255, default 0, kept; gray mode 1: added to the G1 sites after their gain */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayOffsetG1(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetGrayOffsetG1(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayOffsetG2(int handle, int *ok);      /* 26 */
+/* parameter gray-offset-g2 (26): -255..255, default 0, kept; gray mode 1: added to the G2 sites after their gain */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayOffsetG2(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetGrayOffsetG2(int handle, int value);
-KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayOffsetB(int handle, int *ok);       /* 27 */
+/* parameter gray-offset-b (27): -255..255, default 0, kept; gray mode 1: added to the B sites after their gain */
+KOLVEX_API int KOLVEX_CALL Kolvex_GetGrayOffsetB(int handle, int *ok);
 KOLVEX_API int KOLVEX_CALL Kolvex_SetGrayOffsetB(int handle, int value);
 
 /* Device registers, serial ROM and I/O port */

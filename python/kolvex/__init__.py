@@ -5,13 +5,20 @@ numpy arrays, and KolvexError (with the library's error code and its
 meaning) for every failure::
 
     import kolvex
-    with kolvex.Camera(device=0) as cam:
+    with kolvex.Camera(device=0, persist=False) as cam:
         cam.color_mode = 24
+        cam.exposure_us = 20000
         img = cam.snapshot()          # (height, width, 3) uint8, BGR
         for frame in cam.stream(frames=10):
             print(frame.mean())
+
+Settings persist: the library stores the parameters marked kept in
+``Camera.parameters`` per camera when a camera is closed, and every later
+program starts with them. ``persist=False`` puts them back as they were
+found when the camera closes.
 """
 
+import collections
 import ctypes
 import os
 import time
@@ -19,23 +26,24 @@ import warnings
 
 import numpy as np
 
-from . import _library, _messages, _recording
+from . import _library, _messages, _parameters, _recording
+from ._parameters import Parameter
 from ._recording import Recording
-from .errors import KolvexError, codes_to_report, meaning, remedy
+from .errors import ARGUMENT, PATH, KolvexError, codes_to_report, meaning, remedy
 
-__all__ = ["Camera", "KolvexError", "PARAMETERS", "Recording", "frame_array", "list_cameras", "meaning", "remedy",
-           "version"]
+__all__ = ["Camera", "CameraInfo", "KolvexError", "PARAMETERS", "Parameter", "Recording", "frame_array",
+           "list_cameras", "meaning", "remedy", "version"]
+#: The release; kolvex-cli --version and the library's number belong to it.
 __version__ = "1.0.0"
 
-#: Parameter names, as kolvex-cli spells them, by identifier (1 to 28).
-PARAMETERS = (
-    "brightness", "contrast", "hue", "saturation", "sharpness",
-    "bayer-gain-rgb", "bayer-gain-red", "bayer-gain-green", "bayer-gain-blue", "bayer-gain-auto",
-    "gamma", "bayer-mode", "global-gain", "color-gain-red", "color-gain-green1",
-    "color-gain-green2", "color-gain-blue", "exposure-lines", "gray-mode", "gray-gain-r",
-    "gray-gain-g1", "gray-gain-g2", "gray-gain-b", "gray-offset-r", "gray-offset-g1",
-    "gray-offset-g2", "gray-offset-b", "gray-balance",
-)
+#: Every parameter by the name kolvex-cli gives it, with its range, default,
+#: unit and whether the camera keeps it (the table kolvex-cli compiles in).
+PARAMETERS = _parameters.TABLE
+
+CameraInfo = collections.namedtuple("CameraInfo", "device name state")
+CameraInfo.__doc__ = """A camera present: its device number, its name ("Kolvex410QFX-ZQP_07" for
+    device 6, as Camera(6).name) and its state, "free" or "in use" (by
+    another camera object, in this program or another)."""
 
 # Bits per pixel -> (numpy sample type, channels).
 _LAYOUTS = {
@@ -46,8 +54,9 @@ _LAYOUTS = {
     48: (np.uint16, 3),
     64: (np.uint16, 4),
 }
-# What Kolvex_GetColorMode answers for each depth.
-_REPORTED_DEPTHS = {8: 8, 12: 16, 24: 24, 32: 32, 44: 48, 60: 64}
+
+_DEVICE_NUMBERS = 32
+_MOST_FRAMES = 100000000
 
 # Still image formats by file extension, as kolvex-cli chooses them.
 _FILE_FORMATS = {".bmp": 0, ".raw": 1, ".jpg": 2, ".jpeg": 2, ".png": 5, ".tif": 6, ".tiff": 6}
@@ -58,22 +67,96 @@ _ERR_DEVICE_LOST = 13
 
 
 def version():
-    """The library's version number (28443935 is 0x01B2051F)."""
+    """The library's version number, 28443935 (0x01B2051F) for release
+    __version__."""
     return _library.load().Kolvex_GetDllVersion()
 
 
+def _forget(lib, handle):
+    while lib.Kolvex_GetLastError(handle):
+        pass
+
+
+def _claimed_elsewhere(lib, handle):
+    # The library has no question for "in use": an on-demand capture start
+    # claims the device in the shared device table, or is refused with code
+    # 2 while another camera object holds it. Quarter-size 8-bit frames keep
+    # the start small; neither setting is one the camera keeps.
+    color, subsample = _parameters.read(lib, handle, PARAMETERS["color"])[0], lib.Kolvex_GetSubSample(handle)
+    lib.Kolvex_SetColorMode(handle, 8)
+    lib.Kolvex_SetSubSample(handle, 1)
+    busy = False
+    if lib.Kolvex_Capture(handle):
+        lib.Kolvex_StopPreview(handle)
+    else:
+        busy = 2 in _drain_codes(lib, handle)
+    lib.Kolvex_SetColorMode(handle, color)
+    lib.Kolvex_SetSubSample(handle, subsample)
+    _forget(lib, handle)
+    return busy
+
+
+def _drain_codes(lib, handle):
+    codes = []
+    while True:
+        code = lib.Kolvex_GetLastError(handle)
+        if not code:
+            return codes
+        codes.append(code)
+
+
 def list_cameras():
-    """The names of the cameras present, e.g. ["Kolvex410QFX-ZQP_01"]."""
+    """The cameras present, as kolvex-cli lists them: CameraInfo(device,
+    name, state) records, e.g. [CameraInfo(device=0,
+    name="Kolvex410QFX-ZQP_01", state="free")]."""
     lib = _library.load()
     handle = lib.Kolvex_Initialize(None)
     if not handle:
         raise KolvexError(5, "list cameras")
     try:
         names = (ctypes.c_char * 256 * 10)()
-        count = lib.Kolvex_EnumDevice(handle, names)
-        return [names[i].value.decode("latin-1") for i in range(max(0, min(count, 10)))]
+        lib.Kolvex_EnumDevice(handle, names)  # probes every device number
+        found = []
+        name = ctypes.create_string_buffer(32)
+        for device in range(_DEVICE_NUMBERS):
+            if lib.Kolvex_GetDeviceName(handle, device, name, len(name)):
+                found.append((device, name.value.decode("latin-1")))
+        _forget(lib, handle)
+        cameras = []
+        for device, name in found:
+            busy = not lib.Kolvex_SetDeviceNumber(handle, device) or _claimed_elsewhere(lib, handle)
+            cameras.append(CameraInfo(device, name, "in use" if busy else "free"))
+        _forget(lib, handle)
+        return cameras
     finally:
         lib.Kolvex_Release(handle)
+
+
+def _path_argument(path, operation, device):
+    """A path as bytes for the library; KolvexError 9 for what is no path
+    or cannot be one (a NUL would cut it short)."""
+    try:
+        encoded = os.fsencode(path)
+    except TypeError:
+        raise KolvexError(ARGUMENT, operation, device, detail="a file name is needed, not %r" % (path,)) from None
+    if b"\0" in encoded:
+        raise KolvexError(ARGUMENT, operation, device, detail="a file name cannot hold a NUL character")
+    return os.fsdecode(encoded), encoded
+
+
+def _why_unwritable(path):
+    """What the file system says against writing `path`: the library records
+    no cause when a still writer cannot create its file."""
+    if os.path.isdir(path):
+        return "it is a folder"
+    folder = os.path.dirname(path) or "."
+    if not os.path.exists(folder):
+        return "the folder %s does not exist" % folder
+    if not os.path.isdir(folder):
+        return "%s is not a folder" % folder
+    if not os.access(folder, os.W_OK):
+        return "no permission to write in %s" % folder
+    return "the file system refused it"
 
 
 def frame_array(buffer, width, height, bits_per_pixel):
@@ -88,17 +171,38 @@ def frame_array(buffer, width, height, bits_per_pixel):
     return pixels.reshape(height, width) if channels == 1 else pixels.reshape(height, width, channels)
 
 
+def _parameter_property(name, doc):
+    def getter(self):
+        return self.get(name)
+
+    def setter(self, value):
+        self.set(name, value)
+
+    return property(getter, setter, doc=doc)
+
+
 class Camera:
-    """One camera of the library, opened on a device number.
+    """One camera of the library, opened on a device number (0 to 31).
 
     Use it as a context manager, or call close(): the camera handle is
     released on exit. Opening a device where no camera answers raises
     KolvexError (code 2). The preview window is off unless a method is
-    asked for it."""
+    asked for it.
 
-    def __init__(self, device=0):
+    Settings persist: when the camera closes, the library stores every
+    parameter marked kept in Camera.parameters, and later programs start
+    with them. With persist=False the camera puts those parameters back as
+    it found them when it closes, so a program leaves no trace."""
+
+    #: Every parameter by name, with its range, default, unit and whether
+    #: the camera keeps it: the table kolvex-cli's `params` lists.
+    parameters = PARAMETERS
+
+    def __init__(self, device=0, persist=True):
+        self._handle = 0
+        self._found = []
+        self.device = _parameters.whole(device, "device", 0, _DEVICE_NUMBERS - 1)
         self._lib = _library.load()
-        self.device = int(device)
         self._handle = self._lib.Kolvex_Initialize(None)
         if not self._handle:
             raise KolvexError(5, "open device %d" % self.device, self.device)
@@ -113,6 +217,9 @@ class Camera:
             self.name = name.value.decode("latin-1")
             self._drain()
             self._lib.Kolvex_SetPreviewWindow(self._handle, None, 0, 0, 0, 0)
+            if not persist:
+                self._found = [(row, self.get(row.name)) for row in PARAMETERS.values()
+                               if row.kept and not row.view_of]
         except BaseException:
             self.close()
             raise
@@ -120,9 +227,14 @@ class Camera:
     # --- lifetime ---------------------------------------------------------
 
     def close(self):
-        """Stops acquisition and releases the camera; safe to call twice."""
+        """Stops acquisition, puts the settings back when the camera was
+        opened with persist=False, and releases the camera; safe to call
+        twice."""
         if self._handle:
             self._lib.Kolvex_StopPreview(self._handle)
+            for row, value in self._found:
+                _parameters.write(self._lib, self._handle, row, value)
+            self._found = []
             self._lib.Kolvex_Release(self._handle)
             self._handle = 0
 
@@ -141,12 +253,7 @@ class Camera:
     # --- errors -----------------------------------------------------------
 
     def _drain(self):
-        codes = []
-        while True:
-            code = self._lib.Kolvex_GetLastError(self._handle)
-            if not code:
-                return codes
-            codes.append(code)
+        return _drain_codes(self._lib, self._handle)
 
     def _check(self, result, operation, default=None):
         """Raises KolvexError when a call returned 0, with the cause the
@@ -163,29 +270,65 @@ class Camera:
             raise KolvexError(1, "use a closed camera", self.device)
         return self._handle
 
-    # --- format -----------------------------------------------------------
+    # --- parameters -------------------------------------------------------
+
+    def get(self, name):
+        """A parameter's value, by the name kolvex-cli uses ("gamma",
+        "exposure-us", ...; Camera.parameters lists them) or by filter
+        identifier (1 to 28)."""
+        row = _parameters.find(name)
+        value, ok = _parameters.read(self._lib, self._live(), row)
+        self._check(ok, "get " + row.name)
+        return value
+
+    def set(self, name, value):
+        """Changes a parameter (see get()). A value outside the parameter's
+        range is refused before the library sees it. Parameters marked kept
+        are stored for later sessions when the camera closes, unless it was
+        opened with persist=False."""
+        row = _parameters.find(name)
+        number = _parameters.accepted(row, value)
+        if not _parameters.write(self._lib, self._live(), row, number):
+            codes = codes_to_report(self._drain()) or [ARGUMENT]
+            # The range of some parameters narrows with the capture window.
+            raise KolvexError(codes[0], "set %s to %d" % (row.name, number), self.device, codes,
+                              detail="the camera refused %d for %s (%s; now %d)"
+                              % (number, row.name, meaning(codes[0], self.device), self.get(row.name)))
+
+    color_mode = _parameter_property("color", """Bits per pixel of the frames: 8, 16, 24, 32, 48 or 64.
+        8 is the raw Bayer mosaic, one byte per sensor site (gray when the
+        "gray-mode" parameter is 2); 16 the mosaic's samples with 12
+        significant bits; 24 and 32 BGR(A); 48 and 64 BGR(A) with 12-bit
+        samples in 16. Not kept: each Camera starts with the stored mode.""")
+    subsample = _parameter_property("subsample", """1 when every other pixel and line is read (half
+        width and height), else 0.""")
+    exposure_us = _parameter_property("exposure-us", """Exposure time in microseconds, cut to whole
+        sensor lines (kept).""")
+    gain = _parameter_property("global-gain", """The sensor's gain, 0 to 480 (kept).""")
+    mirror_h = _parameter_property("mirror-h", """1 flips the picture left to right (kept).""")
+    mirror_v = _parameter_property("mirror-v", """1 flips the picture upside down (kept).""")
 
     @property
-    def color_mode(self):
-        """Bits per pixel of the frames: 8, 16, 24, 32, 48 or 64."""
-        reported = self._lib.Kolvex_GetColorMode(self._live())
-        return _REPORTED_DEPTHS.get(reported, reported)
+    def capture_window(self):
+        """The part of the 2048 x 1536 sensor that is read: (x, y, width,
+        height). Set all four at once; not kept."""
+        _, x, width, _, y, height = _parameters.capture_window(self._lib, self._live())
+        return x, y, width, height
 
-    @color_mode.setter
-    def color_mode(self, bits):
-        if bits not in _LAYOUTS:
-            raise KolvexError(9, "color mode", self.device,
-                              detail="color_mode takes 8, 16, 24, 32, 48 or 64, not %r" % (bits,))
-        self._check(self._lib.Kolvex_SetColorMode(self._live(), int(bits)), "color mode")
-
-    @property
-    def subsample(self):
-        """1 when every other pixel and line is read (half size), else 0."""
-        return self._lib.Kolvex_GetSubSample(self._live())
-
-    @subsample.setter
-    def subsample(self, half):
-        self._check(self._lib.Kolvex_SetSubSample(self._live(), int(half)), "subsample", default=9)
+    @capture_window.setter
+    def capture_window(self, window):
+        try:
+            x, y, width, height = window
+        except (TypeError, ValueError):
+            raise KolvexError(ARGUMENT, "capture window", self.device,
+                              detail="capture_window takes (x, y, width, height), not %r" % (window,)) from None
+        values = [_parameters.accepted(PARAMETERS[name], v)
+                  for name, v in zip(("window-x", "window-y", "window-width", "window-height"), window)]
+        x, y, width, height = values
+        handle = self._live()
+        totals = _parameters.capture_window(self._lib, handle)
+        self._check(self._lib.Kolvex_SetCaptureWindowEx(handle, totals[0], x, width, totals[3], y, height),
+                    "capture window %r" % (tuple(values),))
 
     @property
     def frame_size(self):
@@ -193,33 +336,6 @@ class Camera:
         divisor = 2 if self.subsample else 1
         handle = self._live()
         return self._lib.Kolvex_Width(handle) // divisor, self._lib.Kolvex_Height(handle) // divisor
-
-    # --- parameters -------------------------------------------------------
-
-    @staticmethod
-    def _parameter_id(name):
-        if isinstance(name, int) and 1 <= name <= len(PARAMETERS):
-            return name
-        if isinstance(name, str) and name in PARAMETERS:
-            return PARAMETERS.index(name) + 1
-        raise KolvexError(9, "parameter", detail="unknown parameter %r; known: %s"
-                          % (name, ", ".join(PARAMETERS)))
-
-    def get(self, name):
-        """A parameter's value, by the name kolvex-cli uses ("gamma") or by
-        identifier (1 to 28)."""
-        ident = self._parameter_id(name)
-        ok = ctypes.c_int(0)
-        value = self._lib.Kolvex_GetFilterValue(self._live(), ident, ctypes.byref(ok))
-        self._check(ok.value, PARAMETERS[ident - 1])
-        return value
-
-    def set(self, name, value):
-        """Changes a parameter (see get()); the camera keeps it for later
-        sessions."""
-        ident = self._parameter_id(name)
-        self._check(self._lib.Kolvex_SetFilterValue(self._live(), ident, int(value)),
-                    "set %s to %d" % (PARAMETERS[ident - 1], int(value)), default=9)
 
     # --- frames -----------------------------------------------------------
 
@@ -231,7 +347,8 @@ class Camera:
         """Takes one frame and returns it as a numpy array, top row first:
         8: (H, W) uint8; 16: (H, W) uint16; 24: (H, W, 3) uint8 BGR;
         32: (H, W, 4) uint8; 48: (H, W, 3) uint16; 64: (H, W, 4) uint16.
-        Deep samples carry the camera's 12 significant bits."""
+        Deep samples carry the camera's 12 significant bits; 8 and 16 are
+        the raw Bayer mosaic unless gray-mode says otherwise (color_mode)."""
         handle = self._live()
         width, height = self.frame_size
         bits = self.color_mode
@@ -243,20 +360,31 @@ class Camera:
         """Saves the last frame as a still image, the format chosen by the
         extension as kolvex-cli does: .bmp, .jpg/.jpeg (quality 100), .png,
         .tif/.tiff, or .raw (the pixel memory). Takes a frame first when
-        there is none yet."""
-        path = os.fspath(path)
+        there is none yet. A file that cannot be written raises KolvexError
+        12 saying why."""
+        path, encoded = _path_argument(path, "save", self.device)
+        operation = "save " + path
         extension = os.path.splitext(path)[1].lower()
         if extension not in _FILE_FORMATS:
-            raise KolvexError(9, "save " + path, self.device,
+            raise KolvexError(ARGUMENT, operation, self.device,
                               detail="the extension chooses the format: .bmp, .jpg, .png, .tif or .raw")
         handle = self._live()
-        encoded = os.fsencode(path)
-        if not self._lib.Kolvex_SaveImage(handle, encoded, _FILE_FORMATS[extension]):
-            self._drain()
+        if os.path.isdir(path):
+            raise KolvexError(PATH, operation, self.device, detail="cannot write %s: it is a folder" % path)
+        if self._lib.Kolvex_SaveImage(handle, encoded, _FILE_FORMATS[extension]):
+            return path
+        # Code 1 alone: no frame yet. Anything else is the library's cause.
+        codes = codes_to_report(self._drain())
+        if codes == [1]:
             self.snapshot()
-            self._check(self._lib.Kolvex_SaveImage(handle, encoded, _FILE_FORMATS[extension]),
-                        "save " + path)
-        return path
+            if self._lib.Kolvex_SaveImage(handle, encoded, _FILE_FORMATS[extension]):
+                return path
+            codes = codes_to_report(self._drain())
+        if codes:
+            raise KolvexError(codes[0], operation, self.device, codes)
+        # The writers record nothing when they cannot create the file.
+        raise KolvexError(PATH, operation, self.device,
+                          detail="cannot write %s: %s" % (path, _why_unwritable(path)))
 
     def record(self, path, seconds=2.0, window=False):
         """Records `seconds` of live video, counted from the first frame in
@@ -269,9 +397,8 @@ class Camera:
         Raises KolvexError 12 when a write failed (a full disk, a file size
         limit): the file is finished with every whole frame, the message
         says which, and the error's `recording` describes the file."""
-        path = os.fspath(path)
-        if not seconds > 0:
-            raise KolvexError(9, "record", self.device, detail="seconds must be positive")
+        path, encoded = _path_argument(path, "record", self.device)
+        seconds = _parameters.seconds(seconds, "seconds")
         if not path.lower().endswith(".avi"):
             warnings.warn("%s does not end in .avi; it will hold an AVI file all the same" % path, stacklevel=2)
         handle = self._live()
@@ -279,7 +406,7 @@ class Camera:
         history = []  # newest first
         started = None
         try:
-            self._check(self._lib.Kolvex_Record(handle, os.fsencode(path), int(min(seconds * 1000, 2 ** 31 - 1)),
+            self._check(self._lib.Kolvex_Record(handle, encoded, int(seconds * 1000),
                                                 1 if window else 0), "record " + path)
             headers = os.path.getsize(path)
             waited = time.monotonic()
@@ -312,18 +439,29 @@ class Camera:
             raise KolvexError(8, operation, self.device)
         return result
 
-    def stream(self, frames=None, seconds=None, window=False):
+    def stream(self, frames=None, seconds=None, window=False, trigger=False):
         """Yields frames as they arrive (arrays as snapshot() returns them),
         until `frames` were delivered or `seconds` have passed; without
         either, until the loop stops. `window` shows the preview window.
+        With `trigger` the camera waits for its trigger input and a frame
+        comes with each pulse.
 
         Frames that arrive while the loop body runs are skipped, never
         queued, so a slow consumer always sees the newest frame."""
+        if frames is not None:
+            frames = _parameters.whole(frames, "frames", 1, _MOST_FRAMES)
+        if seconds is not None:
+            seconds = _parameters.seconds(seconds, "seconds")
+        self._live()
+        return self._frames(frames, seconds, window, trigger)
+
+    def _frames(self, frames, seconds, window, trigger):
         handle = self._live()
         self._show_window(window)
         mailbox = _messages.open_window(self._lib)
         try:
-            self._check(self._lib.Kolvex_CallBackPreview(handle, mailbox.handle, None, 0, 0), "stream")
+            start = self._lib.Kolvex_Trigger if trigger else self._lib.Kolvex_CallBackPreview
+            self._check(start(handle, mailbox.handle, None, 0, 0), "stream")
             deadline = None if seconds is None else time.monotonic() + seconds
             delivered = 0
             while frames is None or delivered < frames:
@@ -336,6 +474,8 @@ class Camera:
                 if message is None:
                     if left_ms < _FRAME_WAIT_MS:
                         return  # the time asked for is up
+                    if trigger:
+                        continue  # pulses come when they come
                     raise KolvexError(8, "stream", self.device)
                 kind, wparam, lparam = message
                 if kind != _messages.WM_FRAME:

@@ -15,6 +15,8 @@ _MEANINGS = {entry["code"]: entry for entry in _TABLE["errors"]}
 
 #: Invalid argument: also raised for arguments the package refuses itself.
 ARGUMENT = 9
+#: A file name that cannot be used: also raised when a file cannot be written.
+PATH = 12
 
 
 def meaning(code, device=0):

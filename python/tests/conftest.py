@@ -3,6 +3,7 @@ paced like the sensor, on a device table and with a settings file of the
 suite's own, so that nothing else on the machine shares its camera."""
 
 import os
+import subprocess
 import shutil
 import tempfile
 
@@ -22,7 +23,7 @@ def pytest_sessionfinish(session, exitstatus):
 def cam():
     import kolvex
 
-    with kolvex.Camera(device=0) as camera:
+    with kolvex.Camera(device=0, persist=False) as camera:  # each test starts from the defaults
         camera.subsample = 1  # quarter-size frames keep the suite fast
         yield camera
 
@@ -35,3 +36,17 @@ def cli():
     if not library or not os.access(path, os.X_OK):
         pytest.skip("kolvex-cli is not beside the library")
     return path
+
+
+@pytest.fixture
+def fire_trigger():
+    """Pulses the virtual camera's trigger input at device 0, through the
+    test helper of the same build, or skips."""
+    library = os.environ.get("KOLVEX_LIBRARY", "")
+    helper = os.path.join(os.path.dirname(library), "kolvex_test_child")
+    if not library or not os.access(helper, os.X_OK):
+        pytest.skip("kolvex_test_child is not beside the library")
+    # The wires of the device table this process names.
+    table = os.environ.get("KOLVEX_DEVICE_TABLE")
+    wires = "KolvexVirtualTriggerLine" + ("-" + table if table else "")
+    return lambda: subprocess.run([helper, "sim-trigger", wires, "0"], check=False)

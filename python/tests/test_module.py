@@ -1,6 +1,7 @@
 import os
 import re
 import subprocess
+import sys
 
 import pytest
 
@@ -13,9 +14,27 @@ def test_version_is_the_library_version():
 
 
 def test_the_virtual_camera_is_listed():
-    names = kolvex.list_cameras()
-    assert len(names) == 1
-    assert re.fullmatch(r"Kolvex410QFX-ZQP_\d\d", names[0])
+    assert kolvex.list_cameras() == [kolvex.CameraInfo(0, "Kolvex410QFX-ZQP_01", "free")]
+
+
+def test_cameras_are_listed_by_device_number_as_kolvex_cli_lists_them(cli, tmp_path):
+    env = dict(os.environ, KOLVEX_SIMULATOR="6,9", KOLVEX_SETTINGS_FILE=str(tmp_path / "settings.reg"))
+    listed = subprocess.run([sys.executable, "-c", "import kolvex\nfor c in kolvex.list_cameras(): print(*c)\n"
+                             "print(kolvex.Camera(9).name)"], env=env, capture_output=True, text=True, check=True)
+    assert listed.stdout.splitlines() == ["6 Kolvex410QFX-ZQP_07 free", "9 Kolvex410QFX-ZQP_10 free",
+                                          "Kolvex410QFX-ZQP_10"]
+    shown = subprocess.run([cli, "list"], env=env, capture_output=True, text=True).stdout
+    assert re.findall(r"(\d+) +(\S+) +(free|in use)", shown) == [
+        ("6", "Kolvex410QFX-ZQP_07", "free"), ("9", "Kolvex410QFX-ZQP_10", "free")]
+
+
+def test_the_version_is_one_release(cli):
+    root = os.path.join(os.path.dirname(__file__), "..", "..")
+    with open(os.path.join(root, "CMakeLists.txt"), encoding="utf-8") as cmake:
+        release = re.search(r"project\(KolvexSdk VERSION ([0-9.]+)", cmake.read()).group(1)
+    assert kolvex.__version__ == release
+    shown = subprocess.run([cli, "--version"], capture_output=True, text=True).stdout
+    assert shown == "kolvex-cli %s (library %s, version number 0x%08X)\n" % (release, release, kolvex.version())
 
 
 def test_opening_an_absent_device_raises_with_the_code_and_its_meaning():
@@ -51,10 +70,13 @@ def test_kolvex_cli_speaks_from_the_same_table(cli, tmp_path):
     assert run.stderr.strip() == "kolvex-cli: snapshot: %s: %s" % (kolvex.meaning(2, 0), kolvex.remedy(2))
 
 
-def test_parameter_names_are_those_of_kolvex_cli(cli):
-    usage = subprocess.run([cli, "help"], capture_output=True, text=True).stdout
-    listed = dict((int(n), name) for n, name in re.findall(r"(\d+) ([a-z0-9-]+)", usage.split("parameters:")[1]))
-    assert [listed[i] for i in range(1, 29)] == list(kolvex.PARAMETERS)
+def test_parameters_are_those_kolvex_cli_lists(cli, tmp_path):
+    shown = subprocess.run([cli, "params"], capture_output=True, text=True, check=True,
+                           env=dict(os.environ, KOLVEX_SETTINGS_FILE=str(tmp_path / "settings.reg"))).stdout
+    listed = [line.split()[0] for line in shown.splitlines()[1:]]
+    assert listed == list(kolvex.Camera.parameters)
+    gamma = kolvex.Camera.parameters["gamma"]
+    assert (gamma.id, gamma.min, gamma.max, gamma.default, gamma.kept) == (11, 0, 200, 100, True)
 
 
 @pytest.mark.parametrize("bits,shape,dtype", [

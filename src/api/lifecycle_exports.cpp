@@ -4,7 +4,8 @@
 using kvx::CKolvex;
 
 namespace {
-constexpr int kDllVersion = 0x01B2051F;
+// The build gives the number with the release it belongs to (CMakeLists.txt).
+constexpr int kDllVersion = KOLVEX_VERSION_NUMBER;
 }
 
 extern "C" {

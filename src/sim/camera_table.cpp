@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -66,8 +67,17 @@ Table& TheTable() {
         auto* t = new Table;
         CameraList list;
         const char* setting = std::getenv("KOLVEX_SIMULATOR");
-        if (setting) ParseSimulatorSetting(setting, &list);
-        else if (!platform::NativeDeviceBackend()) list.push_back({0, CameraOptions{}});
+        if (!setting) {
+            if (!platform::NativeDeviceBackend()) list.push_back({0, CameraOptions{}});
+        } else if (!ParseSimulatorSetting(setting, &list)) {
+            // Told once, here, since no call of the interface could carry it:
+            // guessing at a misspelt setting would serve cameras nobody asked for.
+            std::fprintf(stderr,
+                         "kolvex: KOLVEX_SIMULATOR=%s is not understood: expected device numbers 0 to 31 separated "
+                         "by commas, each optionally followed by :fps=max or :fps=sensor, :variant=V and "
+                         ":counter=C (or none); no virtual camera is served\n",
+                         setting);
+        }
         for (auto& [number, options] : list)
             t->cameras[static_cast<size_t>(number)] = std::make_shared<VirtualCamera>(number, options);
         return t;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "KolvexSdk.h"
 
@@ -73,4 +75,16 @@ bool ReportCameraErrors(int handle, const char* what) {
 std::string ExplainRecordingCutShort(bool diskFull) {
     const CutShortMeaning& m = kCutShort[diskFull ? 0 : 1];
     return std::string(m.meaning) + ": " + m.remedy;
+}
+
+std::string WhyCannotWrite(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path file(path);
+    if (fs::is_directory(file, error)) return "it is a folder";
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    if (!fs::exists(folder, error)) return "the folder " + folder.string() + " does not exist";
+    if (!fs::is_directory(folder, error)) return folder.string() + " is not a folder";
+    if (fs::exists(file, error) && !fs::is_regular_file(file, error)) return "it is not a regular file";
+    return "";
 }

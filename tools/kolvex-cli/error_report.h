@@ -42,3 +42,8 @@ bool ReportCameraErrors(int handle, const char* what);
 // the recording. "<meaning>: <remedy>" for a full disk, or for a file the
 // file system would not let grow.
 std::string ExplainRecordingCutShort(bool diskFull);
+
+// Why a file could not be written, as far as the file system tells: the
+// library records no cause when a still writer cannot create its file.
+// Empty when nothing looks wrong.
+std::string WhyCannotWrite(const std::string& path);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -16,51 +17,10 @@
 #include "message_window.h"
 #include "parameters.h"
 #include "recording_watch.h"
+#include "command_line.h"
+#include "device_list.h"
 
 namespace {
-
-void PrintUsage() {
-    std::printf(
-        "usage: kolvex-cli <command> [options]\n"
-        "\n"
-        "commands:\n"
-        "  version            print the library version\n"
-        "  list               list the cameras that are plugged in\n"
-        "  info [--device N]  show a camera's name, sensor, limits and readout window\n"
-        "  snapshot [--device N] [--output FILE]\n"
-        "                     take one frame and print its size and pixel statistics;\n"
-        "                     FILE ending in .bmp, .jpg, .png or .tif is saved in that\n"
-        "                     format, anything else as raw pixels (default snapshot.raw:\n"
-        "                     rows top first, each padded to 4 bytes)\n"
-        "  record [--device N] [--seconds S] [--output FILE] [--window]\n"
-        "                     record S seconds (default 3) of live video into an AVI\n"
-        "                     file of any length (default recording.avi); prints the\n"
-        "                     frames written and the rate measured while recording\n"
-        "  stream [--device N] [--frames N | --seconds S] [--window]\n"
-        "                     receive frames (default 100) with live statistics;\n"
-        "                     --window also shows the preview window\n"
-        "  get [PARAMETER] [--device N]\n"
-        "                     print one parameter (by name or number) or all of them\n"
-        "  set PARAMETER VALUE [--device N]\n"
-        "                     change a parameter; the camera keeps it for later runs\n"
-        "\n"
-        "format options (snapshot, record, stream, get, set):\n"
-        "  --color BITS       8, 16, 24, 32, 48 or 64 bits per pixel (this run)\n"
-        "  --subsample 0|1    1 reads every other pixel and line (this run)\n"
-        "  --exposure-us N    exposure time in microseconds (kept)\n"
-        "  --gain N           sensor gain (kept)\n"
-        "\n"
-        "parameters:%s\n"
-        "\n"
-        "On Linux the library serves a virtual camera at device 0; KOLVEX_SIMULATOR\n"
-        "chooses other virtual cameras (see the README).\n",
-        ParameterNames().c_str());
-}
-
-void PrintVersion() {
-    unsigned v = static_cast<unsigned>(Kolvex_GetDllVersion());
-    std::printf("KolvexSdk library version %u (0x%08X)\n", v, v);
-}
 
 // One camera object for the length of a command, released on every path.
 class Camera {
@@ -103,16 +63,16 @@ private:
 int List() {
     Camera camera;
     if (!camera.handle()) return 1;
-    char names[10][256];
-    int count = Kolvex_EnumDevice(camera.handle(), names);
-    if (camera.ReportErrors("list")) return 1;
-    std::printf("%d camera%s\n", count, count == 1 ? "" : "s");
-    for (int i = 0; i < count; ++i) std::printf("  %s\n", names[i]);
+    const std::vector<DeviceEntry> devices = SurveyDevices(camera.handle());
+    std::printf("%zu camera%s\n", devices.size(), devices.size() == 1 ? "" : "s");
+    if (!devices.empty()) std::printf("  %-6s  %-20s %s\n", "device", "name", "state");
+    for (const DeviceEntry& d : devices)
+        std::printf("  %6d  %-20s %s\n", d.device, d.name.c_str(), d.inUse ? "in use by another program" : "free");
     return 0;
 }
 
 int Info(int device) {
-    PrintVersion();
+    std::printf("%s\n", VersionText().c_str());
     Camera camera;
     if (!camera.handle()) {
         std::fprintf(stderr, "kolvex-cli: no camera object could be created\n");
@@ -135,55 +95,6 @@ int Info(int device) {
     std::printf("exposure lines:  %d .. %d\n", info.minExposureLines, info.maxExposureLines);
     std::printf("readout window:  %d x %d at (%d, %d) of %d x %d\n", w, h, hs, vs, ht, vt);
     return 0;
-}
-
-struct Options {
-    int device = 0;
-    int frames = 0;
-    double seconds = 0;
-    bool window = false;
-    std::string output;  // empty: the command's own default
-    FormatOptions format;
-};
-
-bool ParseNumber(const char* text, double* out) {
-    char* end = nullptr;
-    *out = std::strtod(text, &end);
-    return end != text && *end == '\0' && *out >= 0;
-}
-
-// Options from argv[first] on; false (with a message) on anything unknown.
-bool ParseOptions(int argc, char** argv, int first, Options* options) {
-    for (int i = first; i < argc; ++i) {
-        const std::string name = argv[i];
-        if (name == "--window") {
-            options->window = true;
-            continue;
-        }
-        if (i + 1 >= argc) {
-            std::fprintf(stderr, "kolvex-cli: %s needs a value\n", argv[i]);
-            return false;
-        }
-        const char* value = argv[++i];
-        double number = 0;
-        bool bad = false;
-        if (ParseFormatOption(name, value, &options->format, &bad)) {
-            if (bad) {
-                std::fprintf(stderr, "kolvex-cli: bad option %s %s\n", name.c_str(), value);
-                return false;
-            }
-        } else if (name == "--output") {
-            options->output = value;
-        } else if ((name == "--device" || name == "--frames" || name == "--seconds") && ParseNumber(value, &number)) {
-            if (name == "--device") options->device = static_cast<int>(number);
-            if (name == "--frames") options->frames = static_cast<int>(number);
-            if (name == "--seconds") options->seconds = number;
-        } else {
-            std::fprintf(stderr, "kolvex-cli: bad option %s %s\n", name.c_str(), value);
-            return false;
-        }
-    }
-    return true;
 }
 
 // The size and depth of the frames the camera delivers now: one frame
@@ -216,12 +127,13 @@ int StillFormatFor(const std::string& path) {
     return -1;
 }
 
-int Snapshot(const Options& options) {
+int Snapshot(const CommandLine& options) {
     const char* what = "snapshot";
     Camera camera;
     if (!camera.handle() || !camera.Select(options.device, what)) return 1;
     camera.ReportErrors("initialise");
-    if (!ApplyFormat(camera.handle(), options.format)) return 1;
+    OneShotParameters oneShot(camera.handle());
+    if (!oneShot.Apply(options.oneShot)) return 1;
     Kolvex_SetPreviewWindow(camera.handle(), nullptr, 0, 0, 0, 0);
     FrameLayout layout;
     if (!LearnFrameLayout(camera, &layout)) {
@@ -235,27 +147,27 @@ int Snapshot(const Options& options) {
         return 1;
     }
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    const std::string output = options.output.empty() ? "snapshot.raw" : options.output;
-    const int format = StillFormatFor(output);
+    const std::string path = options.output.empty() ? "snapshot.png" : options.output;
+    const int format = StillFormatFor(path);
+    bool written = false;
     if (format >= 0) {
-        if (!Kolvex_SaveImage(camera.handle(), output.c_str(), format)) {
-            camera.ReportErrors("save image");
-            std::fprintf(stderr, "kolvex-cli: cannot write %s\n", output.c_str());
-            return 1;
-        }
+        written = Kolvex_SaveImage(camera.handle(), path.c_str(), format) != 0;
+        camera.ReportErrors("save image");
     } else {
-        std::FILE* file = std::fopen(output.c_str(), "wb");
-        bool written = file && std::fwrite(pixels.data(), 1, pixels.size(), file) == pixels.size();
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        written = file && std::fwrite(pixels.data(), 1, pixels.size(), file) == pixels.size();
         written = file && std::fclose(file) == 0 && written;
-        if (!written) {
-            std::fprintf(stderr, "kolvex-cli: cannot write %s\n", output.c_str());
-            return 1;
-        }
+    }
+    if (!written) {
+        const std::string why = WhyCannotWrite(path);
+        std::fprintf(stderr, "kolvex-cli: snapshot: cannot write %s%s%s\n", path.c_str(), why.empty() ? "" : ": ",
+                     why.c_str());
+        return 1;
     }
     std::printf("snapshot:  %d x %d, %d bits per pixel, %d bytes a row, %zu bytes in %.1f ms\n", layout.width,
                 layout.height, layout.bitsPerPixel, layout.stride(), pixels.size(), ms);
     std::printf("pixels:    %s\n", DescribeFrame(layout, pixels.data()).c_str());
-    std::printf("written:   %s (%s)\n", output.c_str(), format >= 0 ? "image file" : "raw, top row first");
+    std::printf("written:   %s (%s)\n", path.c_str(), format >= 0 ? "image file" : "raw, top row first");
     return camera.ReportErrors("snapshot") ? 1 : 0;
 }
 
@@ -266,14 +178,13 @@ bool EndsInAvi(const std::string& path) {
     return ext == ".avi";
 }
 
-// Records for the time asked, counted from the first frame in the file,
-// and returns as soon as the recording ends (recording_watch.h).
-int Record(const Options& options) {
+int Record(const CommandLine& options) {
     const char* what = "record";
     Camera camera;
     if (!camera.handle() || !camera.Select(options.device, what)) return 1;
     camera.ReportErrors("initialise");
-    if (!ApplyFormat(camera.handle(), options.format)) return 1;
+    OneShotParameters oneShot(camera.handle());
+    if (!oneShot.Apply(options.oneShot)) return 1;
     if (!options.window) Kolvex_SetPreviewWindow(camera.handle(), nullptr, 0, 0, 0, 0);
     const std::string path = options.output.empty() ? "recording.avi" : options.output;
     if (!EndsInAvi(path))
@@ -300,12 +211,13 @@ int Record(const Options& options) {
 
 // Frames through a callback preview until enough arrived or time is up,
 // with a line of statistics about once a second.
-int Stream(const Options& options) {
+int Stream(const CommandLine& options) {
     const char* what = "stream";
     Camera camera;
     if (!camera.handle() || !camera.Select(options.device, what)) return 1;
     camera.ReportErrors("initialise");
-    if (!ApplyFormat(camera.handle(), options.format)) return 1;
+    OneShotParameters oneShot(camera.handle());
+    if (!oneShot.Apply(options.oneShot)) return 1;
     if (!options.window) Kolvex_SetPreviewWindow(camera.handle(), nullptr, 0, 0, 0, 0);
     FrameLayout layout;
     if (!LearnFrameLayout(camera, &layout)) {
@@ -315,12 +227,14 @@ int Stream(const Options& options) {
     const int wanted = options.frames > 0 || options.seconds > 0 ? options.frames : 100;
     std::vector<uint8_t> pixels(layout.bytes());
     MessageWindow messages;
-    if (!Kolvex_CallBackPreview(camera.handle(), messages.handle(), pixels.data(), static_cast<int>(pixels.size()),
-                                0)) {
+    // In trigger mode a frame comes with each pulse on the camera's input.
+    auto begin = options.trigger ? Kolvex_Trigger : Kolvex_CallBackPreview;
+    if (!begin(camera.handle(), messages.handle(), pixels.data(), static_cast<int>(pixels.size()), 0)) {
         camera.ReportErrors("stream");
         return 1;
     }
-    std::printf("streaming %d x %d, %d bits per pixel\n", layout.width, layout.height, layout.bitsPerPixel);
+    std::printf("streaming %d x %d, %d bits per pixel%s\n", layout.width, layout.height, layout.bitsPerPixel,
+                options.trigger ? ", a frame per trigger pulse" : "");
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     auto lastFrame = start;
@@ -336,7 +250,7 @@ int Stream(const Options& options) {
     while (!lost && (wanted <= 0 || received < wanted) && (options.seconds <= 0 || elapsed() < options.seconds)) {
         PostedMessage m{};
         if (!messages.Wait(200, &m)) {
-            if (std::chrono::duration<double>(Clock::now() - lastFrame).count() > 10) break;
+            if (!options.trigger && std::chrono::duration<double>(Clock::now() - lastFrame).count() > 10) break;
             continue;
         }
         if (m.message != KOLVEX_WM_FRAME) continue;
@@ -361,71 +275,40 @@ int Stream(const Options& options) {
     return lost || failed || received == 0 ? 1 : 0;
 }
 
-// get [PARAMETER] and set PARAMETER VALUE.
-int Parameters(int argc, char** argv, bool set) {
-    int next = 2, id = 0, value = 0;
-    if (next < argc && argv[next][0] != '-') {
-        id = ParameterId(argv[next]);
-        if (id == 0) {
-            std::fprintf(stderr, "kolvex-cli: unknown parameter '%s' (see 'help')\n", argv[next]);
-            return 2;
-        }
-        ++next;
-    }
-    if (set) {
-        if (id == 0 || next >= argc || !ParseInteger(argv[next], &value)) {
-            std::fprintf(stderr, "kolvex-cli: set needs a parameter and a number\n");
-            return 2;
-        }
-        ++next;
-    }
-    Options options;
-    if (!ParseOptions(argc, argv, next, &options)) return 2;
-    const char* what = set ? "set" : "get";
+// get, params, set and reset.
+int Parameters(const CommandLine& options) {
+    const char* what = options.command.c_str();
     Camera camera;
     if (!camera.handle() || !camera.Select(options.device, what)) return 1;
     camera.ReportErrors("initialise");
-    if (!ApplyFormat(camera.handle(), options.format)) return 1;
-    const bool done = set ? SetParameter(camera.handle(), id, value) : PrintParameters(camera.handle(), id);
-    return done ? 0 : 1;
+    const std::string& command = options.command;
+    if (command == "get") return PrintParameters(camera.handle(), options.parameter) ? 0 : 1;
+    if (command == "params") return PrintParameterTable(camera.handle()) ? 0 : 1;
+    if (command == "reset") {
+        if (!ResetParameters(camera.handle())) return 1;
+        std::printf("device %d: every parameter the camera keeps is back at its default\n", options.device);
+        return 0;
+    }
+    const ParameterInfo& p = *options.parameter;
+    if (!WriteParameter(camera.handle(), p, options.value)) return 1;
+    return PrintParameters(camera.handle(), &p) ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
-        PrintUsage();
-        return argc < 2 ? 2 : 0;
-    }
-    const std::string command = argv[1];
+    CommandLine options;
+    const int status = ParseCommandLine(argc, argv, &options, std::cout, std::cerr);
+    if (status >= 0) return status;
+    const std::string& command = options.command;
     if (command == "version") {
-        PrintVersion();
+        std::printf("%s\n", VersionText().c_str());
         return 0;
     }
     if (command == "list") return List();
-    if (command == "info") {
-        int device = 0;
-        if (argc == 4 && std::strcmp(argv[2], "--device") == 0) {
-            char* end = nullptr;
-            device = static_cast<int>(std::strtol(argv[3], &end, 10));
-            if (*end != '\0') {
-                std::fprintf(stderr, "kolvex-cli: not a device number: %s\n", argv[3]);
-                return 2;
-            }
-        } else if (argc != 2) {
-            PrintUsage();
-            return 2;
-        }
-        return Info(device);
-    }
-    if (command == "snapshot" || command == "stream" || command == "record") {
-        Options options;
-        if (!ParseOptions(argc, argv, 2, &options)) return 2;
-        if (command == "record") return Record(options);
-        return command == "snapshot" ? Snapshot(options) : Stream(options);
-    }
-    if (command == "get" || command == "set") return Parameters(argc, argv, command == "set");
-    std::fprintf(stderr, "kolvex-cli: unknown command '%s'\n", argv[1]);
-    PrintUsage();
-    return 2;
+    if (command == "info") return Info(options.device);
+    if (command == "snapshot") return Snapshot(options);
+    if (command == "record") return Record(options);
+    if (command == "stream") return Stream(options);
+    return Parameters(options);
 }

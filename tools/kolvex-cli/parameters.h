@@ -1,36 +1,76 @@
-// Reading and changing the camera's parameters from the command line.
+// The camera's parameters as the user meets them: by name, with their range,
+// default and whether the camera keeps them. The table is
+// python/kolvex/parameters.json, compiled in, so kolvex-cli and the Python
+// package describe the same parameters in the same words.
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
-// Format and sensor settings given as options; each is applied only when
-// it was given.
-struct FormatOptions {
-    int colorBits = -1;     // --color: 8, 16, 24, 32, 48 or 64
-    int subSample = -1;     // --subsample: 0 or 1
-    int exposureUs = -1;    // --exposure-us
-    int gain = -1;          // --gain
+struct ParameterInfo {
+    const char* name;
+    int id;  // of Kolvex_GetFilterValue / Kolvex_SetFilterValue; 0 for the others
+    const char* getter;
+    const char* setter;
+    const char* unit;
+    int min;
+    int max;
+    int defaultValue;
+    int step;
+    bool kept;           // stored per camera at release, loaded at the next start
+    const char* viewOf;  // the rows this one is another view of, or ""
+    const char* meaning;
+    const char* values;  // the only values allowed, comma-separated, or ""
 };
 
-// Parses one of the options above with its value; false when `name` is not
-// one of them. *bad is set when it is, but the value is not a number.
-bool ParseFormatOption(const std::string& name, const char* value, FormatOptions* options, bool* bad);
+const std::vector<ParameterInfo>& Parameters();
+// The row of a name ("gamma") or a filter identifier ("11"); null when unknown.
+const ParameterInfo* FindParameter(const std::string& nameOrId);
 
-// Applies the options that were given; reports the library's errors on
-// stderr and returns false when the camera refused one.
-bool ApplyFormat(int handle, const FormatOptions& options);
+// Whether `value` is one the setter takes; otherwise *why says what it takes.
+bool ParameterAccepts(const ParameterInfo& p, long long value, std::string* why);
+// Parses a decimal or 0x-prefixed whole number and checks it against the
+// row; false with the reason in *why.
+bool ParseParameterValue(const ParameterInfo& p, const std::string& text, int* value, std::string* why);
+std::string FormatParameterValue(const ParameterInfo& p, int value);
 
-// A parameter by name ("gamma") or identifier ("11"); 0 when unknown.
-int ParameterId(const std::string& nameOrId);
+// Bits per pixel from what Kolvex_GetColorMode answers (12 for 16 bits...).
+int BitsOfDepthCode(int code);
 
-// Prints one parameter, or every parameter and the format when id is 0.
-bool PrintParameters(int handle, int id);
+// Reading and writing through the library; failures are reported on stderr
+// with the library's recorded cause and give false.
+bool ReadParameter(int handle, const ParameterInfo& p, int* value);
+bool WriteParameter(int handle, const ParameterInfo& p, int value);
 
-// Sets one parameter and prints its new value.
-bool SetParameter(int handle, int id, int value);
+// The rows whose stored values `p` changes: itself, or the rows it is a view of.
+std::vector<const ParameterInfo*> StoredRowsOf(const ParameterInfo& p);
 
-// Parses a decimal or 0x-prefixed integer with an optional sign.
-bool ParseInteger(const char* text, int* out);
+// `get`, `params`, `set` and `reset`: the output a user reads. All return
+// true when everything was read or written.
+bool PrintParameters(int handle, const ParameterInfo* only);
+bool PrintParameterTable(int handle);
+bool ResetParameters(int handle);
 
-// Names of every parameter, for the usage text.
-std::string ParameterNames();
+// Values given to one command only ("snapshot --exposure-us 1000"): applied
+// for the command and put back as they were before the camera is released,
+// so the camera keeps what it had.
+class OneShotParameters {
+public:
+    using Setting = std::pair<const ParameterInfo*, int>;
+
+    explicit OneShotParameters(int handle) : handle_(handle) {}
+    ~OneShotParameters() { Restore(); }
+    OneShotParameters(const OneShotParameters&) = delete;
+    OneShotParameters& operator=(const OneShotParameters&) = delete;
+
+    // Remembers the stored values the settings change, then applies them in
+    // order; false (reported) at the first the camera refuses.
+    bool Apply(const std::vector<Setting>& settings);
+    // Puts the remembered values back, newest first; runs once.
+    void Restore();
+
+private:
+    int handle_;
+    std::vector<Setting> saved_;
+};
