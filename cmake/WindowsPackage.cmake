@@ -6,6 +6,7 @@
 #   lib/      KolvexSdk_410QFX_ZQP.lib (Visual Studio), libKolvexSdk_410QFX_ZQP.dll.a
 #             (MinGW), KolvexSdk_410QFX_ZQP.def
 #   include/  KolvexSdk.h, KolvexSdkLinux.h
+#   examples/ the examples that run on Windows, and a README with their build lines
 #   README.txt
 # Target windows_package; the zip lands beside the folder.
 find_program(KOLVEX_STRIP i686-w64-mingw32-strip REQUIRED)
@@ -14,17 +15,24 @@ find_program(KOLVEX_DLLTOOL i686-w64-mingw32-dlltool REQUIRED)
 set(KOLVEX_PACKAGE_NAME KolvexSdk-${PROJECT_VERSION}-win32)
 set(KOLVEX_PACKAGE_DIR ${PROJECT_BINARY_DIR}/package/${KOLVEX_PACKAGE_NAME})
 set(KOLVEX_PACKAGE_ZIP ${PROJECT_BINARY_DIR}/package/${KOLVEX_PACKAGE_NAME}.zip)
+set(KOLVEX_PACKAGE_EXAMPLES c/snapshot.c c/stream_windows.c c/trigger.c c/wait_message.h c/wait_message_windows.c
+  cpp/kolvex_camera.hpp cpp/exposure_series.cpp)
+list(TRANSFORM KOLVEX_PACKAGE_EXAMPLES PREPEND ${PROJECT_SOURCE_DIR}/examples/)
+# Commas between the files: a list's semicolons would split the command.
+list(JOIN KOLVEX_PACKAGE_EXAMPLES "," examples_argument)
 
 add_custom_command(OUTPUT ${KOLVEX_PACKAGE_ZIP}
   COMMAND ${CMAKE_COMMAND}
     -DDLL=$<TARGET_FILE:kolvex_sdk> -DMINGW_IMPLIB=$<TARGET_LINKER_FILE:kolvex_sdk>
     -DCLI=$<TARGET_FILE:kolvex-cli> -DFILTER=$<TARGET_FILE:kolvex_dshow> -DDEF=${PROJECT_SOURCE_DIR}/src/api/KolvexSdk.def
     -DINCLUDE_DIR=${PROJECT_SOURCE_DIR}/include -DREADME=${PROJECT_SOURCE_DIR}/cmake/windows-package-README.txt
+    -DEXAMPLES=${examples_argument} -DEXAMPLES_README=${PROJECT_SOURCE_DIR}/cmake/windows-examples-README.txt
     -DSTRIP=${KOLVEX_STRIP} -DDLLTOOL=${KOLVEX_DLLTOOL} -DOUT=${KOLVEX_PACKAGE_DIR} -DZIP=${KOLVEX_PACKAGE_ZIP}
     -P ${PROJECT_SOURCE_DIR}/cmake/make_windows_package.cmake
   DEPENDS kolvex_sdk kolvex-cli kolvex_dshow ${PROJECT_SOURCE_DIR}/src/api/KolvexSdk.def
     ${PROJECT_SOURCE_DIR}/include/KolvexSdk.h ${PROJECT_SOURCE_DIR}/include/KolvexSdkLinux.h
     ${PROJECT_SOURCE_DIR}/cmake/windows-package-README.txt ${PROJECT_SOURCE_DIR}/cmake/make_windows_package.cmake
+    ${KOLVEX_PACKAGE_EXAMPLES} ${PROJECT_SOURCE_DIR}/cmake/windows-examples-README.txt
     ${PROJECT_SOURCE_DIR}/cmake/run_command.cmake
   COMMENT "Packaging ${KOLVEX_PACKAGE_NAME}")
 # Part of every Windows build: a few seconds, and the tests check it.

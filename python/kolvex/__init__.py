@@ -68,7 +68,11 @@ _ERR_DEVICE_LOST = 13
 
 def version():
     """The library's version number, 28443935 (0x01B2051F) for release
-    __version__."""
+    __version__.
+
+    >>> hex(version())
+    '0x1b2051f'
+    """
     return _library.load().Kolvex_GetDllVersion()
 
 
@@ -162,7 +166,13 @@ def _why_unwritable(path):
 def frame_array(buffer, width, height, bits_per_pixel):
     """A numpy view of a frame buffer (rows top first, each padded to 4
     bytes) without the padding: (H, W) for 8 and 16 bits per pixel,
-    (H, W, channels) otherwise; 16-bit samples for 16, 48 and 64."""
+    (H, W, channels) otherwise; 16-bit samples for 16, 48 and 64.
+
+    >>> buffer = np.arange(2 * 8, dtype=np.uint8)  # two rows of 5 pixels, 3 bytes of padding each
+    >>> frame_array(buffer, 5, 2, 8)
+    array([[ 0,  1,  2,  3,  4],
+           [ 8,  9, 10, 11, 12]], dtype=uint8)
+    """
     sample, channels = _LAYOUTS[bits_per_pixel]
     row_bytes = width * bits_per_pixel // 8
     stride = (row_bytes + 3) & ~3

@@ -21,7 +21,11 @@ PATH = 12
 
 def meaning(code, device=0):
     """The meaning of a library error code in a user's words, or a sentence
-    naming the number for a code the library does not produce."""
+    naming the number for a code the library does not produce.
+
+    >>> meaning(2, device=6)
+    'no camera at device 6, or another program is streaming from it'
+    """
     entry = _MEANINGS.get(code)
     if entry is None:
         return "the library reported error %d" % code
@@ -45,7 +49,11 @@ def recording_cut_short(disk_full):
 def codes_to_report(newest_first):
     """The codes worth telling, from an error history read newest first:
     oldest first, each once, and without the codes that only follow from
-    another failure when such a cause is among them."""
+    another failure when such a cause is among them.
+
+    >>> codes_to_report([8, 1, 2])  # newest first: the device was busy (2), 1 and 8 followed
+    [2]
+    """
     oldest_first = [c for c in reversed(list(newest_first)) if c]
 
     def follows(code):

@@ -1,7 +1,9 @@
 # Installs the build tree into a fresh prefix, then builds a small C program
 # against it twice, with find_package(KolvexSdk) and with pkg-config, and
-# runs both builds on the virtual camera.
-#   -DBUILD_DIR -DSOURCE_DIR -DWORK -DC_COMPILER -DC_FLAGS -DLINK_FLAGS -DVERSION
+# runs both builds on the virtual camera. The examples folder builds against
+# it too, as a copy of it outside the tree would.
+#   -DBUILD_DIR -DSOURCE_DIR -DWORK -DC_COMPILER -DCXX_COMPILER -DC_FLAGS -DCXX_FLAGS -DLINK_FLAGS
+#   -DVERSION -DEXAMPLES
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run_command.cmake)
 
@@ -32,6 +34,10 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/consumer -B ${WORK}/cmake-build -G Ninja
   "-DCMAKE_C_FLAGS=${C_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${LINK_FLAGS}")
 run(${CMAKE_COMMAND} --build ${WORK}/cmake-build)
 check_consumer(${WORK}/cmake-build/consumer "find_package")
+run(${CMAKE_COMMAND} -S ${EXAMPLES} -B ${WORK}/examples-build -G Ninja
+  -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_C_COMPILER=${C_COMPILER} -DCMAKE_CXX_COMPILER=${CXX_COMPILER}
+  "-DCMAKE_C_FLAGS=${C_FLAGS}" "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${LINK_FLAGS}")
+run(${CMAKE_COMMAND} --build ${WORK}/examples-build)
 
 # pkg-config, from a prefix moved elsewhere: the file finds its own prefix.
 file(RENAME ${prefix} ${WORK}/moved)

@@ -10,7 +10,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run_command.cmake)
 
 set(base KolvexSdk_410QFX_ZQP)
 foreach(f bin/${base}.dll bin/kolvex-cli.exe bin/KolvexCapture.ax lib/${base}.lib lib/lib${base}.dll.a lib/${base}.def
-    include/KolvexSdk.h include/KolvexSdkLinux.h README.txt)
+    include/KolvexSdk.h include/KolvexSdkLinux.h README.txt examples/README.txt examples/snapshot.c
+    examples/stream_windows.c examples/trigger.c)
   if(NOT EXISTS ${PACKAGE}/${f})
     message(FATAL_ERROR "missing from the package: ${f}")
   endif()

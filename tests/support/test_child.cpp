@@ -15,6 +15,9 @@
 //                                 K-th point between two writes of the entry (exit code 10);
 //                                 0 when both finished first
 //   sim-trigger BLOCK N           pulse the virtual trigger line of device N
+//   pulse-while-input N           copy standard input to standard output and pulse the
+//                                 default trigger line of device N every 100 ms until
+//                                 the input ends (a program piped in waits for pulses)
 //   sim-power WIRE N              power up a virtual camera at device N on the wires WIRE
 //   sim-power-keep WIRE N         the same, and end with the camera still plugged in
 //
@@ -25,6 +28,7 @@
 //   camera-preview TABLE WIRE N   initialise, select N, start preview: 0 when it
 //                                 streams, 1 when refused with code 2
 //   camera-hold TABLE WIRE N      as camera-preview, then stream until killed (20 s)
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -167,6 +171,25 @@ int main(int argc, char** argv) {
         Kolvex_Release(handle);
         kvx::sim::UnplugAll();
         return result;
+    }
+    if (command == "pulse-while-input") {
+        // The block a virtual camera of this environment listens on.
+        const std::string block = kvx::sim::CameraOptions{}.triggerBlock;
+        const int device = std::atoi(argv[2]);
+        std::atomic<bool> ended{false};
+        std::thread copier([&ended] {
+            for (int c; (c = std::getchar()) != EOF;) {
+                std::putchar(c);
+                if (c == '\n') std::fflush(stdout);
+            }
+            ended = true;
+        });
+        while (!ended) {
+            kvx::sim::TriggerLine::Fire(block, device);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        copier.join();
+        return 0;
     }
     if (command == "sim-trigger") {
         if (argc != 4) return 2;
