@@ -94,6 +94,128 @@ int RowBody(const kvx::demosaic_detail::RowJob& job) {
     return x - job.x0;
 }
 
+// 8-bit rows, each block's loads shared with its neighbours: the sums of
+// the columns two to the left or right of a block are its neighbours' sums
+// moved by one lane (ShiftIn, ShiftNext), so a block loads each of its four
+// rows once instead of ten times, and finds the previous block's sums in
+// registers. For a row of X's near row n and far row f, in 16-bit lanes of
+// column pairs (even column in the low byte):
+//
+//   vx  = 3 n + f at the X columns "e"      vy  = 3 n + f at the Y columns "o"
+//   nxo = the X rows' greens ("o")          nye = the Y rows' greens ("e")
+//
+// Green at an even column is nye + the nxo to its left, at an odd column
+// nye + the nxo to its right (halved), for either order of the two rows.
+// Sums of 8-bit samples stay far below 16 bits; the results reach at most
+// 4 x 255 through a gain of 400 %, and the stores saturate them at 255,
+// which is the rule's clip.
+template <class Ops>
+struct Sums8 {
+    typename Ops::V vx, vy, nxo, nye;
+};
+
+template <class Ops>
+struct Rows8 {
+    const uint8_t* nearX;
+    const uint8_t* farX;
+    const uint8_t* nearY;
+    const uint8_t* farY;
+
+    // The X rows' greens two columns to the left: a load one pair of
+    // columns back costs less than moving lanes across blocks.
+    typename Ops::V GreensBefore(int at) const { return Ops::OddBytes(Ops::Load(nearX + at - 2)); }
+
+    Sums8<Ops> Load(int at) const {
+        using V = typename Ops::V;
+        const V nx = Ops::Load(nearX + at), fx = Ops::Load(farX + at);
+        const V ny = Ops::Load(nearY + at), fy = Ops::Load(farY + at);
+        return {Ops::Add(Ops::Times3Even(nx), Ops::EvenBytes(fx)), Ops::Add(Ops::Times3Odd(ny), Ops::OddBytes(fy)),
+                Ops::OddBytes(nx), Ops::EvenBytes(ny)};
+    }
+};
+
+// One block of 2L pixels at `out` from its sums and those of the columns
+// two to the left (m) and two to the right (p).
+template <class Ops, int Bpp>
+void Block8(uint8_t* out, const Sums8<Ops>& c, typename Ops::V vxm, typename Ops::V vxp, typename Ops::V vym,
+            typename Ops::V nxmo, typename Ops::V gainX, typename Ops::V gainY, bool xIsRed) {
+    using V = typename Ops::V;
+    const V vx3 = Ops::Times3(c.vx);
+    const V xEven = Ops::MulHi(Ops::Add(vx3, vxm), gainX);
+    const V xOdd = Ops::MulHi(Ops::Add(vx3, vxp), gainX);
+    // 3 vym + vy and 3 vy + vym, from their sum.
+    const V both = Ops::Add(vym, c.vy);
+    const V yEven = Ops::MulHi(Ops::Add(Ops::Add(both, vym), vym), gainY);
+    const V yOdd = Ops::MulHi(Ops::Add(Ops::Add(both, c.vy), c.vy), gainY);
+    const V gEven = Ops::Half(Ops::Add(c.nye, nxmo));
+    const V gOdd = Ops::Half(Ops::Add(c.nye, c.nxo));
+    if (xIsRed) {
+        Ops::template StoreBytes<Bpp>(out, yEven, yOdd, gEven, gOdd, xEven, xOdd);
+    } else {
+        Ops::template StoreBytes<Bpp>(out, xEven, xOdd, gEven, gOdd, yEven, yOdd);
+    }
+}
+
+template <class Ops, int Bpp>
+int RowBody8(const kvx::demosaic_detail::RowJob& job) {
+    constexpr int kBlock = 2 * Ops::kLanes;
+    const uint8_t* rows[4];
+    for (int k = 0; k < 4; ++k) rows[k] = static_cast<const uint8_t*>(job.rows[k]);
+    // X's rows are y and y-2 when red lies on row y and X is red, or
+    // neither; otherwise y-1 and y+1.
+    const bool xIsRed = job.columnState0 == 0;
+    const bool xOnRowY = xIsRed == (job.rowState == 1);
+    const Rows8<Ops> r{xOnRowY ? rows[2] : rows[1], xOnRowY ? rows[0] : rows[3], xOnRowY ? rows[1] : rows[2],
+                       xOnRowY ? rows[3] : rows[0]};
+    const typename Ops::V gainX = Ops::Set1(static_cast<int>((xIsRed ? job.gainRed : job.gainBlue) << 5));
+    const typename Ops::V gainY = Ops::Set1(static_cast<int>((xIsRed ? job.gainBlue : job.gainRed) << 5));
+    // A block reads the two columns before it, and the block after it or,
+    // for the last one, the block two columns on; the row runs two columns
+    // past x1.
+    const int x0 = job.x0, x1 = job.x1;
+    if (x0 < 2 || x0 + kBlock > x1) return 0;
+    uint8_t* const out = job.out;
+    // A block on loads of its own: those two columns before and after it
+    // hold the neighbours' sums in the block's own lanes.
+    auto standalone = [&](int x) {
+        const Sums8<Ops> before = r.Load(x - 2), after = r.Load(x + 2);
+        Block8<Ops, Bpp>(out + static_cast<intptr_t>(x) * Bpp, r.Load(x), before.vx, after.vx, before.vy,
+                         before.nxo, gainX, gainY, xIsRed);
+    };
+    int x = x0;
+    // The previous block's last lane: columns x0-2 and x0-1.
+    Sums8<Ops> previous = r.Load(x - 2), current = r.Load(x);
+    previous.vx = Ops::FirstLaneToLast(previous.vx);
+    previous.vy = Ops::FirstLaneToLast(previous.vy);
+    for (; x + 2 * kBlock <= x1 + 2; x += kBlock) {
+        const Sums8<Ops> next = r.Load(x + kBlock);
+        Block8<Ops, Bpp>(out + static_cast<intptr_t>(x) * Bpp, current, Ops::ShiftIn(current.vx, previous.vx),
+                         Ops::ShiftNext(current.vx, next.vx), Ops::ShiftIn(current.vy, previous.vy),
+                         r.GreensBefore(x), gainX, gainY, xIsRed);
+        previous = current;
+        current = next;
+    }
+    // The rest as whole blocks on their own loads, the last one moved back
+    // to end at x1 or just before it (it must start on a column of x0's
+    // parity): it writes some pixels a second time, with the same values.
+    for (; x + kBlock <= x1; x += kBlock) standalone(x);
+    const int last = x1 - kBlock - ((x1 - kBlock - x0) & 1);
+    if (x < x1 && last >= x0) {
+        standalone(last);
+        x = last + kBlock;
+    }
+    return x - x0;
+}
+
+template <class Ops>
+int Row8(const kvx::demosaic_detail::RowJob& job) {
+    switch (job.dstBytesPerPixel) {
+        case 3: return RowBody8<Ops, 3>(job);
+        case 4: return RowBody8<Ops, 4>(job);
+        default: return 0;
+    }
+}
+
 template <class Ops, typename Sample>
 int Row(const kvx::demosaic_detail::RowJob& job) {
     constexpr int kWords = static_cast<int>(sizeof(Sample));
