@@ -148,7 +148,7 @@ struct Avx2 {
 
 namespace kvx::demosaic_detail {
 
-int RowAvx2_8(const RowJob& job) { return Row8<Avx2>(job); }
+int RowAvx2_8(const RowJob& job) { return Row<Avx2, uint8_t>(job); }
 int RowAvx2_16(const RowJob& job) { return Row<Avx2, uint16_t>(job); }
 
 }  // namespace kvx::demosaic_detail

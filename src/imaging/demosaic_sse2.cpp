@@ -24,8 +24,9 @@ struct Sse2 : Sse2Lanes<Sse2> {
     static void Split(const uint16_t* p, V& even, V& odd) {
         const V a = _mm_loadu_si128(reinterpret_cast<const V*>(p));
         const V b = _mm_loadu_si128(reinterpret_cast<const V*>(p + 8));
-        even = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(a, 16), 16), _mm_srai_epi32(_mm_slli_epi32(b, 16), 16));
-        odd = _mm_packs_epi32(_mm_srai_epi32(a, 16), _mm_srai_epi32(b, 16));
+        const V low = _mm_set1_epi32(0xFFFF);
+        even = _mm_packs_epi32(_mm_and_si128(a, low), _mm_and_si128(b, low));
+        odd = _mm_packs_epi32(_mm_srli_epi32(a, 16), _mm_srli_epi32(b, 16));
     }
 
     // Two 6-byte halves (bytes 0-5 and 8-13) into 12 contiguous bytes.
@@ -81,7 +82,7 @@ struct Sse2 : Sse2Lanes<Sse2> {
 
 namespace kvx::demosaic_detail {
 
-int RowSse2_8(const RowJob& job) { return Row8<Sse2>(job); }
+int RowSse2_8(const RowJob& job) { return Row<Sse2, uint8_t>(job); }
 int RowSse2_16(const RowJob& job) { return Row<Sse2, uint16_t>(job); }
 
 }  // namespace kvx::demosaic_detail

@@ -74,7 +74,7 @@ struct Ssse3 : Sse2Lanes<Ssse3> {
 
 namespace kvx::demosaic_detail {
 
-int RowSsse3_8(const RowJob& job) { return Row8<Ssse3>(job); }
+int RowSsse3_8(const RowJob& job) { return Row<Ssse3, uint8_t>(job); }
 int RowSsse3_16(const RowJob& job) { return Row<Ssse3, uint16_t>(job); }
 
 }  // namespace kvx::demosaic_detail

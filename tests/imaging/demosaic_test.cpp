@@ -93,7 +93,7 @@ TEST(DemosaicKernels, EightBitMatchesTheRuleOnOddAndEvenSizes) {
 }
 
 TEST(DemosaicKernels, SixteenBitMatchesTheRuleOnOddAndEvenSizes) {
-    for (auto [w, h] : {std::pair{4, 4}, {5, 5}, {6, 7}, {36, 9}, {67, 35}, {107, 6}, {130, 11}, {200, 8}}) {
+    for (auto [w, h] : {std::pair{4, 4}, {5, 5}, {6, 7}, {36, 9}, {67, 35}, {107, 6}, {130, 11}, {200, 8}, {1100, 4}}) {
         ExpectMatchesReference<uint16_t>(w, h, 4095);
     }
 }
