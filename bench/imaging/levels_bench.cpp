@@ -6,15 +6,20 @@
 // round in thread CPU time: other work on the machine shows in wall time
 // far more than in the thread's own time, and alternating lets every case
 // meet the same state of the machine. Counters are milliseconds per frame;
-// avx2:ssse3 and LEVEL:cv are ratios (below 1: the first is faster).
+// avx2:ssse3 and LEVEL:cv are ratios (below 1: the first is faster). The
+// table needs OpenCV (scripts/setup --bench).
 #include <benchmark/benchmark.h>
 
+#ifdef KOLVEX_BENCH_WITH_OPENCV
 #include <time.h>
 
 #include <algorithm>
 #include <functional>
 #include <limits>
 #include <string>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include "imaging/color/hue_saturation.h"
 #include "imaging/demosaic.h"
@@ -24,15 +29,13 @@
 #include "imaging/tone/sharpness.h"
 #include "tone_bench_frames.h"
 
-#ifdef KOLVEX_BENCH_WITH_OPENCV
-#include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
-#endif
-
 namespace kvx::bench {
 namespace {
 
-constexpr int kRounds = 9;
+// At least this many rounds, and more while a row has spent less than
+// kRowCpuMs: best-of-N needs more rounds where a round is short.
+constexpr int kRounds = 9, kMaxRounds = 200;
+constexpr double kRowCpuMs = 500;
 
 double ThreadCpuMs() {
     timespec t{};
@@ -47,38 +50,41 @@ void KeepBest(double& best, Body&& body) {
     best = std::min(best, ThreadCpuMs() - start);
 }
 
-// `ours` runs the kernel at the active level; `opencv` may be empty.
+// `ours` runs the kernel at the active level.
 void LevelRow(benchmark::State& state, const std::function<void()>& ours, const std::function<void()>& opencv) {
     constexpr double kNone = std::numeric_limits<double>::infinity();
     double best[4] = {kNone, kNone, kNone, kNone}, yardstick = kNone;
     const SimdLevel previous = ActiveSimdLevel();
+    const double started = ThreadCpuMs();
     for (auto _ : state) {
-        for (int round = 0; round < kRounds; ++round) {
+        for (int round = 0; round < kMaxRounds && (round < kRounds || ThreadCpuMs() - started < kRowCpuMs); ++round) {
             for (int i = 0; i < 4; ++i) {
                 if (!SimdLevelSupported(kSimdLevels[i])) continue;
                 SetSimdLevel(kSimdLevels[i]);
                 KeepBest(best[i], ours);
             }
             SetSimdLevel(previous);
-            if (opencv) KeepBest(yardstick, opencv);
+            KeepBest(yardstick, opencv);
         }
     }
     for (int i = 0; i < 4; ++i) {
         if (best[i] == kNone) continue;
         const std::string name = SimdLevelName(kSimdLevels[i]);
         state.counters[name] = best[i];
-        if (opencv && i > 0) state.counters[name + ":cv"] = best[i] / yardstick;
+        if (i > 0) state.counters[name + ":cv"] = best[i] / yardstick;
     }
-    if (opencv) state.counters["opencv"] = yardstick;
+    state.counters["opencv"] = yardstick;
     if (best[2] != kNone && best[3] != kNone) state.counters["avx2:ssse3"] = best[3] / best[2];
 }
 
 void Register(const std::string& name, std::function<void(benchmark::State&)> body) {
-    benchmark::RegisterBenchmark(("BM_Levels/" + name).c_str(), std::move(body))->Iterations(1)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("BM_Levels/" + name).c_str(), std::move(body))
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
 }
 
-#ifdef KOLVEX_BENCH_WITH_OPENCV
 cv::Mat MatOf(BenchFrame& frame, int type) { return cv::Mat(kHeight, kWidth, type, frame.bytes.data(), size_t(frame.stride)); }
+
 int CvType(int bytesPerPixel) {
     switch (bytesPerPixel) {
         case 1: return CV_8UC1;
@@ -89,15 +95,28 @@ int CvType(int bytesPerPixel) {
         default: return CV_16UC4;
     }
 }
-#endif
 
 // One thread for OpenCV: the yardstick of a kernel that runs on one thread.
 const bool kOneThread = [] {
-#ifdef KOLVEX_BENCH_WITH_OPENCV
     cv::setNumThreads(1);
-#endif
     return true;
 }();
+
+// OpenCV's operation from one picture into another of the same layout; it
+// may keep scratch pictures of its own between calls.
+using CvStep = std::function<void(const cv::Mat& in, cv::Mat& out)>;
+
+// A kernel from one frame into another of the same layout, beside `step`.
+template <class Params>
+void RegisterSameLayout(const std::string& name, int bytes, PixelKernel kernel, Params params, CvStep step) {
+    Register(name + "/" + std::to_string(8 * bytes), [=](benchmark::State& state) {
+        BenchFrame src(bytes), dst(bytes);
+        Params argument = params;
+        const cv::Mat in = MatOf(src, CvType(bytes));
+        cv::Mat out = MatOf(dst, CvType(bytes));
+        LevelRow(state, [&] { Run(kernel, dst, src, &argument); }, [&] { step(in, out); });
+    });
+}
 
 const bool kDemosaicRegistered = [] {
     for (const int bits : {8, 16}) {
@@ -109,115 +128,63 @@ const bool kDemosaicRegistered = [] {
                          DemosaicParams params{0, 120, 100, 90};
                          const PixelKernel interior = bits == 8 ? DemosaicInterior8 : DemosaicInterior16;
                          const PixelKernel border = bits == 8 ? DemosaicBorder8 : DemosaicBorder16;
-                         std::function<void()> opencv;
-#ifdef KOLVEX_BENCH_WITH_OPENCV
                          cv::Mat bgr;
                          const cv::Mat mosaic = MatOf(raw, CvType(srcBytes));
                          const int code = outBytes == 3 ? cv::COLOR_BayerGB2BGR : cv::COLOR_BayerGB2BGRA;
-                         opencv = [&] { cv::cvtColor(mosaic, bgr, code); };
-#endif
-                         LevelRow(state,
-                                  [&] {
-                                      Run(interior, out, raw, &params);
-                                      Run(border, out, raw, &params);
-                                  },
-                                  opencv);
+                         LevelRow(
+                             state,
+                             [&] {
+                                 Run(interior, out, raw, &params);
+                                 Run(border, out, raw, &params);
+                             },
+                             [&] { cv::cvtColor(mosaic, bgr, code); });
                      });
         }
     }
     return true;
 }();
 
-// OpenCV's nearest: BGR to HSV and back; 16-bit samples go down to 8 bits
-// and back around it, as the kernel takes them.
-const bool kHueRegistered = [] {
+const bool kSameLayoutRegistered = [] {
+    // Hue and saturation beside BGR to HSV and back; 16-bit samples go down
+    // to 8 bits and back around it, as the kernel takes them.
     for (const int mode : {2, 3, 4, 5}) {
-        static const int kBytes[6] = {0, 0, 3, 4, 6, 8};
-        const int bytes = kBytes[mode];
-        Register("hue_saturation/" + std::to_string(8 * bytes), [=](benchmark::State& state) {
-            BenchFrame src(bytes), dst(bytes);
-            HueSaturationParams params{40, 0, 60, 12};
-            std::function<void()> opencv;
-#ifdef KOLVEX_BENCH_WITH_OPENCV
-            const bool words = mode >= 4;
-            const int channels = mode == 2 || mode == 4 ? 3 : 4;
-            cv::Mat in = MatOf(src, CvType(bytes)), out = MatOf(dst, CvType(bytes)), narrow, hsv, back;
-            opencv = [&, words, channels] {
-                if (words) in.convertTo(narrow, CV_8U, 1.0 / 16);
-                cv::cvtColor(words ? narrow : in, hsv, cv::COLOR_BGR2HSV);
-                cv::cvtColor(hsv, words ? back : out, cv::COLOR_HSV2BGR, channels);
-                if (words) back.convertTo(out, CV_16U, 16);
-            };
-#endif
-            LevelRow(state, [&] { Run(kHueSaturationKernels[mode], dst, src, &params); }, opencv);
-        });
+        const bool words = mode >= 4;
+        const int channels = mode == 2 || mode == 4 ? 3 : 4;
+        RegisterSameLayout("hue_saturation", words ? 2 * channels : channels, kHueSaturationKernels[mode],
+                           HueSaturationParams{40, 0, 60, 12},
+                           [words, channels, narrow = cv::Mat(), hsv = cv::Mat(),
+                            back = cv::Mat()](const cv::Mat& in, cv::Mat& out) mutable {
+                               if (words) in.convertTo(narrow, CV_8U, 1.0 / 16);
+                               cv::cvtColor(words ? narrow : in, hsv, cv::COLOR_BGR2HSV);
+                               cv::cvtColor(hsv, words ? back : out, cv::COLOR_HSV2BGR, channels);
+                               if (words) back.convertTo(out, CV_16U, 16);
+                           });
     }
-    return true;
-}();
-
-// Gray gains: a gain and an offset per site; OpenCV's nearest is one scale
-// and offset for all samples.
-const bool kGrayGainRegistered = [] {
-    for (const int bits : {8, 16}) {
-        Register("gray_gain/" + std::to_string(bits), [=](benchmark::State& state) {
-            const bool words = bits == 16;
-            BenchFrame src(words ? 2 : 1), dst(words ? 2 : 1);
-            GrayGainParams params{1, 150, 128, 131, 170, 3, 0, -2, 5, words ? 12 : 8};
-            std::function<void()> opencv;
-#ifdef KOLVEX_BENCH_WITH_OPENCV
-            const cv::Mat in = MatOf(src, CvType(src.bytesPerPixel));
-            cv::Mat out = MatOf(dst, CvType(dst.bytesPerPixel));
-            opencv = [&] { in.convertTo(out, -1, 1.17, 3); };
-#endif
-            LevelRow(state, [&] { Run(words ? GrayGain16 : GrayGain8, dst, src, &params); }, opencv);
-        });
-    }
-    return true;
-}();
-
-// Sharpness: a 4x4 box blur and a weighted difference in OpenCV.
-const bool kSharpnessRegistered = [] {
+    // Gray gains, a gain and an offset per site, beside one scale and offset
+    // for all samples.
+    RegisterSameLayout("gray_gain", 1, GrayGain8, GrayGainParams{1, 150, 128, 131, 170, 3, 0, -2, 5, 8},
+                       [](const cv::Mat& in, cv::Mat& out) { in.convertTo(out, -1, 1.17, 3); });
+    RegisterSameLayout("gray_gain", 2, GrayGain16, GrayGainParams{1, 150, 128, 131, 170, 3, 0, -2, 5, 12},
+                       [](const cv::Mat& in, cv::Mat& out) { in.convertTo(out, -1, 1.17, 3); });
+    // Sharpness beside a 4x4 box blur and a weighted difference.
     for (const int mode : {0, 1, 2, 3, 4, 5}) {
         static const int kBytes[6] = {1, 2, 3, 4, 6, 8};
-        const int bytes = kBytes[mode];
-        Register("sharpness/" + std::to_string(8 * bytes), [=](benchmark::State& state) {
-            BenchFrame src(bytes), dst(bytes);
-            ToneParams params{15, 12};
-            std::function<void()> opencv;
-#ifdef KOLVEX_BENCH_WITH_OPENCV
-            const cv::Mat in = MatOf(src, CvType(bytes));
-            cv::Mat out = MatOf(dst, CvType(bytes)), blurred;
-            opencv = [&] {
-                cv::blur(in, blurred, cv::Size(4, 4));
-                cv::addWeighted(in, 2.5, blurred, -1.5, 0, out);
-            };
-#endif
-            LevelRow(state, [&] { Run(kSharpnessKernels[mode], dst, src, &params); }, opencv);
-        });
+        RegisterSameLayout("sharpness", kBytes[mode], kSharpnessKernels[mode], ToneParams{15, 12},
+                           [blurred = cv::Mat()](const cv::Mat& in, cv::Mat& out) mutable {
+                               cv::blur(in, blurred, cv::Size(4, 4));
+                               cv::addWeighted(in, 2.5, blurred, -1.5, 0, out);
+                           });
     }
-    return true;
-}();
-
-// Brightness on 16-bit samples is a scale (8-bit tone steps are table
-// lookups with no path per level); OpenCV's nearest is a saturating scale.
-const bool kBrightnessRegistered = [] {
+    // Brightness on 16-bit samples is a scale (8-bit tone steps are table
+    // lookups with no path per level), beside a saturating scale.
     for (const int mode : {1, 4, 5}) {
         static const int kBytes[6] = {0, 2, 0, 0, 6, 8};
-        const int bytes = kBytes[mode];
-        Register("brightness/" + std::to_string(8 * bytes), [=](benchmark::State& state) {
-            BenchFrame src(bytes), dst(bytes);
-            ToneParams params{60, 12};
-            std::function<void()> opencv;
-#ifdef KOLVEX_BENCH_WITH_OPENCV
-            const cv::Mat in = MatOf(src, CvType(bytes));
-            cv::Mat out = MatOf(dst, CvType(bytes));
-            opencv = [&] { in.convertTo(out, -1, 1.5); };
-#endif
-            LevelRow(state, [&] { Run(kBrightnessKernels[mode], dst, src, &params); }, opencv);
-        });
+        RegisterSameLayout("brightness", kBytes[mode], kBrightnessKernels[mode], ToneParams{60, 12},
+                           [](const cv::Mat& in, cv::Mat& out) { in.convertTo(out, -1, 1.5); });
     }
     return true;
 }();
 
 }  // namespace
 }  // namespace kvx::bench
+#endif

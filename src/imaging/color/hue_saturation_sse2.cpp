@@ -1,3 +1,6 @@
+// The SSE2 rows of the hue and saturation transform (8 pixels a step): no
+// byte shuffle, so 3-byte pixels are widened through scalar loads and the
+// saturation and reciprocal tables are read per lane.
 #include "imaging/color/hue_rows.h"
 
 #if KVX_SIMD_X86
@@ -8,26 +11,8 @@
 namespace kvx {
 namespace {
 
-// What the SSE2 rows take of hue_lanes.h: the 8-byte pixels of 16-bit
-// colour gathered into and scattered from lanes.
-struct Sse2Ops {
-    using V = __m128i;
-    static V Zero() { return _mm_setzero_si128(); }
-    static V Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const V*>(p)); }
-    static void Store(uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<V*>(p), v); }
-    static V UnpackLo16(V a, V b) { return _mm_unpacklo_epi16(a, b); }
-    static V UnpackHi16(V a, V b) { return _mm_unpackhi_epi16(a, b); }
-    static V UnpackLo32(V a, V b) { return _mm_unpacklo_epi32(a, b); }
-    static V UnpackHi32(V a, V b) { return _mm_unpackhi_epi32(a, b); }
-    static V UnpackLo64(V a, V b) { return _mm_unpacklo_epi64(a, b); }
-    static V UnpackHi64(V a, V b) { return _mm_unpackhi_epi64(a, b); }
-};
-
+#include "imaging/color/hue_lanes_sse2.h"
 #include "imaging/color/hue_lanes.h"
-
-inline __m128i Select(__m128i mask, __m128i yes, __m128i no) {
-    return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
-}
 
 struct HueLanes {
     __m128i diff;    // the position in the sector, 0 <= diff < chroma
@@ -43,12 +28,12 @@ inline HueLanes SectorOfLanes(__m128i B, __m128i G, __m128i R) {
     const __m128i rBelowG = _mm_cmpgt_epi16(G, R);
     __m128i mx = _mm_max_epi16(R, G);
     const __m128i candidateMin = _mm_min_epi16(R, G);
-    __m128i diff = Select(rBelowG, _mm_sub_epi16(B, R), _mm_sub_epi16(G, B));
-    __m128i sec = Select(rBelowG, three, one);
+    __m128i diff = Sse2Ops::Select(rBelowG, _mm_sub_epi16(B, R), _mm_sub_epi16(G, B));
+    __m128i sec = Sse2Ops::Select(rBelowG, three, one);
     const __m128i bAbove = _mm_cmpgt_epi16(B, mx);
     mx = _mm_max_epi16(mx, B);
-    diff = Select(bAbove, _mm_sub_epi16(R, G), diff);
-    sec = Select(bAbove, five, sec);
+    diff = Sse2Ops::Select(bAbove, _mm_sub_epi16(R, G), diff);
+    sec = Sse2Ops::Select(bAbove, five, sec);
     const __m128i mn = _mm_min_epi16(candidateMin, B);
     const __m128i c = _mm_sub_epi16(mx, mn);
     const __m128i negative = _mm_cmpgt_epi16(_mm_setzero_si128(), diff);
