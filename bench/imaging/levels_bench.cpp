@@ -83,7 +83,9 @@ void Register(const std::string& name, std::function<void(benchmark::State&)> bo
         ->Unit(benchmark::kMillisecond);
 }
 
-cv::Mat MatOf(BenchFrame& frame, int type) { return cv::Mat(kHeight, kWidth, type, frame.bytes.data(), size_t(frame.stride)); }
+cv::Mat MatOf(BenchFrame& frame, int type) {
+    return cv::Mat(kHeight, kWidth, type, frame.bytes.data(), size_t(frame.stride));
+}
 
 int CvType(int bytesPerPixel) {
     switch (bytesPerPixel) {

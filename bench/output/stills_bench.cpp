@@ -104,8 +104,8 @@ struct Still {
 
 void BM_Still(benchmark::State& state, const Still& still, int bits) {
     const kvx::FrameBitmap& frame = Frame(bits);
-    const cv::Mat picture(frame.height(), frame.width(), bits == 8 ? CV_8UC1 : CV_8UC3, const_cast<uint8_t*>(frame.bits()),
-                          static_cast<size_t>(frame.stride()));
+    const cv::Mat picture(frame.height(), frame.width(), bits == 8 ? CV_8UC1 : CV_8UC3,
+                          const_cast<uint8_t*>(frame.bits()), static_cast<size_t>(frame.stride()));
     const std::string ours = TempFile(std::string("ours.") + still.extension);
     const std::string theirs = TempFile(std::string("cv.") + still.extension);
     const std::string theirsWriting = TempFile(std::string("cv-writing.") + still.extension);

@@ -80,9 +80,10 @@ struct Avx2 {
             V o[3];
             for (int v = 0; v < 3; ++v) {
                 const auto* shuffles = reinterpret_cast<const __m128i*>(kPlaneShuffles[v]);
-                o[v] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(b, _mm256_broadcastsi128_si256(shuffles[0])),
-                                                       _mm256_shuffle_epi8(g, _mm256_broadcastsi128_si256(shuffles[1]))),
-                                       _mm256_shuffle_epi8(r, _mm256_broadcastsi128_si256(shuffles[2])));
+                o[v] =
+                    _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(b, _mm256_broadcastsi128_si256(shuffles[0])),
+                                                    _mm256_shuffle_epi8(g, _mm256_broadcastsi128_si256(shuffles[1]))),
+                                    _mm256_shuffle_epi8(r, _mm256_broadcastsi128_si256(shuffles[2])));
             }
             // Bytes 0-47 in the low halves, 48-95 in the high ones.
             _mm256_storeu_si256(reinterpret_cast<V*>(out), _mm256_permute2x128_si256(o[0], o[1], 0x20));

@@ -62,6 +62,7 @@ struct Sse2Lanes {
         StoreMerged(out + 32, _mm_unpacklo_epi32(even1, odd1), keep);
         StoreMerged(out + 48, _mm_unpackhi_epi32(even1, odd1), keep);
     }
+
     // Sixteen pixels from even and odd lanes of B, G and R words: B G R 0,
     // two a vector.
     static void Quads16(V bE, V bO, V gE, V gO, V rE, V rO, V px[8]) {

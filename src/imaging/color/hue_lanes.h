@@ -89,8 +89,8 @@ void TransformLanes(typename O::V B, typename O::V G, typename O::V R, const Hue
     const V s03 = O::Shuffle(r03, halves), s47 = O::Shuffle(r47, halves);
     const V low = O::UnpackLo64(s03, s47);
     const V high = O::UnpackHi64(s03, s47);
-    const V base =
-        O::Add(O::Add(O::MulLow(high, diff), O::MulHighUnsigned(low, diff)), O::template ShiftRight<15>(O::MulLow(low, diff)));
+    const V base = O::Add(O::Add(O::MulLow(high, diff), O::MulHighUnsigned(low, diff)),
+                          O::template ShiftRight<15>(O::MulLow(low, diff)));
 
     const V limit = O::Min(sum, O::Sub(v511, sum));
     const V scaled = O::Min(satv, limit);
