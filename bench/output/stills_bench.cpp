@@ -37,7 +37,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kRounds = 7;
+constexpr int kRounds = 9;
 
 std::string TempFile(const std::string& name) {
     return (std::filesystem::temp_directory_path() / ("kolvex-bench-" + name)).string();
