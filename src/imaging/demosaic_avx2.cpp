@@ -26,11 +26,22 @@ struct Avx2 {
     static V Half(V a) { return _mm256_srli_epi16(a, 1); }
     static bool AnyAbove12Bits(V seen) { return !_mm256_testz_si256(seen, Set1(0xF000)); }
 
-    static void Split(const uint8_t* p, V& even, V& odd) {
-        const V v = _mm256_loadu_si256(reinterpret_cast<const V*>(p));
-        even = _mm256_and_si256(v, Set1(0xFF));
-        odd = _mm256_srli_epi16(v, 8);
+    // 32 samples of 8 bits; the even columns' in the low byte of each lane.
+    static V Load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const V*>(p)); }
+    static V EvenBytes(V v) { return _mm256_and_si256(v, Set1(0xFF)); }
+    static V OddBytes(V v) { return _mm256_srli_epi16(v, 8); }
+    static V Times3Even(V bytes) { return _mm256_maddubs_epi16(bytes, Set1(3)); }
+    static V Times3Odd(V bytes) { return _mm256_maddubs_epi16(bytes, Set1(0x0300)); }
+    // Lanes across the two halves: palignr works within each, so the half
+    // that crosses is brought beside it first.
+    static V ShiftIn(V current, V previous) {
+        return _mm256_alignr_epi8(current, _mm256_permute2x128_si256(previous, current, 0x21), 14);
     }
+    static V ShiftNext(V current, V next) {
+        return _mm256_alignr_epi8(_mm256_permute2x128_si256(current, next, 0x21), current, 2);
+    }
+    static V FirstLaneToLast(V v) { return _mm256_slli_si256(_mm256_permute2x128_si256(v, v, 0x08), 14); }
+
     static void Split(const uint16_t* p, V& even, V& odd) {
         const V a = _mm256_loadu_si256(reinterpret_cast<const V*>(p));
         const V b = _mm256_loadu_si256(reinterpret_cast<const V*>(p + 16));
@@ -58,67 +69,76 @@ struct Avx2 {
         Store12(out + 12 * (count - 1), groups[count - 1]);
     }
 
+    // Thirty-two 8-bit pixels from even and odd lanes of B, G and R,
+    // saturated to bytes. Each half packs to the planes (see
+    // kPlaneShuffles) of its 16 pixels: 0-15 and 16-31.
+    template <int Bpp>
+    static void StoreBytes(uint8_t* out, V bE, V bO, V gE, V gO, V rE, V rO) {
+        const V b = _mm256_packus_epi16(bE, bO), g = _mm256_packus_epi16(gE, gO), r = _mm256_packus_epi16(rE, rO);
+        if (Bpp == 3) {
+            using kvx::demosaic_detail::kPlaneShuffles;
+            V o[3];
+            for (int v = 0; v < 3; ++v) {
+                const auto* shuffles = reinterpret_cast<const __m128i*>(kPlaneShuffles[v]);
+                o[v] =
+                    _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(b, _mm256_broadcastsi128_si256(shuffles[0])),
+                                                    _mm256_shuffle_epi8(g, _mm256_broadcastsi128_si256(shuffles[1]))),
+                                    _mm256_shuffle_epi8(r, _mm256_broadcastsi128_si256(shuffles[2])));
+            }
+            // Bytes 0-47 in the low halves, 48-95 in the high ones.
+            _mm256_storeu_si256(reinterpret_cast<V*>(out), _mm256_permute2x128_si256(o[0], o[1], 0x20));
+            _mm256_storeu_si256(reinterpret_cast<V*>(out + 32), _mm256_permute2x128_si256(o[2], o[0], 0x30));
+            _mm256_storeu_si256(reinterpret_cast<V*>(out + 64), _mm256_permute2x128_si256(o[1], o[2], 0x31));
+            return;
+        }
+        const V bgEven = _mm256_unpacklo_epi8(b, g), bgOdd = _mm256_unpackhi_epi8(b, g);
+        const V rEven = _mm256_unpacklo_epi8(r, Zero()), rOdd = _mm256_unpackhi_epi8(r, Zero());
+        const V even0 = _mm256_unpacklo_epi16(bgEven, rEven), even1 = _mm256_unpackhi_epi16(bgEven, rEven);
+        const V odd0 = _mm256_unpacklo_epi16(bgOdd, rOdd), odd1 = _mm256_unpackhi_epi16(bgOdd, rOdd);
+        // Pixels [0-3|16-19], [4-7|20-23], [8-11|24-27], [12-15|28-31] as B G R x.
+        const V p0 = _mm256_unpacklo_epi32(even0, odd0), p1 = _mm256_unpackhi_epi32(even0, odd0);
+        const V p2 = _mm256_unpacklo_epi32(even1, odd1), p3 = _mm256_unpackhi_epi32(even1, odd1);
+        const V keep = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+        StoreMerged(out, _mm256_permute2x128_si256(p0, p1, 0x20), keep);
+        StoreMerged(out + 32, _mm256_permute2x128_si256(p2, p3, 0x20), keep);
+        StoreMerged(out + 64, _mm256_permute2x128_si256(p0, p1, 0x31), keep);
+        StoreMerged(out + 96, _mm256_permute2x128_si256(p2, p3, 0x31), keep);
+    }
+
+    // Thirty-two pixels from even and odd lanes of B, G and R words, in the
+    // destination's layout.
     template <typename Sample, int Bpp>
     static void Store(uint8_t* out, V bE, V bO, V gE, V gO, V rE, V rO) {
-        if (sizeof(Sample) == 1) {
-            const V b = _mm256_or_si256(bE, _mm256_slli_epi16(bO, 8));
-            const V g = _mm256_or_si256(gE, _mm256_slli_epi16(gO, 8));
-            const V r = _mm256_or_si256(rE, _mm256_slli_epi16(rO, 8));
-            const V bgLo = _mm256_unpacklo_epi8(b, g), bgHi = _mm256_unpackhi_epi8(b, g);
-            const V r0Lo = _mm256_unpacklo_epi8(r, Zero()), r0Hi = _mm256_unpackhi_epi8(r, Zero());
-            // Pixels [0-3|16-19], [4-7|20-23], [8-11|24-27], [12-15|28-31], as B G R 0.
-            const V p0 = _mm256_unpacklo_epi16(bgLo, r0Lo), p1 = _mm256_unpackhi_epi16(bgLo, r0Lo);
-            const V p2 = _mm256_unpacklo_epi16(bgHi, r0Hi), p3 = _mm256_unpackhi_epi16(bgHi, r0Hi);
-            if (Bpp == 4) {
-                const V keep = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-                StoreMerged(out, _mm256_permute2x128_si256(p0, p1, 0x20), keep);
-                StoreMerged(out + 32, _mm256_permute2x128_si256(p2, p3, 0x20), keep);
-                StoreMerged(out + 64, _mm256_permute2x128_si256(p0, p1, 0x31), keep);
-                StoreMerged(out + 96, _mm256_permute2x128_si256(p2, p3, 0x31), keep);
-            } else {
-                const V pick = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,  //
-                                                0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-                const V c0 = _mm256_shuffle_epi8(p0, pick), c1 = _mm256_shuffle_epi8(p1, pick);
-                const V c2 = _mm256_shuffle_epi8(p2, pick), c3 = _mm256_shuffle_epi8(p3, pick);
-                const __m128i groups[8] = {
-                    _mm256_castsi256_si128(c0),      _mm256_castsi256_si128(c1),
-                    _mm256_castsi256_si128(c2),      _mm256_castsi256_si128(c3),
-                    _mm256_extracti128_si256(c0, 1), _mm256_extracti128_si256(c1, 1),
-                    _mm256_extracti128_si256(c2, 1), _mm256_extracti128_si256(c3, 1)};
-                StorePacked(out, groups, 8);
+        // B, G, R words in pixel order: [0-7|16-23] and [8-15|24-31].
+        const V bLo = _mm256_unpacklo_epi16(bE, bO), bHi = _mm256_unpackhi_epi16(bE, bO);
+        const V gLo = _mm256_unpacklo_epi16(gE, gO), gHi = _mm256_unpackhi_epi16(gE, gO);
+        const V rLo = _mm256_unpacklo_epi16(rE, rO), rHi = _mm256_unpackhi_epi16(rE, rO);
+        V q[8];  // q[i] holds pixels [2i, 2i+1 | 2i+16, 2i+17] as B G R 0
+        const V bs[2] = {bLo, bHi}, gs[2] = {gLo, gHi}, rs[2] = {rLo, rHi};
+        for (int h = 0; h < 2; ++h) {
+            const V bg0 = _mm256_unpacklo_epi16(bs[h], gs[h]), bg1 = _mm256_unpackhi_epi16(bs[h], gs[h]);
+            const V r0 = _mm256_unpacklo_epi16(rs[h], Zero()), r1 = _mm256_unpackhi_epi16(rs[h], Zero());
+            q[4 * h + 0] = _mm256_unpacklo_epi32(bg0, r0);
+            q[4 * h + 1] = _mm256_unpackhi_epi32(bg0, r0);
+            q[4 * h + 2] = _mm256_unpacklo_epi32(bg1, r1);
+            q[4 * h + 3] = _mm256_unpackhi_epi32(bg1, r1);
+        }
+        if (Bpp == 8) {
+            const V keep = _mm256_set1_epi64x(static_cast<long long>(0xFFFF000000000000ull));
+            for (int i = 0; i < 4; ++i) {
+                StoreMerged(out + 32 * i, _mm256_permute2x128_si256(q[2 * i], q[2 * i + 1], 0x20), keep);
+                StoreMerged(out + 128 + 32 * i, _mm256_permute2x128_si256(q[2 * i], q[2 * i + 1], 0x31), keep);
             }
         } else {
-            // B, G, R words in pixel order: [0-7|16-23] and [8-15|24-31].
-            const V bLo = _mm256_unpacklo_epi16(bE, bO), bHi = _mm256_unpackhi_epi16(bE, bO);
-            const V gLo = _mm256_unpacklo_epi16(gE, gO), gHi = _mm256_unpackhi_epi16(gE, gO);
-            const V rLo = _mm256_unpacklo_epi16(rE, rO), rHi = _mm256_unpackhi_epi16(rE, rO);
-            V q[8];  // q[i] holds pixels [2i, 2i+1 | 2i+16, 2i+17] as B G R 0
-            const V bs[2] = {bLo, bHi}, gs[2] = {gLo, gHi}, rs[2] = {rLo, rHi};
-            for (int h = 0; h < 2; ++h) {
-                const V bg0 = _mm256_unpacklo_epi16(bs[h], gs[h]), bg1 = _mm256_unpackhi_epi16(bs[h], gs[h]);
-                const V r0 = _mm256_unpacklo_epi16(rs[h], Zero()), r1 = _mm256_unpackhi_epi16(rs[h], Zero());
-                q[4 * h + 0] = _mm256_unpacklo_epi32(bg0, r0);
-                q[4 * h + 1] = _mm256_unpackhi_epi32(bg0, r0);
-                q[4 * h + 2] = _mm256_unpacklo_epi32(bg1, r1);
-                q[4 * h + 3] = _mm256_unpackhi_epi32(bg1, r1);
+            const V pick = _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13, -1, -1, -1, -1,  //
+                                            0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13, -1, -1, -1, -1);
+            __m128i groups[16];
+            for (int i = 0; i < 8; ++i) {
+                const V c = _mm256_shuffle_epi8(q[i], pick);
+                groups[i] = _mm256_castsi256_si128(c);
+                groups[8 + i] = _mm256_extracti128_si256(c, 1);
             }
-            if (Bpp == 8) {
-                const V keep = _mm256_set1_epi64x(static_cast<long long>(0xFFFF000000000000ull));
-                for (int i = 0; i < 4; ++i) {
-                    StoreMerged(out + 32 * i, _mm256_permute2x128_si256(q[2 * i], q[2 * i + 1], 0x20), keep);
-                    StoreMerged(out + 128 + 32 * i, _mm256_permute2x128_si256(q[2 * i], q[2 * i + 1], 0x31), keep);
-                }
-            } else {
-                const V pick = _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13, -1, -1, -1, -1,  //
-                                                0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13, -1, -1, -1, -1);
-                __m128i groups[16];
-                for (int i = 0; i < 8; ++i) {
-                    const V c = _mm256_shuffle_epi8(q[i], pick);
-                    groups[i] = _mm256_castsi256_si128(c);
-                    groups[8 + i] = _mm256_extracti128_si256(c, 1);
-                }
-                StorePacked(out, groups, 16);
-            }
+            StorePacked(out, groups, 16);
         }
     }
 };

@@ -68,6 +68,28 @@ struct RowJob {
     int dstBytesPerPixel;
 };
 
+// The 8-bit vector rows compute each channel of a block of pixels in two
+// halves, even and odd columns, and saturate them to bytes side by side:
+// a "plane" E0..E7 O0..O7 per 16 pixels. PlaneShuffle(v, c) is the byte
+// shuffle that takes channel c's bytes of the v-th 16 bytes of those 16
+// pixels laid out as B, G, R, from its plane (-1 clears a byte).
+struct ByteShuffle {
+    alignas(16) signed char bytes[16];
+};
+constexpr ByteShuffle PlaneShuffle(int vector, int channel) {
+    ByteShuffle shuffle{};
+    for (int i = 0; i < 16; ++i) {
+        const int at = 16 * vector + i, pixel = at / 3;
+        shuffle.bytes[i] = static_cast<signed char>(at % 3 != channel ? -1 : (pixel & 1) ? 8 + pixel / 2 : pixel / 2);
+    }
+    return shuffle;
+}
+inline constexpr ByteShuffle kPlaneShuffles[3][3] = {
+    {PlaneShuffle(0, 0), PlaneShuffle(0, 1), PlaneShuffle(0, 2)},
+    {PlaneShuffle(1, 0), PlaneShuffle(1, 1), PlaneShuffle(1, 2)},
+    {PlaneShuffle(2, 0), PlaneShuffle(2, 1), PlaneShuffle(2, 2)},
+};
+
 int RowSse2_8(const RowJob& job);
 int RowSse2_16(const RowJob& job);
 int RowSsse3_8(const RowJob& job);

@@ -13,14 +13,20 @@ namespace {
 #include "imaging/demosaic_sse2_lanes.h"
 
 struct Sse2 : Sse2Lanes<Sse2> {
-    using Sse2Lanes::Split;
+    static V ShiftIn(V current, V previous) {
+        return _mm_or_si128(_mm_slli_si128(current, 2), _mm_srli_si128(previous, 14));
+    }
+    static V ShiftNext(V current, V next) { return _mm_or_si128(_mm_srli_si128(current, 2), _mm_slli_si128(next, 14)); }
+    static V Times3Even(V bytes) { return _mm_mullo_epi16(EvenBytes(bytes), Set1(3)); }
+    static V Times3Odd(V bytes) { return _mm_mullo_epi16(OddBytes(bytes), Set1(3)); }
 
     // Values above 32767 saturate, which still shows as above 12 bits.
     static void Split(const uint16_t* p, V& even, V& odd) {
         const V a = _mm_loadu_si128(reinterpret_cast<const V*>(p));
         const V b = _mm_loadu_si128(reinterpret_cast<const V*>(p + 8));
-        even = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(a, 16), 16), _mm_srai_epi32(_mm_slli_epi32(b, 16), 16));
-        odd = _mm_packs_epi32(_mm_srai_epi32(a, 16), _mm_srai_epi32(b, 16));
+        const V low = _mm_set1_epi32(0xFFFF);
+        even = _mm_packs_epi32(_mm_and_si128(a, low), _mm_and_si128(b, low));
+        odd = _mm_packs_epi32(_mm_srli_epi32(a, 16), _mm_srli_epi32(b, 16));
     }
 
     // Two 6-byte halves (bytes 0-5 and 8-13) into 12 contiguous bytes.
@@ -35,16 +41,30 @@ struct Sse2 : Sse2Lanes<Sse2> {
         std::memcpy(out + 8, &tail, 4);
     }
 
-    static void StoreBytes3(uint8_t* out, V b, V g, V r) {
-        V px[4];  // B G R 0 x 4
-        Quads8(b, g, r, px);
-        const V low3 = _mm_set1_epi64x(0xFFFFFF);
-        const V high3 = _mm_set1_epi64x(0xFFFFFF000000LL);
+    // No byte shuffle: a pair of pixels is three 16-bit words (B0 G0, R0 B1,
+    // G1 R1), and each 64-bit half of a vector holds one pair, stored 6
+    // bytes apart with overlapping 8-byte stores; the block's last pair is
+    // stored exactly, since the bytes after it may be another kernel's.
+    static void StorePlanes3(uint8_t* out, V b, V g, V r) {
+        const V bgEven = _mm_unpacklo_epi8(b, g);
+        const V rEvenBOdd = _mm_unpacklo_epi8(r, _mm_unpackhi_epi64(b, b));
+        const V grOdd = _mm_unpackhi_epi8(g, r);
+        const V first = _mm_unpacklo_epi16(bgEven, rEvenBOdd), second = _mm_unpackhi_epi16(bgEven, rEvenBOdd);
+        const V thirdLo = _mm_unpacklo_epi16(grOdd, Zero()), thirdHi = _mm_unpackhi_epi16(grOdd, Zero());
+        const V pairs[4] = {_mm_unpacklo_epi32(first, thirdLo), _mm_unpackhi_epi32(first, thirdLo),
+                            _mm_unpacklo_epi32(second, thirdHi), _mm_unpackhi_epi32(second, thirdHi)};
         for (int i = 0; i < 4; ++i) {
-            const V t = _mm_or_si128(_mm_and_si128(px[i], low3), _mm_and_si128(_mm_srli_epi64(px[i], 8), high3));
-            // Overlapping stores; the last stays inside the block.
-            if (i < 3) Store16(out + 12 * i, Close12(t));
-            else Store12(out + 12 * i, Close12(t));
+            _mm_storel_epi64(reinterpret_cast<V*>(out + 12 * i), pairs[i]);
+            if (i < 3) {
+                // movhps: the high half straight from the register.
+                _mm_storeh_pi(reinterpret_cast<__m64*>(out + 12 * i + 6), _mm_castsi128_ps(pairs[i]));
+            } else {
+                const V high = _mm_unpackhi_epi64(pairs[i], pairs[i]);
+                const int four = _mm_cvtsi128_si32(high);
+                const auto two = static_cast<uint16_t>(_mm_extract_epi16(high, 2));
+                std::memcpy(out + 42, &four, 4);
+                std::memcpy(out + 46, &two, 2);
+            }
         }
     }
 

@@ -1,9 +1,13 @@
 // What the SSE2 and SSSE3 demosaic rows share: the 16-bit lane arithmetic,
-// the 8-bit split, and pixels of four bytes or four words put back in
-// order. The two differ only in taking 16-bit samples apart and in laying
-// out 3-byte and 6-byte pixels, which `Path` supplies:
+// 8-bit samples taken apart by column parity, and pixels of four bytes or
+// four words put back in order. The two differ in moving lanes across
+// blocks, in the 8-bit vertical sums, in taking 16-bit samples apart and in
+// laying out 3-byte and 6-byte pixels, which `Path` supplies:
+//   static V ShiftIn(V current, V previous);   previous's last lane, current's lanes 0..L-2
+//   static V ShiftNext(V current, V next);     current's lanes 1..L-1, next's first lane
+//   static V Times3Even(V bytes);  static V Times3Odd(V bytes);
 //   static void Split(const uint16_t* p, V& even, V& odd);
-//   static void StoreBytes3(uint8_t* out, V b, V g, V r);   16 pixels
+//   static void StorePlanes3(uint8_t* out, V b, V g, V r);  16 pixels from planes
 //   static void StoreWords6(uint8_t* out, const V px[8]);  px as Quads16 gives them
 // Included inside each path's anonymous namespace, after its intrinsics
 // header, so each keeps its own copy compiled for its instruction set.
@@ -25,12 +29,11 @@ struct Sse2Lanes {
         return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(seen, Set1(0xF000)), Zero())) != 0xFFFF;
     }
 
-    // 16 samples from p: even columns and odd columns as 16-bit lanes.
-    static void Split(const uint8_t* p, V& even, V& odd) {
-        const V v = _mm_loadu_si128(reinterpret_cast<const V*>(p));
-        even = _mm_and_si128(v, Set1(0xFF));
-        odd = _mm_srli_epi16(v, 8);
-    }
+    // 16 samples of 8 bits; the even columns' in the low byte of each lane.
+    static V Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const V*>(p)); }
+    static V EvenBytes(V v) { return _mm_and_si128(v, Set1(0xFF)); }
+    static V OddBytes(V v) { return _mm_srli_epi16(v, 8); }
+    static V FirstLaneToLast(V v) { return _mm_slli_si128(v, 14); }
 
     static void Store16(uint8_t* out, V v) { _mm_storeu_si128(reinterpret_cast<V*>(out), v); }
     // Keeps the destination bytes that `keep` selects.
@@ -39,22 +42,25 @@ struct Sse2Lanes {
         Store16(out, _mm_or_si128(_mm_and_si128(old, keep), v));
     }
 
-    // Even and odd lanes back into pixel order, one byte each.
-    static V JoinBytes(V even, V odd) { return _mm_or_si128(even, _mm_slli_epi16(odd, 8)); }
-
-    // Sixteen pixels from planes of B, G and R bytes: B G R 0, four a vector.
-    static void Quads8(V b, V g, V r, V px[4]) {
-        const V bgLo = _mm_unpacklo_epi8(b, g), bgHi = _mm_unpackhi_epi8(b, g);
-        const V r0Lo = _mm_unpacklo_epi8(r, Zero()), r0Hi = _mm_unpackhi_epi8(r, Zero());
-        px[0] = _mm_unpacklo_epi16(bgLo, r0Lo);
-        px[1] = _mm_unpackhi_epi16(bgLo, r0Lo);
-        px[2] = _mm_unpacklo_epi16(bgHi, r0Hi);
-        px[3] = _mm_unpackhi_epi16(bgHi, r0Hi);
+    // Sixteen 8-bit pixels from even and odd lanes of B, G and R, saturated
+    // to bytes.
+    template <int Bpp>
+    static void StoreBytes(uint8_t* out, V bE, V bO, V gE, V gO, V rE, V rO) {
+        const V b = _mm_packus_epi16(bE, bO), g = _mm_packus_epi16(gE, gO), r = _mm_packus_epi16(rE, rO);
+        if (Bpp == 3) Path::StorePlanes3(out, b, g, r);
+        else StorePlanes4(out, b, g, r);
     }
-    // 4-byte pixels keep their fourth byte.
-    static void StoreQuads8(uint8_t* out, const V px[4]) {
+    // B G R beside the destination's own fourth byte.
+    static void StorePlanes4(uint8_t* out, V b, V g, V r) {
+        const V bgEven = _mm_unpacklo_epi8(b, g), bgOdd = _mm_unpackhi_epi8(b, g);
+        const V rEven = _mm_unpacklo_epi8(r, Zero()), rOdd = _mm_unpackhi_epi8(r, Zero());
+        const V even0 = _mm_unpacklo_epi16(bgEven, rEven), even1 = _mm_unpackhi_epi16(bgEven, rEven);  // 0 2 4 6 | 8 ..
+        const V odd0 = _mm_unpacklo_epi16(bgOdd, rOdd), odd1 = _mm_unpackhi_epi16(bgOdd, rOdd);        // 1 3 5 7 | 9 ..
         const V keep = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-        for (int i = 0; i < 4; ++i) StoreMerged(out + 16 * i, px[i], keep);
+        StoreMerged(out, _mm_unpacklo_epi32(even0, odd0), keep);
+        StoreMerged(out + 16, _mm_unpackhi_epi32(even0, odd0), keep);
+        StoreMerged(out + 32, _mm_unpacklo_epi32(even1, odd1), keep);
+        StoreMerged(out + 48, _mm_unpackhi_epi32(even1, odd1), keep);
     }
 
     // Sixteen pixels from even and odd lanes of B, G and R words: B G R 0,
@@ -78,24 +84,13 @@ struct Sse2Lanes {
         for (int i = 0; i < 8; ++i) StoreMerged(out + 16 * i, px[i], keep);
     }
 
-    // Sixteen pixels from even and odd lanes of B, G and R, in the
+    // Sixteen pixels from even and odd lanes of B, G and R words, in the
     // destination's layout.
     template <typename Sample, int Bpp>
     static void Store(uint8_t* out, V bE, V bO, V gE, V gO, V rE, V rO) {
-        if (sizeof(Sample) == 1) {
-            const V b = JoinBytes(bE, bO), g = JoinBytes(gE, gO), r = JoinBytes(rE, rO);
-            if (Bpp == 3) {
-                Path::StoreBytes3(out, b, g, r);
-            } else {
-                V px[4];
-                Quads8(b, g, r, px);
-                StoreQuads8(out, px);
-            }
-        } else {
-            V px[8];
-            Quads16(bE, bO, gE, gO, rE, rO, px);
-            if (Bpp == 6) Path::StoreWords6(out, px);
-            else StoreQuads16(out, px);
-        }
+        V px[8];
+        Quads16(bE, bO, gE, gO, rE, rO, px);
+        if (Bpp == 6) Path::StoreWords6(out, px);
+        else StoreQuads16(out, px);
     }
 };

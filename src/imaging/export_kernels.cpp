@@ -1,8 +1,5 @@
 #include "imaging/export_kernels.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "imaging/kernel_loops.h"
 
 namespace kvx {
@@ -21,17 +18,6 @@ void Copy24(uint8_t* out, const uint8_t* in) {
     out[0] = in[0];
     out[1] = in[1];
     out[2] = in[2];
-}
-
-int RowsFlipped(const KernelLayout& layout, void*, int) {
-    if (layout.dst == nullptr || layout.src == nullptr) return 1;
-    const KernelRect r = layout.rect;
-    const size_t bytes = static_cast<size_t>(std::min(layout.dstStride, layout.srcStride));
-    for (int i = 0; i < r.bottom - r.top; ++i) {
-        std::memmove(layout.dst + static_cast<intptr_t>(layout.dstY + i) * layout.dstStride,
-                     layout.src + static_cast<intptr_t>(r.bottom - 1 - i) * layout.srcStride, bytes);
-    }
-    return 1;
 }
 
 void Swap24(uint8_t* out, const uint8_t* in) {
@@ -71,7 +57,6 @@ constexpr PixelKernel ExportGray16To8Bits10 = kPerPixelKernel<Narrow16<2>, kFlip
 constexpr PixelKernel ExportGray16To8Bits12 = kPerPixelKernel<Narrow16<4>, kFlipped>;
 constexpr PixelKernel ExportColor48To24Bits10 = kPerPixelKernel<Narrow48Bits10, kFlipped>;
 constexpr PixelKernel ExportCopy24Flipped = kPerPixelKernel<Copy24, kFlipped>;
-constexpr PixelKernel ExportRowsFlipped = AdaptKernel<RowsFlipped>;
 
 constexpr PixelKernel ExportSwap24 = kPerPixelKernel<Swap24>;
 constexpr PixelKernel ExportColor32InvertedFourth = kPerPixelKernel<Color32InvertedFourth>;

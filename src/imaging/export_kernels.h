@@ -16,7 +16,6 @@ extern const PixelKernel ExportGray16To8Bits10;         // (v >> 2) & 0xFF
 extern const PixelKernel ExportGray16To8Bits12;         // (v >> 4) & 0xFF
 extern const PixelKernel ExportColor48To24Bits10;       // each word (v >> 2) & 0xFF
 extern const PixelKernel ExportCopy24Flipped;           // B, G, R as stored
-extern const PixelKernel ExportRowsFlipped;             // whole rows, the smaller stride's bytes each
 
 // In order.
 extern const PixelKernel ExportSwap24;                  // R, G, B

@@ -1,6 +1,11 @@
-// Progressive JPEG through libjpeg. The library reports errors by calling
-// error_exit, which by default ends the process; here it jumps back to the
-// writer, which cleans up and fails the save instead.
+// Progressive JPEG through libjpeg, from the bitmap's rows as they lie:
+// libjpeg-turbo reads blue-first pixels of three or four bytes itself
+// (JCS_EXT_BGR, JCS_EXT_BGRX), so 8-, 24- and 32-bit rows go to it by
+// pointer, top row first; 16-bit samples are reduced to 8 bits a few rows
+// at a time. The library reports errors by calling error_exit, which by
+// default ends the process; here it jumps back to the writer, which cleans
+// up and fails the save instead.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -9,11 +14,38 @@
 #include <jpeglib.h>
 
 #include "display/frame_bitmap.h"
+#include "imaging/export_kernels.h"
+#include "output/output_kernels.h"
 #include "output/staged_file.h"
 #include "output/still_image.h"
 
 namespace kvx {
 namespace {
+
+// How the bitmap's rows reach the library.
+struct JpegInput {
+    J_COLOR_SPACE space;
+    int components;
+    // Null: the bitmap's rows themselves. Otherwise the kernel that reduces
+    // a row of 16-bit samples to `reducedBytes` bytes a pixel (the shift in
+    // its last argument).
+    PixelKernel reduce;
+    int reducedBytes;
+};
+
+bool InputFor(int bitsPerPixel, int sampleBits, JpegInput& input) {
+    const bool tenBit = sampleBits == 10;
+    switch (bitsPerPixel) {
+        case 8: input = {JCS_GRAYSCALE, 1, nullptr, 1}; return true;
+        case 16: input = {JCS_GRAYSCALE, 1, tenBit ? ExportGray16To8Bits10 : ExportGray16To8Bits12, 1}; return true;
+        case 24: input = {JCS_EXT_BGR, 3, nullptr, 3}; return true;
+        case 32: input = {JCS_EXT_BGRX, 4, nullptr, 4}; return true;
+        // One row at a time, a flipped kernel keeps the row order.
+        case 48:
+        case 64: input = {JCS_EXT_BGR, 3, ReduceColorWordsToBgr24Flipped, 3}; return true;
+        default: return false;
+    }
+}
 
 struct JumpingErrorManager {
     jpeg_error_mgr pub;  // first, so that the library's pointer is ours too
@@ -26,6 +58,9 @@ struct JumpingErrorManager {
     std::longjmp(reinterpret_cast<JumpingErrorManager*>(info->err)->jump, 1);
 }
 
+// Rows handed to the library per call.
+constexpr int kBatchRows = 16;
+
 // Everything a compression touches lives here, outside the function that
 // calls setjmp, so that nothing it changes is lost by the jump.
 struct JpegJob {
@@ -34,7 +69,9 @@ struct JpegJob {
     std::FILE* out = nullptr;
     const FrameBitmap* bitmap = nullptr;
     int quality = 0;
-    uint8_t* row = nullptr;
+    int sampleBits = 12;
+    JpegInput input{};
+    uint8_t* reduced = nullptr;  // kBatchRows reduced rows, when the input needs them
 };
 
 // No objects with destructors in here: a jump must skip nothing.
@@ -45,35 +82,40 @@ bool Compress(JpegJob* job) {
     jpeg_stdio_dest(&job->cinfo, job->out);
 
     const FrameBitmap& bitmap = *job->bitmap;
-    const bool gray = bitmap.bitsPerPixel() == 8;
-    const int components = gray ? 1 : 3;
-    job->cinfo.image_width = static_cast<JDIMENSION>(bitmap.width());
-    job->cinfo.image_height = static_cast<JDIMENSION>(bitmap.height());
-    job->cinfo.input_components = components;
-    job->cinfo.in_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
+    const JpegInput& input = job->input;
+    const int width = bitmap.width(), height = bitmap.height();
+    job->cinfo.image_width = static_cast<JDIMENSION>(width);
+    job->cinfo.image_height = static_cast<JDIMENSION>(height);
+    job->cinfo.input_components = input.components;
+    job->cinfo.in_color_space = input.space;
     jpeg_set_defaults(&job->cinfo);
     jpeg_set_quality(&job->cinfo, job->quality, TRUE);
     jpeg_simple_progression(&job->cinfo);
     jpeg_start_compress(&job->cinfo, TRUE);
 
-    job->row = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(bitmap.width()) * components));
-    if (job->row == nullptr) return false;
+    const size_t reducedStride = static_cast<size_t>(width) * static_cast<size_t>(input.reducedBytes);
+    if (input.reduce != nullptr) {
+        job->reduced = static_cast<uint8_t*>(std::malloc(reducedStride * kBatchRows));
+        if (job->reduced == nullptr) return false;
+    }
     const size_t stride = static_cast<size_t>(bitmap.stride());
-    // The bitmap is upside down: its last memory row is the picture's top.
-    for (int memoryRow = bitmap.height() - 1; memoryRow >= 0; --memoryRow) {
-        const uint8_t* in = bitmap.bits() + static_cast<size_t>(memoryRow) * stride;
-        if (gray) {
-            for (int x = 0; x < bitmap.width(); ++x) job->row[x] = in[x];
-        } else {
-            uint8_t* out = job->row;
-            for (int x = 0; x < bitmap.width(); ++x, in += 3, out += 3) {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
+    // The library only reads the rows it is given, whatever its prototype says.
+    uint8_t* const bits = const_cast<uint8_t*>(bitmap.bits());
+    JSAMPROW rows[kBatchRows];
+    while (job->cinfo.next_scanline < job->cinfo.image_height) {
+        const int first = static_cast<int>(job->cinfo.next_scanline);
+        const int count = std::min(kBatchRows, height - first);
+        for (int i = 0; i < count; ++i) {
+            if (input.reduce == nullptr) {
+                rows[i] = bits + static_cast<size_t>(first + i) * stride;
+                continue;
             }
+            rows[i] = job->reduced + static_cast<size_t>(i) * reducedStride;
+            input.reduce(rows[i], bits, KernelRect{0, first + i, width, first + i + 1}, 0, 0, input.reducedBytes,
+                         bitmap.bytesPerPixel(), static_cast<int>(reducedStride), bitmap.stride(), nullptr,
+                         ShiftDownFor(job->sampleBits));
         }
-        JSAMPROW rows[1] = {job->row};
-        jpeg_write_scanlines(&job->cinfo, rows, 1);
+        jpeg_write_scanlines(&job->cinfo, rows, static_cast<JDIMENSION>(count));
     }
     jpeg_finish_compress(&job->cinfo);
     return true;
@@ -81,21 +123,22 @@ bool Compress(JpegJob* job) {
 
 }  // namespace
 
-int WriteJpeg(const char* path, const FrameBitmap* bitmap8or24, int quality) {
-    if (path == nullptr || bitmap8or24 == nullptr || bitmap8or24->empty()) return 0;
-    if (bitmap8or24->bitsPerPixel() != 8 && bitmap8or24->bitsPerPixel() != 24) return 0;
-    StagedFile file(path);
+int WriteJpeg(const char* path, const FrameBitmap* bitmap, int quality, int sampleBits) {
+    if (path == nullptr || bitmap == nullptr || bitmap->empty()) return 0;
     JpegJob job{};
+    if (!InputFor(bitmap->bitsPerPixel(), sampleBits, job.input)) return 0;
+    StagedFile file(path);
     job.out = file.OpenStream();
     if (job.out == nullptr) return 0;
-    job.bitmap = bitmap8or24;
+    job.bitmap = bitmap;
     job.quality = quality;
+    job.sampleBits = sampleBits;
     job.cinfo.err = jpeg_std_error(&job.error.pub);
     job.error.pub.error_exit = JumpBack;
 
     bool ok = Compress(&job);
     jpeg_destroy_compress(&job.cinfo);
-    std::free(job.row);
+    std::free(job.reduced);
     ok = StagedFile::CloseStream(job.out) && ok;
     return ok && file.Commit() ? 1 : 0;
 }

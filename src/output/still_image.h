@@ -36,10 +36,9 @@ int WriteBmp(const char* path, const FrameBitmap* bitmap);
 // The pixel memory as it is: row 0 first, row filler included, no header.
 int WriteRaw(const char* path, const FrameBitmap* bitmap);
 
-// Progressive JPEG from an 8-bit (gray) or 24-bit (B, G, R) bitmap whose
-// rows are upside down, as the dispatcher prepares it: the last memory row
-// becomes the first scanline.
-int WriteJpeg(const char* path, const FrameBitmap* bitmap8or24, int quality);
+// Progressive JPEG, top row first: 8- and 16-bit bitmaps as gray, the
+// others as colour; 16-bit samples keep the top eight of their `sampleBits`.
+int WriteJpeg(const char* path, const FrameBitmap* bitmap, int quality, int sampleBits);
 
 // PNG from pixels in memory order, rows padded to 4 bytes, blue first, 16-bit
 // samples little-endian. 8: gray; 16: gray 16; 24: RGB; 32: RGBA;

@@ -1,7 +1,7 @@
 // Uncompressed TIFF through libtiff: one strip holding the whole picture,
-// rows in memory order without their filler, samples red first.
+// rows in memory order without their filler, samples red first, written
+// from the bitmap's rows one at a time.
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <new>
 
@@ -53,22 +53,14 @@ int WriteTiff(const char* path, const FrameBitmap* bitmap, int sampleBits) {
     TiffLayout layout;
     if (!LayoutFor(bitmap->bitsPerPixel(), sampleBits, layout)) return 0;
 
-    // The strip is written without row filler, so the samples are prepared
-    // straight into rows of exactly width x pixel bytes.
+    // Row by row into the one strip, without the rows' filler: 8-bit rows
+    // as they lie, others through one row of prepared samples.
     const int pixelBytes = bitmap->bytesPerPixel();
     const size_t rowBytes = static_cast<size_t>(bitmap->width()) * static_cast<size_t>(pixelBytes);
-    const size_t stripBytes = rowBytes * static_cast<size_t>(bitmap->height());
-    std::unique_ptr<uint8_t[]> strip(new (std::nothrow) uint8_t[stripBytes]);
-    if (!strip) return 0;
-    if (layout.convert == nullptr) {
-        for (int row = 0; row < bitmap->height(); ++row) {
-            std::memcpy(strip.get() + row * rowBytes, bitmap->bits() + static_cast<size_t>(row) * bitmap->stride(),
-                        rowBytes);
-        }
-    } else {
-        const KernelRect whole{0, 0, bitmap->width(), bitmap->height()};
-        layout.convert(strip.get(), bitmap->bits(), whole, 0, 0, pixelBytes, pixelBytes, static_cast<int>(rowBytes),
-                       bitmap->stride(), nullptr, 0);
+    std::unique_ptr<uint8_t[]> prepared;
+    if (layout.convert != nullptr) {
+        prepared.reset(new (std::nothrow) uint8_t[rowBytes]);
+        if (!prepared) return 0;
     }
 
     StagedFile file(path);
@@ -89,7 +81,16 @@ int WriteTiff(const char* path, const FrameBitmap* bitmap, int sampleBits) {
         const uint16_t extra[1] = {EXTRASAMPLE_UNSPECIFIED};
         TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, extra);
     }
-    bool ok = TIFFWriteEncodedStrip(t, 0, strip.get(), static_cast<tmsize_t>(stripBytes)) >= 0;
+    bool ok = true;
+    for (int row = 0; ok && row < bitmap->height(); ++row) {
+        // libtiff writes a row in this machine's byte order as it is given.
+        auto* in = const_cast<uint8_t*>(bitmap->bits()) + static_cast<size_t>(row) * bitmap->stride();
+        if (prepared) {
+            layout.convert(prepared.get(), in, KernelRect{0, 0, bitmap->width(), 1}, 0, 0, pixelBytes, pixelBytes,
+                           static_cast<int>(rowBytes), bitmap->stride(), nullptr, 0);
+        }
+        ok = TIFFWriteScanline(t, prepared ? prepared.get() : in, static_cast<uint32_t>(row), 0) == 1;
+    }
     // Closing writes the directory but cannot report a failure; flushing
     // first can.
     ok = ok && TIFFFlush(t) == 1;

@@ -5,6 +5,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -138,12 +141,62 @@ TEST(JpegFile, LowerQualityCodesGiveSmallerFiles) {
     EXPECT_GT(sizes[1], sizes[2]);
 }
 
-TEST(JpegFile, WriterTakesOnlyEightAndTwentyFourBits) {
+// The rule, fed to libjpeg as plainly as it reads: the picture reduced to
+// 8-bit gray or R, G, B rows, top row first, one row at a time.
+std::vector<uint8_t> ReferenceJpeg(const FrameBitmap& b, int quality, int sampleBits, const std::string& path) {
+    const bool gray = b.bitsPerPixel() <= 16, words = b.bitsPerPixel() == 16 || b.bitsPerPixel() >= 48;
+    const int components = gray ? 1 : 3, shift = sampleBits == 10 ? 2 : 4;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr error;
+    cinfo.err = jpeg_std_error(&error);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, file);
+    cinfo.image_width = static_cast<JDIMENSION>(b.width());
+    cinfo.image_height = static_cast<JDIMENSION>(b.height());
+    cinfo.input_components = components;
+    cinfo.in_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<uint8_t> row(static_cast<size_t>(b.width()) * components);
+    for (int y = 0; y < b.height(); ++y) {
+        for (int x = 0; x < b.width(); ++x) {
+            for (int c = 0; c < components; ++c) {
+                const int stored = gray ? 0 : 2 - c;
+                row[x * components + c] = static_cast<uint8_t>(words ? test::Word(b, x, y, stored) >> shift
+                                                                     : test::Byte(b, x, y, stored));
+            }
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::fclose(file);
+    return test::ReadFile(path);
+}
+
+TEST(JpegFile, EveryDepthGivesTheBytesLibjpegMakesOfTheRule) {
     ScratchDirectory dir;
-    FrameBitmap deep;
-    ASSERT_EQ(deep.Create(8, 8, 48), 1);
-    EXPECT_EQ(WriteJpeg(dir.File("deep.jpg").c_str(), &deep, 100), 0);
-    EXPECT_TRUE(dir.Names().empty());
+    for (int bits : {8, 16, 24, 32, 48, 64}) {
+        for (auto [width, height] : {std::pair{37, 23}, {64, 17}}) {
+            FrameBitmap bitmap;
+            ASSERT_EQ(bitmap.Create(width, height, bits), 1);
+            test::FillPattern(bitmap);
+            for (int format : {kStillJpegBest, kStillJpegGood, kStillJpegSmall}) {
+                for (int sampleBits : {12, 10}) {
+                    const std::string path = dir.File("frame.jpg");
+                    ASSERT_EQ(SaveFrameFile(path.c_str(), &bitmap, format, sampleBits), 1);
+                    const int quality = format == kStillJpegBest ? 100 : format == kStillJpegGood ? 70 : 20;
+                    ASSERT_EQ(test::ReadFile(path), ReferenceJpeg(bitmap, quality, sampleBits, dir.File("rule.jpg")))
+                        << bits << " bits " << width << "x" << height << " quality " << quality << " sample bits "
+                        << sampleBits;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

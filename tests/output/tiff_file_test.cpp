@@ -90,6 +90,35 @@ TEST(TiffFile, EveryDepthHasItsTagsAndSamples) {
     }
 }
 
+uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
+    uint64_t hash = 14695981039346656037ull;
+    for (uint8_t b : bytes) hash = (hash ^ b) * 1099511628211ull;
+    return hash;
+}
+
+// The whole file, tags and their order, the strip's place and the directory
+// after it, as this writer has always laid it out: a reader may rely on any
+// of it.
+TEST(TiffFile, FilesKeepTheirLayoutByteForByte) {
+    ScratchDirectory dir;
+    const struct {
+        int bits, sampleBits;
+        uint64_t hash;
+    } cases[] = {{8, 12, 12682000737569796751ull},  {16, 12, 9077022483846513232ull},
+                 {16, 10, 14166896327569865582ull}, {24, 12, 2250890957665360915ull},
+                 {32, 12, 13959977273792337167ull}, {48, 12, 11906123747860752119ull},
+                 {48, 10, 15651560126973441671ull}, {64, 12, 9865539037153463273ull},
+                 {64, 10, 6409337305326067361ull}};
+    for (const auto& c : cases) {
+        FrameBitmap bitmap;
+        ASSERT_EQ(bitmap.Create(37, 9, c.bits), 1);
+        FillPattern(bitmap);
+        const std::string path = dir.File("frame.tif");
+        ASSERT_EQ(SaveFrameFile(path.c_str(), &bitmap, kStillTiff, c.sampleBits), 1);
+        EXPECT_EQ(Fnv1a(test::ReadFile(path)), c.hash) << c.bits << " bits, " << c.sampleBits << " significant";
+    }
+}
+
 TEST(TiffFile, TwelveAndTenBitSamplesAreShiftedUp) {
     ScratchDirectory dir;
     FrameBitmap gray;

@@ -1,3 +1,8 @@
+// The AVX2 rows of the hue and saturation transform: hue_lanes.h on two
+// 128-bit halves, 16 pixels a step. The AVX2 forms of the SSSE3 operations
+// work within each half, so whatever pixels a load puts in a half come back
+// to the same place on the store; 3-byte and 6-byte pixels are loaded and
+// stored as one block of eight pixels per half.
 #include "imaging/color/hue_rows.h"
 
 #if KVX_SIMD_X86
@@ -6,155 +11,90 @@
 namespace kvx {
 namespace {
 
-// floor(0xFF0000 / c), 0 for c = 0. The single-precision quotient is within
-// one of the true one; one step each way makes it exact.
-KVX_TARGET_AVX2 inline __m256i Reciprocal(__m256i c) {
-    const __m256i dividend = _mm256_set1_epi32(0xFF0000);
-    __m256i q = _mm256_cvttps_epi32(_mm256_div_ps(_mm256_set1_ps(16711680.0f), _mm256_cvtepi32_ps(c)));
-    const __m256i zero = _mm256_cmpeq_epi32(c, _mm256_setzero_si256());
-    q = _mm256_andnot_si256(zero, q);
-    q = _mm256_add_epi32(q, _mm256_cmpgt_epi32(_mm256_mullo_epi32(q, c), dividend));  // too large: -1
-    const __m256i next = _mm256_add_epi32(q, _mm256_set1_epi32(1));
-    const __m256i fits = _mm256_andnot_si256(
-        zero, _mm256_cmpgt_epi32(_mm256_add_epi32(dividend, _mm256_set1_epi32(1)), _mm256_mullo_epi32(next, c)));
-    return _mm256_sub_epi32(q, fits);  // too small: +1
-}
+struct Avx2Ops {
+    using V = __m256i;
+    using F = __m256;
+    static constexpr int kHalves = 2;
 
-// Eight pixels, one per 32-bit lane as 0x??RRGGBB in, 0x00RRGGBB out: the
-// same sequence of operations as TransformPixel, with the branches as
-// selects. S[C] and R[C] are computed with the tables' own formulas rather
-// than gathered, gathers being slow on several cores.
-KVX_TARGET_AVX2 inline __m256i TransformLanes(__m256i px, __m256i satScale, __m256i step, __m256i sector) {
-    const __m256i byteMask = _mm256_set1_epi32(0xFF);
-    const __m256i b = _mm256_and_si256(px, byteMask);
-    const __m256i g = _mm256_and_si256(_mm256_srli_epi32(px, 8), byteMask);
-    const __m256i r = _mm256_and_si256(_mm256_srli_epi32(px, 16), byteMask);
+    static V Zero() { return _mm256_setzero_si256(); }
+    static V Set16(short v) { return _mm256_set1_epi16(v); }
+    // The same eight words, or sixteen bytes, in both halves.
+    static V Words(short w0, short w1, short w2, short w3, short w4, short w5, short w6, short w7) {
+        return _mm256_broadcastsi128_si256(_mm_setr_epi16(w0, w1, w2, w3, w4, w5, w6, w7));
+    }
+    static V Bytes(int b0, int b1, int b2, int b3, int b4, int b5, int b6, int b7, int b8, int b9, int b10, int b11,
+                   int b12, int b13, int b14, int b15) {
+        return _mm256_broadcastsi128_si256(_mm_setr_epi8(
+            static_cast<char>(b0), static_cast<char>(b1), static_cast<char>(b2), static_cast<char>(b3),
+            static_cast<char>(b4), static_cast<char>(b5), static_cast<char>(b6), static_cast<char>(b7),
+            static_cast<char>(b8), static_cast<char>(b9), static_cast<char>(b10), static_cast<char>(b11),
+            static_cast<char>(b12), static_cast<char>(b13), static_cast<char>(b14), static_cast<char>(b15)));
+    }
 
-    const __m256i rBelowG = _mm256_cmpgt_epi32(g, r);
-    __m256i mx = _mm256_max_epi32(r, g);
-    const __m256i candidateMin = _mm256_min_epi32(r, g);
-    __m256i diff = _mm256_blendv_epi8(_mm256_sub_epi32(g, b), _mm256_sub_epi32(b, r), rBelowG);
-    __m256i sec = _mm256_blendv_epi8(_mm256_set1_epi32(1), _mm256_set1_epi32(3), rBelowG);
-    const __m256i bAbove = _mm256_cmpgt_epi32(b, mx);
-    mx = _mm256_max_epi32(mx, b);
-    diff = _mm256_blendv_epi8(diff, _mm256_sub_epi32(r, g), bAbove);
-    sec = _mm256_blendv_epi8(sec, _mm256_set1_epi32(5), bAbove);
-    const __m256i mn = _mm256_min_epi32(candidateMin, b);
-    const __m256i chroma = _mm256_sub_epi32(mx, mn);
-    const __m256i sum = _mm256_add_epi32(mx, mn);
-    const __m256i negative = _mm256_cmpgt_epi32(_mm256_setzero_si256(), diff);
-    sec = _mm256_add_epi32(sec, negative);  // -1 where negative
-    diff = _mm256_add_epi32(diff, _mm256_and_si256(negative, chroma));
+    static V Add(V a, V b) { return _mm256_add_epi16(a, b); }
+    static V Sub(V a, V b) { return _mm256_sub_epi16(a, b); }
+    static V Max(V a, V b) { return _mm256_max_epi16(a, b); }
+    static V Min(V a, V b) { return _mm256_min_epi16(a, b); }
+    static V Greater(V a, V b) { return _mm256_cmpgt_epi16(a, b); }
+    static V And(V a, V b) { return _mm256_and_si256(a, b); }
+    static V Or(V a, V b) { return _mm256_or_si256(a, b); }
+    static V Select(V mask, V yes, V no) { return _mm256_blendv_epi8(no, yes, mask); }
+    static V MulLow(V a, V b) { return _mm256_mullo_epi16(a, b); }
+    static V MulHighUnsigned(V a, V b) { return _mm256_mulhi_epu16(a, b); }
+    static V MulHighRound(V a, V b) { return _mm256_mulhrs_epi16(a, b); }
+    static V MultiplyAddBytes(V unsignedBytes, V signedBytes) {
+        return _mm256_maddubs_epi16(unsignedBytes, signedBytes);
+    }
+    template <int n>
+    static V ShiftRight(V a) { return _mm256_srli_epi16(a, n); }
+    template <int n>
+    static V ShiftLeft(V a) { return _mm256_slli_epi16(a, n); }
+    template <int n>
+    static V AlignRight(V high, V low) { return _mm256_alignr_epi8(high, low, n); }
+    static V Shuffle(V a, V mask) { return _mm256_shuffle_epi8(a, mask); }
+    static V PackUnsigned(V a, V b) { return _mm256_packus_epi16(a, b); }
+    static V UnpackLo8(V a, V b) { return _mm256_unpacklo_epi8(a, b); }
+    static V UnpackHi8(V a, V b) { return _mm256_unpackhi_epi8(a, b); }
+    static V UnpackLo16(V a, V b) { return _mm256_unpacklo_epi16(a, b); }
+    static V UnpackHi16(V a, V b) { return _mm256_unpackhi_epi16(a, b); }
+    static V UnpackLo32(V a, V b) { return _mm256_unpacklo_epi32(a, b); }
+    static V UnpackHi32(V a, V b) { return _mm256_unpackhi_epi32(a, b); }
+    static V UnpackLo64(V a, V b) { return _mm256_unpacklo_epi64(a, b); }
+    static V UnpackHi64(V a, V b) { return _mm256_unpackhi_epi64(a, b); }
 
-    const __m256i round16 = _mm256_set1_epi32(0x8000);
-    const __m256i sat = _mm256_srli_epi32(_mm256_add_epi32(_mm256_mullo_epi32(chroma, satScale), round16), 16);
-    const __m256i chromaLimit = _mm256_min_epi32(sum, _mm256_sub_epi32(_mm256_set1_epi32(511), sum));
-    const __m256i scaled = _mm256_min_epi32(sat, chromaLimit);
-    const __m256i newMin = _mm256_srai_epi32(_mm256_sub_epi32(sum, scaled), 1);
-    const __m256i newChroma = _mm256_sub_epi32(_mm256_srai_epi32(_mm256_add_epi32(scaled, sum), 1), newMin);
+    static F Float(float v) { return _mm256_set1_ps(v); }
+    static F ToFloat(V a) { return _mm256_cvtepi32_ps(a); }
+    static F Divide(F a, F b) { return _mm256_div_ps(a, b); }
+    static V TruncateToInt(F a) { return _mm256_cvttps_epi32(a); }
 
-    __m256i pos = _mm256_add_epi32(
-        _mm256_srai_epi32(_mm256_add_epi32(_mm256_mullo_epi32(Reciprocal(chroma), diff), round16), 16), step);
-    sec = _mm256_add_epi32(sec, sector);
-    const __m256i wrap = _mm256_cmpgt_epi32(pos, _mm256_set1_epi32(254));
-    pos = _mm256_sub_epi32(pos, _mm256_and_si256(wrap, _mm256_set1_epi32(255)));
-    sec = _mm256_sub_epi32(sec, wrap);
-    sec = _mm256_sub_epi32(sec, _mm256_and_si256(_mm256_cmpgt_epi32(sec, _mm256_set1_epi32(5)), _mm256_set1_epi32(6)));
-
-    const __m256i ramp = _mm256_srai_epi32(_mm256_add_epi32(_mm256_mullo_epi32(newChroma, pos), _mm256_set1_epi32(128)), 8);
-    const __m256i masks = _mm256_setr_epi32(0xFF00FF, 0xFF0000, 0xFFFF00, 0x00FF00, 0x00FFFF, 0x0000FF, 0, 0);
-    const __m256i ramps = _mm256_setr_epi32(-1, 256, -65536, 1, -256, 65536, 0, 0);
-    const __m256i gray = _mm256_set1_epi32(0x010101);
-    const __m256i mask = _mm256_permutevar8x32_epi32(masks, sec);
-    const __m256i rampMul = _mm256_permutevar8x32_epi32(ramps, sec);
-    return _mm256_add_epi32(_mm256_add_epi32(_mm256_mullo_epi32(newMin, gray),
-                                             _mm256_and_si256(_mm256_mullo_epi32(newChroma, gray), mask)),
-                            _mm256_mullo_epi32(ramp, rampMul));
-}
-
-//   3-byte pixels (bytes):  B0 G0 R0 B1 G1 R1 ...  <-> lanes B G R 0
-KVX_TARGET_AVX2 inline __m256i SpreadTriples(__m128i first4, __m128i next4) {
-    const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1,  //
-                                            0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
-    return _mm256_shuffle_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(first4), next4, 1), spread);
-}
-
-// Lanes back to 24 bytes in dwords 0..5 (the fourth byte of each lane
-// dropped within each half, then the gap between the halves closed).
-KVX_TARGET_AVX2 inline __m256i CompactTriples(__m256i lanes) {
-    const __m256i compact = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,  //
-                                             0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-    return _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(lanes, compact), _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
-}
-
-struct Constants {
-    __m256i satScale, step, sector;
+    static V Load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const V*>(p)); }
+    static void Store(uint8_t* p, V v) { _mm256_storeu_si256(reinterpret_cast<V*>(p), v); }
+    // 16 bytes at p into the low half and at p + stride into the high one.
+    static V LoadHalves(const uint8_t* p, int stride) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + stride));
+        return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
+    }
+    static void StoreHalves(uint8_t* p, V v, int stride) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(v));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + stride), _mm256_extracti128_si256(v, 1));
+    }
+    static void StoreLowHalves(uint8_t* p, V v, int stride) {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(v));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p + stride), _mm256_extracti128_si256(v, 1));
+    }
 };
 
-KVX_TARGET_AVX2 Constants MakeConstants(const HueTransform& t) {
-    return Constants{_mm256_set1_epi32(SaturationScale(t.saturationValue)), _mm256_set1_epi32(t.rotation.step),
-                     _mm256_set1_epi32(t.rotation.sector)};
-}
+#include "imaging/color/hue_lanes.h"
 
 }  // namespace
 
-KVX_TARGET_AVX2 int HueRow8Avx2(uint8_t* d, const uint8_t* s, int width, int bpp, const HueTransform& t) {
-    if (bpp != 3 && bpp != 4) return 0;
-    const Constants k = MakeConstants(t);
-    // 3-byte pixels: each half loads 16 bytes for 12, so stop while 4 bytes
-    // past the eighth pixel still belong to the row.
-    const int last = bpp == 3 ? width - 10 : width - 8;
-    int x = 0;
-    for (; x <= last; x += 8) {
-        if (bpp == 4) {
-            const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * x));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * x),
-                                TransformLanes(px, k.satScale, k.step, k.sector));
-        } else {
-            const __m256i px = SpreadTriples(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 3 * x)),
-                                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 3 * x + 12)));
-            const __m256i packed = CompactTriples(TransformLanes(px, k.satScale, k.step, k.sector));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 3 * x), _mm256_castsi256_si128(packed));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 3 * x + 16), _mm256_extracti128_si256(packed, 1));
-        }
-    }
-    return x;
+int HueRow8Avx2(uint8_t* d, const uint8_t* s, int width, int bpp, const HueTransform& t) {
+    return HueRow8Lanes<Avx2Ops>(d, s, width, bpp, t);
 }
 
-// Words of 12 significant bits: >> 4 with saturation at 255 (packus of the
-// non-negative shifted words), the 8-bit transform, then << 4.
-KVX_TARGET_AVX2 int HueRow16Avx2(uint8_t* d, const uint8_t* s, int width, int bpp, const HueTransform& t) {
-    if ((bpp != 6 && bpp != 8) || t.shift != 4) return 0;
-    const Constants k = MakeConstants(t);
-    int x = 0;
-    for (; x + 8 <= width; x += 8) {
-        if (bpp == 8) {
-            const __m256i a = _mm256_srli_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 8 * x)), 4);
-            const __m256i b =
-                _mm256_srli_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 8 * x + 32)), 4);
-            // packus interleaves the halves: pixels 0,1,4,5 | 2,3,6,7; put them back in order.
-            const __m256i px = _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8);
-            const __m256i out = TransformLanes(px, k.satScale, k.step, k.sector);
-            const __m256i lo = _mm256_slli_epi16(_mm256_cvtepu8_epi16(_mm256_castsi256_si128(out)), 4);
-            const __m256i hi = _mm256_slli_epi16(_mm256_cvtepu8_epi16(_mm256_extracti128_si256(out, 1)), 4);
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 8 * x), lo);
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 8 * x + 32), hi);
-        } else {
-            const __m128i* p = reinterpret_cast<const __m128i*>(s + 6 * x);
-            const __m128i w0 = _mm_srli_epi16(_mm_loadu_si128(p), 4);
-            const __m128i w1 = _mm_srli_epi16(_mm_loadu_si128(p + 1), 4);
-            const __m128i w2 = _mm_srli_epi16(_mm_loadu_si128(p + 2), 4);
-            const __m128i bytes0 = _mm_packus_epi16(w0, w1);  // pixels 0..4 and B, of pixel 5
-            const __m128i bytes1 = _mm_packus_epi16(w2, w2);  // the rest of pixels 5..7
-            const __m256i px = SpreadTriples(bytes0, _mm_alignr_epi8(bytes1, bytes0, 12));
-            const __m256i packed = CompactTriples(TransformLanes(px, k.satScale, k.step, k.sector));
-            const __m256i lo = _mm256_slli_epi16(_mm256_cvtepu8_epi16(_mm256_castsi256_si128(packed)), 4);
-            const __m128i hi = _mm_slli_epi16(_mm_cvtepu8_epi16(_mm256_extracti128_si256(packed, 1)), 4);
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 6 * x), lo);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 6 * x + 32), hi);
-        }
-    }
-    return x;
+int HueRow16Avx2(uint8_t* d, const uint8_t* s, int width, int bpp, const HueTransform& t) {
+    return HueRow16Lanes<Avx2Ops>(d, s, width, bpp, t);
 }
 
 }  // namespace kvx

@@ -1,3 +1,6 @@
+// The SSE2 rows of the hue and saturation transform (8 pixels a step): no
+// byte shuffle, so 3-byte pixels are widened through scalar loads and the
+// saturation and reciprocal tables are read per lane.
 #include "imaging/color/hue_rows.h"
 
 #if KVX_SIMD_X86
@@ -9,6 +12,34 @@ namespace kvx {
 namespace {
 
 #include "imaging/color/hue_lanes_sse2.h"
+#include "imaging/color/hue_lanes.h"
+
+struct HueLanes {
+    __m128i diff;    // the position in the sector, 0 <= diff < chroma
+    __m128i sector;  // 0..5
+    __m128i chroma;  // max - min
+    __m128i sum;     // max + min
+};
+
+// TransformPixel's sector search on eight pixels of B, G, R (0..255 each),
+// with the branches as selects.
+inline HueLanes SectorOfLanes(__m128i B, __m128i G, __m128i R) {
+    const __m128i one = _mm_set1_epi16(1), three = _mm_set1_epi16(3), five = _mm_set1_epi16(5);
+    const __m128i rBelowG = _mm_cmpgt_epi16(G, R);
+    __m128i mx = _mm_max_epi16(R, G);
+    const __m128i candidateMin = _mm_min_epi16(R, G);
+    __m128i diff = Sse2Ops::Select(rBelowG, _mm_sub_epi16(B, R), _mm_sub_epi16(G, B));
+    __m128i sec = Sse2Ops::Select(rBelowG, three, one);
+    const __m128i bAbove = _mm_cmpgt_epi16(B, mx);
+    mx = _mm_max_epi16(mx, B);
+    diff = Sse2Ops::Select(bAbove, _mm_sub_epi16(R, G), diff);
+    sec = Sse2Ops::Select(bAbove, five, sec);
+    const __m128i mn = _mm_min_epi16(candidateMin, B);
+    const __m128i c = _mm_sub_epi16(mx, mn);
+    const __m128i negative = _mm_cmpgt_epi16(_mm_setzero_si128(), diff);
+    return HueLanes{_mm_add_epi16(diff, _mm_and_si128(negative, c)), _mm_add_epi16(sec, negative), c,
+                    _mm_add_epi16(mx, mn)};
+}
 
 // Eight pixels as 16-bit lanes of B, G and R, from two vectors of 4-byte
 // pixels (B, G, R, x).
@@ -172,7 +203,9 @@ KVX_TARGET_SSE2 int HueRow16Sse2(uint8_t* d, const uint8_t* s, int width, int bp
         const uint8_t* p = s + bpp * x;
         __m128i B, G, R;
         if (bpp == 8) {
-            GatherWordQuads(p, &B, &G, &R);
+            __m128i a[4];
+            for (int n = 0; n < 4; ++n) a[n] = Sse2Ops::Load(p + 16 * n);
+            GatherWordQuads<Sse2Ops>(a, &B, &G, &R);
         } else {
             B = _mm_setr_epi16(Load16(p), Load16(p + 6), Load16(p + 12), Load16(p + 18), Load16(p + 24),
                                Load16(p + 30), Load16(p + 36), Load16(p + 42));
@@ -192,7 +225,9 @@ KVX_TARGET_SSE2 int HueRow16Sse2(uint8_t* d, const uint8_t* s, int width, int bp
         outR = _mm_slli_epi16(outR, 4);
         uint8_t* q = d + bpp * x;
         if (bpp == 8) {
-            ScatterWordQuads(q, outB, outG, outR);
+            __m128i a[4];
+            ScatterWordQuads<Sse2Ops>(outB, outG, outR, a);
+            for (int n = 0; n < 4; ++n) Sse2Ops::Store(q + 16 * n, a[n]);
         } else {
             alignas(16) uint16_t b[8], g[8], r[8];
             _mm_store_si128(reinterpret_cast<__m128i*>(b), outB);

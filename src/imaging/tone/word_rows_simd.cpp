@@ -33,37 +33,28 @@ KVX_TARGET_AVX2 inline void StoreKeeping(uint8_t* q, __m256i out, __m256i keep) 
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(q), _mm256_blendv_epi8(old, out, keep));
 }
 
-// Unsigned 32-bit lanes (at most 65535) to unsigned 16-bit: SSE2 only packs signed.
-KVX_TARGET_SSE2 inline __m128i PackUnsigned(__m128i a, __m128i b) {
-    const __m128i bias = _mm_set1_epi32(32768);
-    return _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(a, bias), _mm_sub_epi32(b, bias)), _mm_set1_epi16(-32768));
-}
-
-KVX_TARGET_SSE2 inline __m128i MinEpi32(__m128i a, __m128i b) {
-    const __m128i greater = _mm_cmpgt_epi32(a, b);
-    return _mm_or_si128(_mm_and_si128(greater, b), _mm_andnot_si128(greater, a));
-}
-
-KVX_TARGET_SSE2 inline __m128i ScaleLanes(__m128i v, __m128 factor, __m128i limit) {
-    const __m128i q = _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(v), factor));
-    // A product can only be negative by a hair (factor just below 0): it truncates to 0.
-    return MinEpi32(_mm_andnot_si128(_mm_srai_epi32(q, 31), q), limit);
-}
-
 }  // namespace
 
+// Products of a word (at most 65535) and a factor below 32768 (brightness
+// gives at most 11; larger ones are left to the table) stay inside 32 bits.
+// Packing them with signed saturation keeps every value up to 32767 and so
+// any limit of 15 bits or fewer, which makes the clip two 16-bit steps. A
+// product can only be negative by a hair (a factor just below 0), which
+// truncates to 0.
 KVX_TARGET_SSE2 int ScaleWordsSse2(uint8_t* d, const uint8_t* s, int count, int wpp, float factor, int maxValue) {
+    if (maxValue > 32767 || !(factor < 32768.0f)) return 0;
     const __m128 f = _mm_set1_ps(factor);
-    const __m128i limit = _mm_set1_epi32(maxValue);
+    const __m128i limit = _mm_set1_epi16(static_cast<short>(maxValue));
+    const __m128i zero = _mm_setzero_si128();
     const __m128i keep = KeepSse2(wpp);
     const int unit = wpp == 3 ? 24 : 8;  // whole pixels per step
     int i = 0;
     for (; i + unit <= count; i += unit) {
         for (int j = 0; j < unit; j += 8) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * (i + j)));
-            const __m128i zero = _mm_setzero_si128();
-            const __m128i out = PackUnsigned(ScaleLanes(_mm_unpacklo_epi16(v, zero), f, limit),
-                                             ScaleLanes(_mm_unpackhi_epi16(v, zero), f, limit));
+            const __m128i lo = _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(v, zero)), f));
+            const __m128i hi = _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(v, zero)), f));
+            const __m128i out = _mm_min_epi16(_mm_max_epi16(_mm_packs_epi32(lo, hi), zero), limit);
             StoreKeeping(d + 2 * (i + j), out, keep);
         }
     }
@@ -71,6 +62,7 @@ KVX_TARGET_SSE2 int ScaleWordsSse2(uint8_t* d, const uint8_t* s, int count, int 
 }
 
 KVX_TARGET_AVX2 int ScaleWordsAvx2(uint8_t* d, const uint8_t* s, int count, int wpp, float factor, int maxValue) {
+    if (!(factor < 32768.0f)) return 0;  // products beyond 32 bits: the table
     const __m256 f = _mm256_set1_ps(factor);
     const __m256i limit = _mm256_set1_epi32(maxValue);
     const __m256i zero = _mm256_setzero_si256();
