@@ -3,10 +3,15 @@
  *
  *   stream [FRAMES [DEVICE]]     FRAMES defaults to 50, DEVICE to 0
  *
- * The library copies every frame into a buffer of the application's and
- * announces it with a KOLVEX_WM_FRAME message. Linux has no window
- * messages: the library keeps them in a mailbox per window value, and the
- * application collects them with KolvexLinux_WaitMessage.
+ * The library announces every frame with a KOLVEX_WM_FRAME message. Linux
+ * has no window messages: the library keeps them in a mailbox per window
+ * value, and the application collects them with KolvexLinux_WaitMessage.
+ *
+ * The library could also copy each frame into a buffer of ours as it
+ * arrives, but it writes the next frame there while we may still be
+ * reading: a reader slower than the camera sees parts of two frames.
+ * Kolvex_GetImage copies the newest frame whole, under the lock the
+ * library converts under, so this example takes each frame that way.
  */
 #include <stdint.h>
 #include <stdio.h>
@@ -46,7 +51,8 @@ int main(int argc, char **argv) {
     /* Rows are padded to 4 bytes; subsampling halves the capture window. */
     size = ((Kolvex_Width(handle) / 2 + 3) & ~3) * (Kolvex_Height(handle) / 2);
     frame = malloc((size_t)size);
-    if (!frame || !Kolvex_CallBackPreview(handle, mailbox, frame, size, 0)) {
+    /* No buffer for the library: announcements only. */
+    if (!frame || !Kolvex_CallBackPreview(handle, mailbox, NULL, 0, 0)) {
         fprintf(stderr, "stream: cannot start (error %d)\n", Kolvex_GetLastError(handle));
         Kolvex_Release(handle);
         free(frame);
@@ -64,11 +70,15 @@ int main(int argc, char **argv) {
             fprintf(stderr, "stream: frame error %d\n", (int)message.lParam);
             failed = 1;
         } else if (message.message == KOLVEX_WM_FRAME) {
-            /* `frame` holds the picture now, top row first. The next frame
-             * overwrites it and the record: read both before returning to
-             * the mailbox (Kolvex_GetImage copies a frame out whole). */
+            /* The record describes the frame; the next frame overwrites it,
+             * so read it before returning to the mailbox. */
             info = (const KolvexFrameInfo *)message.wParam;
             ++frames;
+            if (!Kolvex_GetImage(handle, frame, size, 0)) {
+                fprintf(stderr, "stream: cannot copy the frame (error %d)\n", Kolvex_GetLastError(handle));
+                failed = 1;
+                continue;
+            }
             if (frames == 1 || frames % 10 == 0)
                 printf("frame %d: %d x %d, %d bits, first pixel %d, %.1f frames/s\n", frames, info->width,
                        info->height, info->bitsPerPixel, frame[0], info->frameRate / 10.0);

@@ -5,10 +5,12 @@
  *   stream [FRAMES [DEVICE]]     stop after FRAMES frames (default: when the
  *                                window is closed), DEVICE defaults to 0
  *
- * The library paints its preview window as a child of ours and copies each
- * frame into our buffer, then posts KOLVEX_WM_FRAME to the window we name;
- * failures come as KOLVEX_WM_ERROR. Both are posted, so they are handled by
- * the window procedure on the thread that runs the message loop.
+ * The library paints its preview window as a child of ours and posts
+ * KOLVEX_WM_FRAME to the window we name for each frame; failures come as
+ * KOLVEX_WM_ERROR. Both are posted, so they are handled by the window
+ * procedure on the thread that runs the message loop. Kolvex_GetImage
+ * copies the frame out whole: a buffer given to Kolvex_CallBackPreview
+ * would take the next frame while we might still be reading this one.
  */
 #include <stdio.h>
 #include <stdlib.h>
@@ -18,7 +20,7 @@
 
 static int g_handle;
 static unsigned char *g_frame;
-static int g_frames, g_wanted, g_failed;
+static int g_frames, g_wanted, g_failed, g_size;
 
 static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -29,11 +31,16 @@ static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wPara
                 g_failed = 1;
                 DestroyWindow(window);
             } else {
-                /* g_frame holds the picture now, top row first. The next
-                 * frame overwrites it and the record: read both here. */
+                /* The next frame overwrites the record: read it here. */
                 const KolvexFrameInfo *info = (const KolvexFrameInfo *)wParam;
                 char title[96];
                 ++g_frames;
+                if (!Kolvex_GetImage(g_handle, g_frame, g_size, 0)) {
+                    fprintf(stderr, "stream: cannot copy the frame (error %d)\n", Kolvex_GetLastError(g_handle));
+                    g_failed = 1;
+                    DestroyWindow(window);
+                    return 0;
+                }
                 snprintf(title, sizeof title, "Kolvex camera - %d x %d, %.1f frames/s", info->width,
                          info->height, info->frameRate / 10.0);
                 SetWindowTextA(window, title);
@@ -97,9 +104,10 @@ int main(int argc, char **argv) {
 
     /* Rows are padded to 4 bytes; subsampling halves the capture window. */
     size = ((Kolvex_Width(g_handle) / 2 * 3 + 3) & ~3) * (Kolvex_Height(g_handle) / 2);
+    g_size = size;
     g_frame = malloc((size_t)size);
     ShowWindow(window, SW_SHOWNORMAL);
-    if (!g_frame || !Kolvex_CallBackPreview(g_handle, window, g_frame, size, 0)) {
+    if (!g_frame || !Kolvex_CallBackPreview(g_handle, window, NULL, 0, 0)) {
         fprintf(stderr, "stream: cannot start (error %d)\n", Kolvex_GetLastError(g_handle));
         DestroyWindow(window);
         g_failed = 1;

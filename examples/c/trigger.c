@@ -4,9 +4,10 @@
  *   trigger [FRAMES [DEVICE]]    FRAMES defaults to 3, DEVICE to 0
  *
  * In trigger mode the camera exposes a frame when its trigger input is
- * pulsed (a light barrier, a PLC, a strobe). The library copies each one
- * into the program's buffer and posts KOLVEX_WM_FRAME, as in a preview.
- * Build with wait_message_windows.c or wait_message_linux.c.
+ * pulsed (a light barrier, a PLC, a strobe). The library posts
+ * KOLVEX_WM_FRAME for each one, as in a preview, and Kolvex_GetImage copies
+ * it out whole (a buffer given to Kolvex_Trigger would take the next frame
+ * while we might still be reading this one). Build with wait_message_windows.c or wait_message_linux.c.
  */
 #include <stdio.h>
 #include <stdlib.h>
@@ -52,7 +53,7 @@ int main(int argc, char **argv) {
 
     /* Arms the trigger and returns at once; a worker of the library waits
      * for the pulses. The frames' rate field is 0 in this mode. */
-    if (!frame || !Kolvex_Trigger(handle, window, frame, size, 0)) {
+    if (!frame || !Kolvex_Trigger(handle, window, NULL, 0, 0)) {
         fprintf(stderr, "trigger: cannot arm the trigger (error %d)\n", Kolvex_GetLastError(handle));
         failed = 1;
     } else {
@@ -69,6 +70,11 @@ int main(int argc, char **argv) {
         } else if (message.message == KOLVEX_WM_FRAME) {
             const KolvexFrameInfo *info = (const KolvexFrameInfo *)message.wParam;
             ++frames;
+            if (!Kolvex_GetImage(handle, frame, size, 0)) {
+                fprintf(stderr, "trigger: cannot copy the frame (error %d)\n", Kolvex_GetLastError(handle));
+                failed = 1;
+                continue;
+            }
             printf("frame %d: %d x %d, mean level %.1f\n", frames, info->width, info->height,
                    mean_level(frame, info->width, info->height));
             fflush(stdout);
