@@ -4,6 +4,9 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "child_process.h"
 
@@ -17,6 +20,17 @@ std::string ChildPath() {
     ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
     std::string path = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
     return path.substr(0, path.find_last_of('/') + 1) + KOLVEX_TEST_CHILD_NAME;
+}
+// A child that ends by a signal never runs its settings sandbox's
+// destructor; its store (the first sandbox it made, on memory where there
+// is some, see test_child.cpp) is removed here instead.
+void RemoveSettingsOfKilledChild(long long pid) {
+    const char* tmp = std::getenv("TMPDIR");
+    for (std::string dir : {std::string("/dev/shm"), std::string(tmp && *tmp ? tmp : "/tmp")}) {
+        const std::string store = dir + "/kolvex-settings_" + std::to_string(pid) + "_0.reg";
+        std::remove(store.c_str());
+        std::remove((store + ".lock").c_str());
+    }
 }
 }  // namespace
 
@@ -42,6 +56,7 @@ int ChildProcess::Wait() {
     }
     waited_ = true;
     exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (WIFSIGNALED(status)) RemoveSettingsOfKilledChild(native_);
     return exitCode_;
 }
 
