@@ -14,6 +14,7 @@
 #include "platform/atomic_word.h"
 #include "platform/clock.h"
 #include "platform/system_info.h"
+#include "platform/worker_pool.h"
 
 namespace kvx {
 
@@ -339,8 +340,10 @@ bool CKolvex::StartWorker(bool triggerLoop) {
     runFlag_ = WorkerRun::Run;
     workerEnded_.Clear();
     stopAsked_.Clear();
+    const platform::ThreadPriority priority = platform::ConversionThreadPriority();
+    conversionPool_ = &platform::SharedWorkerPool(priority);
     try {
-        worker_ = std::thread(&CKolvex::WorkerMain, this, triggerLoop);
+        worker_ = std::thread(&CKolvex::WorkerMain, this, triggerLoop, priority);
     } catch (...) {
         runFlag_ = WorkerRun::Stop;
         return false;

@@ -19,7 +19,11 @@ constexpr uint32_t kFailedTriggerReadPauseMs = 10;
 
 }  // namespace
 
-void CKolvex::WorkerMain(bool triggerLoop) {
+// An application that asks for the library's threads below its own gets
+// the worker lowered with the transfer thread: converting full frames as
+// fast as they come is most of the processor time a camera takes.
+void CKolvex::WorkerMain(bool triggerLoop, platform::ThreadPriority priority) {
+    if (priority == platform::ThreadPriority::Low) platform::SetCurrentThreadPriority(priority);
     if (triggerLoop) {
         TriggerLoop();
     } else {

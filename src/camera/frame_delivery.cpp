@@ -71,6 +71,7 @@ void CKolvex::Convert() {
     controls.mirrorVertical = platform::LoadRelaxed(&analog_[kMirrorV]) != 0;
     controls.mirrorHorizontal = platform::LoadRelaxed(&analog_[kMirrorH]) != 0;
     controls.autoExposure = AutoExposureModeOf(platform::LoadRelaxed(&analog_[kAutoIris]));
+    controls.pool = conversionPool_;
     ConversionBitmaps bitmaps;
     const ModeBitmaps modes = ModeBitmapSet();
     std::copy(modes.begin(), modes.end(), bitmaps.byMode.begin());

@@ -22,6 +22,7 @@
 #include "platform/event.h"
 #include "platform/fair_mutex.h"
 #include "platform/modal_dialog.h"
+#include "platform/thread_priority.h"
 #include "platform/window_message.h"
 #include "settings/analog_block.h"
 #include "settings/config_file.h"
@@ -35,6 +36,9 @@ class CAviFile;
 class CameraRecordingSource;
 class CKolvex410QFXZQPSdk;
 class FrameBitmap;
+namespace platform {
+class WorkerPool;
+}
 
 using platform::WindowHandle;
 
@@ -300,7 +304,7 @@ private:
     int FrameCopy(const FrameBitmap* bitmap, int bottomUp, void* buffer, int size, WindowHandle callbackWindow);
     void PostFrameError(WindowHandle callbackWindow, int code);
     bool StartWorker(bool triggerLoop);
-    void WorkerMain(bool triggerLoop);
+    void WorkerMain(bool triggerLoop, platform::ThreadPriority priority);
     void PreviewLoop();
     void TriggerLoop();
     // Pauses the worker for up to `milliseconds`; false when a stop was
@@ -422,6 +426,10 @@ private:
     std::thread::id workerId_;
     std::atomic<int64_t> workerFrames_{0};
     std::atomic<int64_t> workerBusyNs_{0};
+    // The pool the frames of the last start were converted on, chosen with
+    // the worker's priority; null for the process's normal pool. Written
+    // under controlLock_ before the worker starts.
+    platform::WorkerPool* conversionPool_ = nullptr;
     platform::Event workerEnded_{platform::Event::Reset::Manual};
     // Set by a stop, so that the worker's pause between polls ends at once
     // whatever the wait time.

@@ -19,7 +19,8 @@ int32_t Next(int32_t index, int32_t count) { return index + 1 >= count ? 0 : ind
 // until the camera fails. At the highest priority only when the application
 // asks for it (so that the camera's buffer never overflows while the
 // application is busy): the thread would otherwise take the processor from
-// its host, the virtual camera's frame making included.
+// its host, the virtual camera's frame making included. Below normal when
+// the application asks for that instead, to keep its processor for itself.
 void TransferThread(TransferBlock* block) {
     const platform::ThreadPriority priority = platform::TransferThreadPriority();
     if (priority != platform::ThreadPriority::Normal) platform::SetCurrentThreadPriority(priority);

@@ -10,14 +10,18 @@ namespace {
 constexpr int kMaxThreads = 64;
 }
 
-WorkerPool::WorkerPool(int threads) {
+WorkerPool::WorkerPool(int threads, ThreadPriority priority) {
     if (threads < 1) threads = 1;
     if (threads > kMaxThreads) threads = kMaxThreads;
     // A process short of threads or memory gets a smaller pool, down to the
     // caller alone, rather than an exception it never asked for.
     try {
         workers_.reserve(static_cast<size_t>(threads - 1));
-        for (int i = 1; i < threads; ++i) workers_.emplace_back([this] { WorkerLoop(); });
+        for (int i = 1; i < threads; ++i)
+            workers_.emplace_back([this, priority] {
+                if (priority == ThreadPriority::Low) SetCurrentThreadPriority(priority);
+                WorkerLoop();
+            });
     } catch (const std::system_error&) {
     } catch (const std::bad_alloc&) {
     }
@@ -121,11 +125,17 @@ int ConfiguredThreadCount() {
     return cores > static_cast<unsigned>(kMaxThreads) ? kMaxThreads : static_cast<int>(cores);
 }
 
-WorkerPool& SharedWorkerPool() {
-    // In storage of its own, so that making it cannot fail for want of heap.
+WorkerPool& SharedWorkerPool(ThreadPriority priority) {
+    // In storage of their own, so that making them cannot fail for want of
+    // heap.
+    if (priority == ThreadPriority::Low) {
+        alignas(WorkerPool) static unsigned char storage[sizeof(WorkerPool)];
+        static WorkerPool* low = new (storage) WorkerPool(ConfiguredThreadCount(), ThreadPriority::Low);
+        return *low;
+    }
     alignas(WorkerPool) static unsigned char storage[sizeof(WorkerPool)];
-    static WorkerPool* pool = new (storage) WorkerPool(ConfiguredThreadCount());
-    return *pool;
+    static WorkerPool* normal = new (storage) WorkerPool(ConfiguredThreadCount());
+    return *normal;
 }
 
 }  // namespace kvx::platform

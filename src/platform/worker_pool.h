@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/thread_priority.h"
+
 namespace kvx::platform {
 
 class WorkerPool {
@@ -27,8 +29,9 @@ public:
     // `threads` counts the caller: a pool of 1 has no workers and runs every
     // task on the calling thread, in order. Never throws: when the system
     // refuses threads, the pool has the workers it could start (size() says
-    // how many), perhaps none.
-    explicit WorkerPool(int threads);
+    // how many), perhaps none. The workers run at `priority` (Low or
+    // Normal); the caller's own share of the tasks runs at its own.
+    explicit WorkerPool(int threads, ThreadPriority priority = ThreadPriority::Normal);
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
@@ -79,7 +82,9 @@ int ConfiguredThreadCount();
 
 // The pool every camera of the process converts on, sized by
 // ConfiguredThreadCount on first use. Never destroyed: its workers must not
-// be joined while the process exits.
-WorkerPool& SharedWorkerPool();
+// be joined while the process exits. Cameras asked to run low share a pool
+// of their own (made only when one is), since a lowered thread cannot be
+// raised again without privileges; any other priority gives the normal pool.
+WorkerPool& SharedWorkerPool(ThreadPriority priority = ThreadPriority::Normal);
 
 }  // namespace kvx::platform

@@ -1,29 +1,20 @@
 // The transfer thread (on which the virtual camera also makes its frames)
-// takes real-time scheduling only when the application asks for it.
+// takes real-time scheduling only when the application asks for it, and
+// runs below the application's threads when it asks for that.
 #include <gtest/gtest.h>
-#include <dirent.h>
 #include <pthread.h>
 #include <sched.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <set>
 #include <string>
 #include <thread>
 
 #include "device/kolvex_410qfx_zqp_sdk.h"
+#include "posix/process_threads.h"
 #include "../virtual_rig.h"
 
 namespace {
-
-std::set<pid_t> Threads() {
-    std::set<pid_t> ids;
-    DIR* tasks = ::opendir("/proc/self/task");
-    if (!tasks) return ids;
-    while (const dirent* entry = ::readdir(tasks))
-        if (entry->d_name[0] != '.') ids.insert(static_cast<pid_t>(std::atoi(entry->d_name)));
-    ::closedir(tasks);
-    return ids;
-}
 
 // Whether this process may schedule a thread in real time at all.
 bool RealTimeAllowed() {
@@ -37,35 +28,52 @@ bool RealTimeAllowed() {
     return allowed;
 }
 
-// The scheduling policy of the transfer thread while it waits for a frame
-// that does not come.
-int TransferPolicy(const char* asked) {
+struct Scheduling {
+    int policy = -1;
+    int nice = -100;
+};
+
+// How the transfer thread is scheduled while it waits for a frame that does
+// not come.
+Scheduling TransferScheduling(const char* asked) {
     if (asked) ::setenv("KOLVEX_TRANSFER_PRIORITY", asked, 1);
     else ::unsetenv("KOLVEX_TRANSFER_PRIORITY");
     kvx::test::VirtualRig rig;
     kvx::CKolvex410QFXZQPSdk model;
     rig.camera->StallAfterFrames(1);
-    const std::set<pid_t> before = Threads();
-    int policy = -1;
+    const std::set<pid_t> before = kvx::test::ProcessThreads();
+    Scheduling seen;
     if (model.StartTransfer() == 0) {
         kvx::test::WaitUntil([&] { return model.framesTransferred() == 1; });
-        for (pid_t id : Threads())
-            if (before.count(id) == 0) policy = sched_getscheduler(id);
+        for (pid_t id : kvx::test::ThreadsSince(before)) seen = {sched_getscheduler(id), kvx::test::NiceOf(id)};
     }
     rig.camera->SetStalled(false);
     model.StopTransfer();
     ::unsetenv("KOLVEX_TRANSFER_PRIORITY");
-    return policy;
+    return seen;
 }
 
-TEST(TransferPriority, RealTimeOnlyWhenTheApplicationAsks) {
+TEST(TransferPriority, RaisedOrLoweredOnlyWhenTheApplicationAsks) {
     const int raised = RealTimeAllowed() ? SCHED_FIFO : SCHED_OTHER;
+    const int own = kvx::test::NiceOf(0);
+    const int low = std::max(own, 19);
     const struct {
         const char* asked;
         int policy;
-    } rows[] = {{nullptr, SCHED_OTHER}, {"normal", SCHED_OTHER}, {"", SCHED_OTHER}, {"highest", raised}};
-    for (const auto& row : rows)
-        EXPECT_EQ(TransferPolicy(row.asked), row.policy) << (row.asked ? row.asked : "(unset)");
+        int nice;
+    } rows[] = {{nullptr, SCHED_OTHER, own},  {"normal", SCHED_OTHER, own}, {"", SCHED_OTHER, own},
+                {"highest", raised, own},     {"low", SCHED_OTHER, low},     {"lowest", SCHED_OTHER, own},
+                {"LOW", SCHED_OTHER, own}};
+    testing::internal::CaptureStderr();
+    for (const auto& row : rows) {
+        const Scheduling seen = TransferScheduling(row.asked);
+        EXPECT_EQ(seen.policy, row.policy) << (row.asked ? row.asked : "(unset)");
+        EXPECT_EQ(seen.nice, row.nice) << (row.asked ? row.asked : "(unset)");
+    }
+    // Values it cannot read are told once a process, not once a camera.
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_NE(told.find("KOLVEX_TRANSFER_PRIORITY=lowest is not understood"), std::string::npos) << told;
+    EXPECT_EQ(told.find("is not understood"), told.rfind("is not understood")) << told;
 }
 
 }  // namespace
