@@ -20,7 +20,7 @@ TEST_F(ThreadPriority, LowReachesEveryBusyThreadOfTheCamera) {
     const struct {
         const char* asked;
         int nice;
-        size_t started;  // transfer thread, worker and any pool workers
+        size_t started;  // at least: transfer thread, worker and any pool workers
     } rows[] = {{"normal", own, 4}, {"low", low, 4}, {"normal", own, 2}, {"lowest", own, 2}, {"low", low, 2}};
     testing::internal::CaptureStderr();
     for (const auto& row : rows) {
@@ -29,7 +29,7 @@ TEST_F(ThreadPriority, LowReachesEveryBusyThreadOfTheCamera) {
         EXPECT_EQ(Kolvex_CallBackPreview(handle_, callback_.handle(), nullptr, 0, 0), 1);
         kvx::test::CollectFrames(callback_, 2);
         const std::set<pid_t> started = kvx::test::ProcessThreads(before);
-        EXPECT_EQ(started.size(), row.started) << row.asked;
+        EXPECT_GE(started.size(), row.started) << row.asked;
         for (pid_t id : started) EXPECT_EQ(kvx::test::NiceOf(id), row.nice) << row.asked;
         EXPECT_EQ(Kolvex_StopPreview(handle_), 1);
     }
