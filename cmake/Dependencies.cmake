@@ -4,10 +4,19 @@
 find_package(Threads REQUIRED)
 
 if(WIN32)
-  set(KOLVEX_WIN32_DEPS "$ENV{HOME}/.cache/kolvex-sdk/win32-deps" CACHE PATH
+  # One prefix per word size: win32-deps (i686) and win64-deps (x86_64).
+  # scripts/wine-ctest reads the kind of Wine prefix the tests need here.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(_deps_name win64-deps)
+    set(KOLVEX_WINEARCH win64 CACHE INTERNAL "")
+  else()
+    set(_deps_name win32-deps)
+    set(KOLVEX_WINEARCH win32 CACHE INTERNAL "")
+  endif()
+  set(KOLVEX_WIN32_DEPS "$ENV{HOME}/.cache/kolvex-sdk/${_deps_name}" CACHE PATH
       "Prefix of the cross-built image libraries")
   if(DEFINED ENV{KOLVEX_CACHE})
-    set(KOLVEX_WIN32_DEPS "$ENV{KOLVEX_CACHE}/win32-deps" CACHE PATH "" FORCE)
+    set(KOLVEX_WIN32_DEPS "$ENV{KOLVEX_CACHE}/${_deps_name}" CACHE PATH "" FORCE)
   endif()
   if(NOT EXISTS "${KOLVEX_WIN32_DEPS}/lib/libz.a")
     message(FATAL_ERROR "cross-built libraries not found in ${KOLVEX_WIN32_DEPS}: run scripts/setup")

@@ -12,8 +12,8 @@ get_filename_component(filter_name ${FILTER} NAME)
 run(${STRIP} --strip-all -o ${OUT}/bin/${filter_name} ${FILTER})
 # Visual Studio's linker reads this import library; the .def names the
 # undecorated cdecl exports, and dlltool gives the 32-bit C names their
-# leading underscore as Visual C++ expects.
-run(${DLLTOOL} --machine i386 --input-def ${DEF} --dllname ${dll_name} --output-lib ${OUT}/lib/${base}.lib)
+# leading underscore as Visual C++ expects (64-bit C names have none).
+run(${DLLTOOL} --machine ${MACHINE} --input-def ${DEF} --dllname ${dll_name} --output-lib ${OUT}/lib/${base}.lib)
 file(COPY_FILE ${MINGW_IMPLIB} ${OUT}/lib/lib${base}.dll.a)
 file(COPY_FILE ${DEF} ${OUT}/lib/${base}.def)
 file(COPY ${INCLUDE_DIR}/KolvexSdk.h ${INCLUDE_DIR}/KolvexSdkLinux.h DESTINATION ${OUT}/include)

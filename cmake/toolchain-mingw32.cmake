@@ -1,27 +1,3 @@
-# 32-bit Windows build with MinGW-w64 (posix thread model, for std::thread).
-# Stops at once when the cross compiler is missing rather than failing later
-# with a confusing compiler test.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(_prefix i686-w64-mingw32)
-find_program(_mingw_cxx ${_prefix}-g++-posix)
-find_program(_mingw_cc ${_prefix}-gcc-posix)
-if(NOT _mingw_cxx OR NOT _mingw_cc)
-  message(FATAL_ERROR "${_prefix}-g++-posix not found: run scripts/setup first")
-endif()
-
-set(CMAKE_C_COMPILER ${_mingw_cc})
-set(CMAKE_CXX_COMPILER ${_mingw_cxx})
-set(CMAKE_RC_COMPILER ${_prefix}-windres)
-set(CMAKE_AR ${_prefix}-ar CACHE FILEPATH "")
-set(CMAKE_RANLIB ${_prefix}-ranlib CACHE FILEPATH "")
-
-set(CMAKE_FIND_ROOT_PATH /usr/${_prefix})
-if(DEFINED ENV{KOLVEX_WIN32_DEPS})
-  list(APPEND CMAKE_FIND_ROOT_PATH $ENV{KOLVEX_WIN32_DEPS})
-endif()
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# 32-bit Windows build with MinGW-w64.
+set(KOLVEX_MINGW_PROCESSOR i686)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

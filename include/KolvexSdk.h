@@ -26,6 +26,18 @@
  * Settings: the parameters the library keeps are stored per camera when a
  * camera object is released and loaded by the next Kolvex_Initialize, in
  * any program (the registry on Windows, a file on Linux).
+ *
+ * Word sizes: the Windows library comes as a 32-bit and a 64-bit DLL of the
+ * same name, KolvexSdk_410QFX_ZQP.dll, with the same functions; a program
+ * loads the one of its own word size.  Integers are 32-bit in both.  Pointer-
+ * sized (4 bytes in the 32-bit DLL, 8 in the 64-bit DLL and on 64-bit Linux):
+ *   - every pointer argument, and KolvexWindow (a window handle);
+ *   - the wParam and lParam of the messages, as WPARAM and LPARAM are: the
+ *     wParam of KOLVEX_WM_FRAME is the whole address of a KolvexFrameInfo;
+ *   - KolvexFrameInfo.buffer, which makes that record 24 bytes in the 32-bit
+ *     DLL and 32 in the 64-bit one (its size field says which).
+ * 32-bit and 64-bit programs on one machine share cameras and settings:
+ * a camera streaming in one is busy for the other.
  */
 #ifndef KOLVEX_SDK_H
 #define KOLVEX_SDK_H
@@ -49,8 +61,9 @@
 extern "C" {
 #endif
 
-/** A window handle (HWND on Windows).  On other systems it is an opaque key
- * under which posted messages are kept for the application to collect. */
+/** A window handle (HWND on Windows; pointer-sized).  On other systems it
+ * is an opaque key under which posted messages are kept for the application
+ * to collect. */
 typedef void *KolvexWindow;
 
 /** @name Window messages
@@ -108,12 +121,13 @@ typedef struct KolvexCameraInfo {
  * or destination buffer changed).  The record stays readable after the
  * camera object is released. */
 typedef struct KolvexFrameInfo {
-    int size;         /**< sizeof(KolvexFrameInfo): 24 in the 32-bit library */
+    int size;         /**< sizeof(KolvexFrameInfo): 24 in the 32-bit library, 32 in the 64-bit ones */
     int width;        /**< the frame's width in pixels */
     int height;       /**< the frame's height in pixels */
     int bitsPerPixel; /**< 8, 16, 24, 32, 48 or 64 */
     int frameRate;    /**< tenths of frames per second; 0 in trigger mode */
-    void *buffer;     /**< the destination buffer the frame was copied to */
+    void *buffer;     /**< the destination buffer the frame was copied to; pointer-sized, at byte 20
+                       * in the 32-bit library and at byte 24 (after 4 bytes of padding) in 64-bit ones */
 } KolvexFrameInfo;
 
 /** @name Lifecycle, errors and version

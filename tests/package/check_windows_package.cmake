@@ -1,10 +1,12 @@
 # The Windows package as a developer unpacks it:
 #   - every file is there, and the DLL carries no debug information;
+#   - the DLL, kolvex-cli.exe and the filter are of the package's word size;
 #   - the Visual Studio import library names exactly the .def's exports,
-#     each as the 32-bit C name (_Name) and its import pointer (__imp__Name),
-#     all bound to the DLL by their undecorated names;
+#     each as the C name (_Name in 32-bit code, Name in 64-bit code) and its
+#     import pointer (__imp_ and the C name), all bound to the DLL by their
+#     undecorated names;
 #   - the DLL imports nothing but DLLs that come with Windows.
-#   -DPACKAGE=dir -DDEF=KolvexSdk.def -DNM=... -DOBJDUMP=...
+#   -DPACKAGE=dir -DDEF=KolvexSdk.def -DNM=... -DOBJDUMP=... -DWORD_BITS=32|64
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/run_command.cmake)
 
@@ -26,6 +28,20 @@ if(output MATCHES "\\.debug_")
   message(FATAL_ERROR "the packaged DLL still carries debug information")
 endif()
 
+if(WORD_BITS EQUAL 64)
+  set(format pei-x86-64)
+  set(c_prefix "")
+else()
+  set(format pei-i386)
+  set(c_prefix "_")
+endif()
+foreach(f bin/${base}.dll bin/kolvex-cli.exe bin/KolvexCapture.ax)
+  run(${OBJDUMP} -f ${PACKAGE}/${f})
+  if(NOT output MATCHES "file format ${format}")
+    message(FATAL_ERROR "${f} is not ${format}:\n${output}")
+  endif()
+endforeach()
+
 file(STRINGS ${DEF} def_lines REGEX "^[ \t]+Kolvex_")
 set(expected "")
 foreach(line ${def_lines})
@@ -38,18 +54,18 @@ if(NOT count EQUAL 124)
 endif()
 list(SORT expected)
 
-# Defined symbols of the import library: _Name (the thunk) and __imp__Name.
+# Defined symbols of the import library: the thunk and its import pointer.
 run(${NM} --defined-only ${PACKAGE}/lib/${base}.lib)
-string(REGEX MATCHALL "[TI] __imp__[A-Za-z0-9_]+" pointers "${output}")
-string(REGEX MATCHALL "T _[A-Za-z0-9_]+" thunks "${output}")
+string(REGEX MATCHALL "[TI] __imp_${c_prefix}[A-Za-z0-9_]+" pointers "${output}")
+string(REGEX MATCHALL "T ${c_prefix}[A-Za-z0-9_]+" thunks "${output}")
 set(by_pointer "")
 foreach(p ${pointers})
-  string(REGEX REPLACE "^[TI] __imp__" "" p "${p}")
+  string(REGEX REPLACE "^[TI] __imp_${c_prefix}" "" p "${p}")
   list(APPEND by_pointer ${p})
 endforeach()
 set(by_thunk "")
 foreach(t ${thunks})
-  string(REGEX REPLACE "^T _" "" t "${t}")
+  string(REGEX REPLACE "^T ${c_prefix}" "" t "${t}")
   list(APPEND by_thunk ${t})
 endforeach()
 list(SORT by_pointer)

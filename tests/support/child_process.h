@@ -13,6 +13,8 @@ class ChildProcess {
 public:
     // Starts kolvex_test_child (next to the running test) with `args`.
     explicit ChildProcess(const std::vector<std::string>& args);
+    // Starts `program` (another build's test child, say) with `args`.
+    ChildProcess(const std::string& program, const std::vector<std::string>& args);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

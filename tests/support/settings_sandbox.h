@@ -11,12 +11,21 @@ namespace kvx::test {
 class SettingsSandbox {
 public:
     SettingsSandbox();
+    // Joins the store of another process's sandbox (its `location()`) and
+    // leaves it in place at the end, for its owner to remove.
+    explicit SettingsSandbox(const std::string& sharedLocation);
     ~SettingsSandbox();
     SettingsSandbox(const SettingsSandbox&) = delete;
     SettingsSandbox& operator=(const SettingsSandbox&) = delete;
 
+    // The key path below the real HKEY_CURRENT_USER, or the file.
+    const std::string& location() const { return location_; }
+
 private:
+    void Enter();
+
     std::string location_;
+    bool owned_ = true;
 };
 
 }  // namespace kvx::test

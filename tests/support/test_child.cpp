@@ -27,11 +27,16 @@
 //   camera-open TABLE WIRE N      initialise, select device N, release
 //   camera-preview TABLE WIRE N   initialise, select N, start preview: 0 when it
 //                                 streams, 1 when refused with code 2
-//   camera-hold TABLE WIRE N      as camera-preview, then stream until killed (20 s)
+//   camera-hold TABLE WIRE N      as camera-preview, then stream until killed, or stop
+//                                 and release once byte 64 of TABLE turns 1 (20 s at most)
+// and in the settings store STORE (another process's sandbox) instead:
+//   camera-save TABLE WIRE N STORE P V    set filter value P to V and release (which saves it)
+//   camera-check TABLE WIRE N STORE P V   0 when filter value P opens as V, 1 otherwise
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <sys/stat.h>
 #include <string>
 #include <thread>
@@ -142,12 +147,14 @@ int main(int argc, char** argv) {
         return sent ? 0 : 3;
     }
     if (command.rfind("camera-", 0) == 0) {
-        if (argc != 5) return 2;
+        const bool stored = command == "camera-save" || command == "camera-check";
+        if (argc != (stored ? 8 : 5)) return 2;
         // The sandbox's store on memory where there is some: its synced
         // writes would otherwise cost this short-lived process seconds.
         struct stat shm;
         if (stat("/dev/shm", &shm) == 0) putenv(const_cast<char*>("TMPDIR=/dev/shm"));
-        kvx::test::SettingsSandbox settings;
+        std::unique_ptr<kvx::test::SettingsSandbox> settings(stored ? new kvx::test::SettingsSandbox(argv[5])
+                                                                    : new kvx::test::SettingsSandbox);
         kvx::CKolvex::SetSharedTableNameForTesting(argv[2]);
         kvx::sim::CameraOptions options;
         options.fastFrames = true;
@@ -159,13 +166,25 @@ int main(int argc, char** argv) {
         const int handle = Kolvex_Initialize(nullptr);
         if (!handle) return 3;
         int result = Kolvex_SetDeviceNumber(handle, device) ? 0 : 3;
-        if (result == 0 && command != "camera-open") {
+        if (result == 0 && stored) {
+            const int parameter = std::atoi(argv[6]), value = std::atoi(argv[7]);
+            int ok = 0;
+            if (command == "camera-save")
+                result = Kolvex_SetFilterValue(handle, parameter, value) ? 0 : 3;
+            else
+                result = Kolvex_GetFilterValue(handle, parameter, &ok) == value && ok ? 0 : 1;
+        } else if (result == 0 && command != "camera-open") {
             Kolvex_SetPreviewWindow(handle, nullptr, 0, 0, 0, 0);
             if (!Kolvex_StartPreview(handle)) {
                 result = Kolvex_GetLastError(handle) == KOLVEX_ERR_NO_DEVICE && Kolvex_GetLastError(handle) ==
                                  KOLVEX_ERR_DEVICE_NUMBER ? 1 : 3;
             } else if (command == "camera-hold") {
-                std::this_thread::sleep_for(std::chrono::seconds(20));
+                kvx::platform::SharedMemory table;
+                const auto* stop = table.Open(argv[2]) ? static_cast<volatile unsigned char*>(table.view()) + 64
+                                                       : nullptr;
+                for (int waited = 0; waited < 20000 && !(stop && *stop == 1); ++waited)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                result = Kolvex_StopPreview(handle) ? 0 : 3;
             }
         }
         Kolvex_Release(handle);

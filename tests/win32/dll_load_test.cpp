@@ -39,8 +39,8 @@ protected:
     HMODULE module_ = nullptr;
 };
 
-TEST_F(Dll, IsA32BitLibrary) {
-    EXPECT_EQ(Headers()->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+TEST_F(Dll, IsALibraryOfTheProgramsWordSize) {
+    EXPECT_EQ(Headers()->FileHeader.Machine, sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
     EXPECT_TRUE(Headers()->FileHeader.Characteristics & IMAGE_FILE_DLL);
 }
 

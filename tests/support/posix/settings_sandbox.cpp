@@ -8,14 +8,24 @@
 
 namespace kvx::test {
 
-SettingsSandbox::SettingsSandbox() {
+namespace {
+std::string FreshFile() {
     const char* tmp = std::getenv("TMPDIR");
-    location_ = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + UniqueName("kolvex-settings") + ".reg";
-    platform::posix::SetSettingsFile(location_);
+    return std::string(tmp && *tmp ? tmp : "/tmp") + "/" + UniqueName("kolvex-settings") + ".reg";
 }
+}  // namespace
+
+SettingsSandbox::SettingsSandbox() : location_(FreshFile()) { Enter(); }
+
+SettingsSandbox::SettingsSandbox(const std::string& sharedLocation) : location_(sharedLocation), owned_(false) {
+    Enter();
+}
+
+void SettingsSandbox::Enter() { platform::posix::SetSettingsFile(location_); }
 
 SettingsSandbox::~SettingsSandbox() {
     platform::posix::SetSettingsFile("");
+    if (!owned_) return;
     std::remove(location_.c_str());
     std::remove((location_ + ".lock").c_str());
 }

@@ -36,8 +36,9 @@ void RemoveSettingsOfKilledChild(long long pid) {
 
 int CurrentProcessId() { return static_cast<int>(getpid()); }
 
-ChildProcess::ChildProcess(const std::vector<std::string>& args) {
-    std::string path = ChildPath();
+ChildProcess::ChildProcess(const std::vector<std::string>& args) : ChildProcess(ChildPath(), args) {}
+
+ChildProcess::ChildProcess(const std::string& path, const std::vector<std::string>& args) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(path.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

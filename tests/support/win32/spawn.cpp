@@ -15,8 +15,9 @@ std::string ChildPath() {
 
 int CurrentProcessId() { return static_cast<int>(GetCurrentProcessId()); }
 
-ChildProcess::ChildProcess(const std::vector<std::string>& args) {
-    std::string path = ChildPath();
+ChildProcess::ChildProcess(const std::vector<std::string>& args) : ChildProcess(ChildPath(), args) {}
+
+ChildProcess::ChildProcess(const std::string& path, const std::vector<std::string>& args) {
     std::string line = "\"" + path + "\"";
     for (const std::string& a : args) line += " \"" + a + "\"";
     STARTUPINFOA si{};
