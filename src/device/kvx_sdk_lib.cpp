@@ -110,13 +110,15 @@ DeviceHandle CKVXSdkLib::OpenForCommand() const {
 
 void CKVXSdkLib::Settle(uint32_t ms) {
     constexpr uint32_t kLookMs = 5;
+    // The clock counts whole milliseconds, so a difference of ms may be up
+    // to one short of it: the wait ends at ms + 1 on that clock.
     const uint32_t start = platform::MultimediaTime();
-    for (uint32_t waited = 0; waited < ms; waited = platform::MultimediaTime() - start) {
+    for (uint32_t waited = 0; waited <= ms; waited = platform::MultimediaTime() - start) {
         if (settleBreaker_ && settleBreaker_()) {
             programLost_ = 1;
             return;
         }
-        platform::SleepMs(ms - waited < kLookMs ? ms - waited : kLookMs);
+        platform::SleepMs(ms + 1 - waited < kLookMs ? ms + 1 - waited : kLookMs);
     }
 }
 
