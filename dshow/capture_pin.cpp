@@ -102,8 +102,10 @@ HRESULT STDMETHODCALLTYPE CapturePin::SetFormat(AM_MEDIA_TYPE* type) {
     if (FAILED(hr)) return hr;
     VideoFormat format;
     if (!MatchFormat(*type, offered, &format)) return VFW_E_INVALIDMEDIATYPE;
-    // A connected pin keeps its format; the client disconnects to change it.
-    if (connected_ && !(format == connectedFormat_)) return VFW_E_ALREADY_CONNECTED;
+    if (connected_ && !(format == connectedFormat_)) {
+        const HRESULT reconnected = Reconnect(format);
+        if (FAILED(reconnected)) return reconnected;
+    }
     chosen_ = true;
     chosenFormat_ = format;
     return S_OK;
@@ -238,6 +240,30 @@ HRESULT CapturePin::TryConnection(IPin* receiver, const VideoFormat& format, REF
     connectedFormat_ = format;
     connectedInterval_ = interval;
     return S_OK;
+}
+
+// A new format for a connected pin: the same receiver is asked to take it.
+// One it refuses leaves the connection as it was.
+HRESULT CapturePin::Reconnect(const VideoFormat& format) {
+    REFERENCE_TIME interval = 0;
+    HRESULT hr = FrameInterval(format, &interval);
+    if (FAILED(hr)) return hr;
+    MediaType described;
+    if (!DescribeFormat(format, interval, &described)) return E_OUTOFMEMORY;
+    if (connected_->QueryAccept(&described.get()) != S_OK) return VFW_E_INVALIDMEDIATYPE;
+    IPin* receiver = connected_;
+    receiver->AddRef();
+    const VideoFormat previous = connectedFormat_;
+    const REFERENCE_TIME previousInterval = connectedInterval_;
+    receiver->Disconnect();
+    ReleaseConnection();
+    hr = TryConnection(receiver, format, interval);
+    if (FAILED(hr)) {
+        TryConnection(receiver, previous, previousInterval);
+        hr = VFW_E_INVALIDMEDIATYPE;
+    }
+    receiver->Release();
+    return hr;
 }
 
 HRESULT CapturePin::DecideAllocator(IMemInputPin* input, const VideoFormat& format, IMemAllocator** allocator) {

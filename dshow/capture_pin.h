@@ -89,6 +89,7 @@ private:
     HRESULT Choosable(std::vector<VideoFormat>* formats);
     HRESULT FrameInterval(const VideoFormat& format, REFERENCE_TIME* interval);
     HRESULT TryConnection(IPin* receiver, const VideoFormat& format, REFERENCE_TIME interval);
+    HRESULT Reconnect(const VideoFormat& format);
     HRESULT DecideAllocator(IMemInputPin* input, const VideoFormat& format, IMemAllocator** allocator);
     void ReleaseConnection();
     bool Stopped() const;

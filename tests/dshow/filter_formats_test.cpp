@@ -6,6 +6,7 @@
 #include <vfwmsgs.h>
 
 #include <string>
+#include <utility>
 
 #include "KolvexSdk.h"
 #include "camera_sandbox.h"
@@ -161,12 +162,11 @@ TEST_F(FilterFormats, EightBitGrayComesFromColourAndLeavesTheStoredGrayModeAlone
     Kolvex_Release(handle);
 }
 
-TEST_F(FilterFormats, SetFormatRefusesWhatIsNotOfferedAndChangesWhileConnected) {
+TEST_F(FilterFormats, SetFormatRefusesWhatIsNotOffered) {
     CaptureGraph graph(0);
     IAMStreamConfig* config = graph.StreamConfig();
     AM_MEDIA_TYPE* type = graph.Capability(0);
     ASSERT_NE(type, nullptr);
-    auto* info = reinterpret_cast<VIDEOINFOHEADER*>(type->pbFormat);
     struct Case {
         const char* what;
         void (*change)(AM_MEDIA_TYPE*, VIDEOINFOHEADER*);
@@ -183,14 +183,38 @@ TEST_F(FilterFormats, SetFormatRefusesWhatIsNotOfferedAndChangesWhileConnected) 
         EXPECT_EQ(config->SetFormat(copy), VFW_E_INVALIDMEDIATYPE);
         dshow::DeleteMediaType(copy);
     }
-    ASSERT_EQ(graph.Connect(), S_OK);
-    EXPECT_EQ(config->SetFormat(type), S_OK);  // the connected one
-    info->bmiHeader.biWidth = 1024;
-    info->bmiHeader.biHeight = 768;
-    EXPECT_EQ(config->SetFormat(type), VFW_E_ALREADY_CONNECTED);
-    ASSERT_TRUE(SUCCEEDED(graph.Run()));
-    EXPECT_EQ(config->SetFormat(type), VFW_E_NOT_STOPPED);
     dshow::DeleteMediaType(type);
+    config->Release();
+}
+
+// A connected pin takes a new format by connecting its receiver again; one
+// the receiver refuses leaves the connection as it was, and none changes
+// while the graph runs.
+TEST_F(FilterFormats, SetFormatWhileConnectedReconnectsWithWhatTheReceiverTakes) {
+    CaptureGraph graph(0);
+    IAMStreamConfig* config = graph.StreamConfig();
+    ASSERT_EQ(graph.ConnectDirectly(&MEDIASUBTYPE_RGB24), S_OK);
+    auto connectedSize = [&graph] {
+        AM_MEDIA_TYPE connected = graph.ConnectedType();
+        const BITMAPINFOHEADER header = BitmapHeader(connected);
+        dshow::FreeMediaTypeContents(&connected);
+        return std::make_pair(header.biWidth, static_cast<int>(header.biBitCount));
+    };
+    ASSERT_EQ(connectedSize(), std::make_pair(2048L, 24));
+    AM_MEDIA_TYPE* half = graph.Capability(1);
+    AM_MEDIA_TYPE* gray = graph.Capability(4);
+    ASSERT_TRUE(half && gray);
+    EXPECT_EQ(config->SetFormat(half), S_OK);
+    EXPECT_EQ(connectedSize(), std::make_pair(1024L, 24));
+    EXPECT_EQ(config->SetFormat(gray), VFW_E_INVALIDMEDIATYPE);
+    EXPECT_EQ(connectedSize(), std::make_pair(1024L, 24));
+    ASSERT_TRUE(SUCCEEDED(graph.Run()));
+    ASSERT_TRUE(graph.samples().WaitFor(1, kFrameWaitMs));
+    EXPECT_EQ(graph.samples().samples().front().bytes, 1024 * 768 * 3);
+    EXPECT_EQ(config->SetFormat(half), VFW_E_NOT_STOPPED);
+    ASSERT_EQ(graph.Stop(), S_OK);
+    dshow::DeleteMediaType(half);
+    dshow::DeleteMediaType(gray);
     config->Release();
 }
 

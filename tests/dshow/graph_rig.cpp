@@ -129,7 +129,7 @@ HRESULT CaptureGraph::ChooseFormat(int capability) {
     return hr;
 }
 
-HRESULT CaptureGraph::AddGrabberAndRenderer() {
+HRESULT CaptureGraph::AddGrabberAndRenderer(const GUID* subtype) {
     HRESULT hr = CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                                   reinterpret_cast<void**>(&grabberFilter_));
     if (SUCCEEDED(hr)) hr = CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
@@ -138,6 +138,7 @@ HRESULT CaptureGraph::AddGrabberAndRenderer() {
     grabberFilter_->QueryInterface(IID_ISampleGrabber, reinterpret_cast<void**>(&grabber_));
     AM_MEDIA_TYPE wanted{};
     wanted.majortype = MEDIATYPE_Video;
+    if (subtype) wanted.subtype = *subtype;
     grabber_->SetMediaType(&wanted);
     grabber_->SetBufferSamples(FALSE);
     grabber_->SetOneShot(FALSE);
@@ -152,8 +153,8 @@ HRESULT CaptureGraph::Connect() {
     return builder_->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, filter_, grabberFilter_, renderer_);
 }
 
-HRESULT CaptureGraph::ConnectDirectly() {
-    HRESULT hr = AddGrabberAndRenderer();
+HRESULT CaptureGraph::ConnectDirectly(const GUID* subtype) {
+    HRESULT hr = AddGrabberAndRenderer(subtype);
     IPin* grabberIn = FirstPin(grabberFilter_, PINDIR_INPUT);
     IPin* grabberOut = FirstPin(grabberFilter_, PINDIR_OUTPUT);
     IPin* rendererIn = FirstPin(renderer_, PINDIR_INPUT);

@@ -90,7 +90,8 @@ public:
     // Capture pin -> Sample Grabber -> Null Renderer, by the capture graph
     // builder (which puts a tee after the capture pin), or pin to pin.
     HRESULT Connect();
-    HRESULT ConnectDirectly();
+    // `subtype`: the only one the grabber takes, if given.
+    HRESULT ConnectDirectly(const GUID* subtype = nullptr);
     HRESULT Run();
     HRESULT Stop();
     // The first event other than the ones a graph reports in passing, or 0.
@@ -99,7 +100,7 @@ public:
     SampleLog& samples() { return log_; }
 
 private:
-    HRESULT AddGrabberAndRenderer();
+    HRESULT AddGrabberAndRenderer(const GUID* subtype = nullptr);
 
     IGraphBuilder* graph_ = nullptr;
     ICaptureGraphBuilder2* builder_ = nullptr;
