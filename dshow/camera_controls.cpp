@@ -2,52 +2,35 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "KolvexSdk.h"
+#include "parameter_table.h"
 
 namespace kvx::dshow {
 namespace {
 
-// Filter value identifiers of the library.
-enum Parameter {
-    kBrightness = 1,
-    kContrast = 2,
-    kHue = 3,
-    kSaturation = 4,
-    kSharpness = 5,
-    kGainRed = 7,
-    kGainBlue = 9,
-    kAutoWhiteBalance = 10,
-    kGamma = 11,
-    kGlobalGain = 13,
-    kExposureLines = 18,
-};
-
 // Automatic exposure modes of Kolvex_SetAutoIris.
 enum AutoExposure { kAutoOff = 0, kAutoByTime = 1, kAutoByGain = 2 };
 
-// The camera's default exposure, which its analog settings restore.
-constexpr int kDefaultExposureLines = 1561;
-constexpr int kUnityGain = 100;
-// Keeps both white balance gains within 0 to 200 %, so every tilt reads
-// back as it was set.
-constexpr long kMaxTilt = 100;
+// A row of the parameter table every tool shares; the table is compiled
+// in, so a missing row is a build fault.
+const ParameterInfo& Row(const char* name) {
+    const ParameterInfo* row = FindParameterRow(name);
+    if (!row) std::abort();
+    return *row;
+}
 
+// The image filter values that map one to one, under the table's names.
 struct PlainControl {
     long property;
-    int parameter;
-    long minimum, maximum, defaultValue;
+    const char* parameter;
 };
 
-// The image filter values with their ranges and the values the image
-// settings dialog's Default button restores.
 const PlainControl kPlainControls[] = {
-    {VideoProcAmp_Brightness, kBrightness, -255, 255, 0},
-    {VideoProcAmp_Contrast, kContrast, -127, 127, 0},
-    {VideoProcAmp_Hue, kHue, -360, 360, 0},
-    {VideoProcAmp_Saturation, kSaturation, -255, 255, 0},
-    {VideoProcAmp_Sharpness, kSharpness, 0, 30, 0},
-    {VideoProcAmp_Gamma, kGamma, 0, 200, 100},
+    {VideoProcAmp_Brightness, "brightness"}, {VideoProcAmp_Contrast, "contrast"},
+    {VideoProcAmp_Hue, "hue"},               {VideoProcAmp_Saturation, "saturation"},
+    {VideoProcAmp_Sharpness, "sharpness"},   {VideoProcAmp_Gamma, "gamma"},
 };
 
 const PlainControl* FindPlain(long property) {
@@ -56,14 +39,25 @@ const PlainControl* FindPlain(long property) {
     return nullptr;
 }
 
-bool Read(int handle, int parameter, long* value) {
+long UnityGain() { return Row("bayer-gain-red").defaultValue; }
+
+// The largest tilt that keeps both white balance gains within their range,
+// so every tilt reads back as it was set.
+long MaxTilt() {
+    const ParameterInfo& red = Row("bayer-gain-red");
+    const ParameterInfo& blue = Row("bayer-gain-blue");
+    return std::min({UnityGain() - red.min, red.max - UnityGain(), UnityGain() - blue.min, blue.max - UnityGain()});
+}
+
+// Filter values by the table's names.
+bool Read(int handle, const char* parameter, long* value) {
     int ok = 0;
-    *value = Kolvex_GetFilterValue(handle, parameter, &ok);
+    *value = Kolvex_GetFilterValue(handle, Row(parameter).id, &ok);
     return ok != 0;
 }
 
-bool Write(int handle, int parameter, long value) {
-    return Kolvex_SetFilterValue(handle, parameter, static_cast<int>(value)) != 0;
+bool Write(int handle, const char* parameter, long value) {
+    return Kolvex_SetFilterValue(handle, Row(parameter).id, static_cast<int>(value)) != 0;
 }
 
 bool WantsAuto(long flags) { return (flags & VideoProcAmp_Flags_Auto) != 0; }
@@ -98,7 +92,7 @@ bool MicrosecondsPerLine(int handle, double* perLine) {
     int ok = 0;
     const int microseconds = Kolvex_GetRealExposureTime(handle, &ok);
     long lines = 0;
-    if (!ok || !Read(handle, kExposureLines, &lines) || lines <= 0 || microseconds <= 0) return false;
+    if (!ok || !Read(handle, "exposure-lines", &lines) || lines <= 0 || microseconds <= 0) return false;
     *perLine = static_cast<double>(microseconds) / lines;
     return true;
 }
@@ -110,12 +104,13 @@ long Log2Seconds(double microseconds) { return std::lround(std::log2(microsecond
 HRESULT VideoProcAmpRange(int handle, long property, ControlRange* range) {
     *range = ControlRange{};
     if (const PlainControl* c = FindPlain(property)) {
-        *range = {c->minimum, c->maximum, 1, c->defaultValue, VideoProcAmp_Flags_Manual};
+        const ParameterInfo& row = Row(c->parameter);
+        *range = {row.min, row.max, row.step, row.defaultValue, VideoProcAmp_Flags_Manual};
         return S_OK;
     }
     if (property == VideoProcAmp_Gain) return GainRange(handle, range);
     if (property == VideoProcAmp_WhiteBalance) {
-        *range = {-kMaxTilt, kMaxTilt, 1, 0, VideoProcAmp_Flags_Auto | VideoProcAmp_Flags_Manual};
+        *range = {-MaxTilt(), MaxTilt(), 1, 0, VideoProcAmp_Flags_Auto | VideoProcAmp_Flags_Manual};
         return S_OK;
     }
     return E_PROP_ID_UNSUPPORTED;
@@ -126,16 +121,16 @@ HRESULT GetVideoProcAmp(int handle, long property, long* value, long* flags) {
     if (const PlainControl* c = FindPlain(property)) return Read(handle, c->parameter, value) ? S_OK : E_FAIL;
     if (property == VideoProcAmp_Gain) {
         if (AutoExposureMode(handle) == kAutoByGain) *flags = VideoProcAmp_Flags_Auto;
-        return Read(handle, kGlobalGain, value) ? S_OK : E_FAIL;
+        return Read(handle, "global-gain", value) ? S_OK : E_FAIL;
     }
     if (property == VideoProcAmp_WhiteBalance) {
         long red = 0, blue = 0, automatic = 0;
-        if (!Read(handle, kGainRed, &red) || !Read(handle, kGainBlue, &blue) ||
-            !Read(handle, kAutoWhiteBalance, &automatic))
+        if (!Read(handle, "bayer-gain-red", &red) || !Read(handle, "bayer-gain-blue", &blue) ||
+            !Read(handle, "bayer-gain-auto", &automatic))
             return E_FAIL;
         if (automatic) *flags = VideoProcAmp_Flags_Auto;
         // Automatic balance may leave gains no tilt reaches; the nearest one.
-        *value = std::max(-kMaxTilt, std::min(kMaxTilt, (blue - red) / 2));
+        *value = std::max(-MaxTilt(), std::min(MaxTilt(), (blue - red) / 2));
         return S_OK;
     }
     return E_PROP_ID_UNSUPPORTED;
@@ -147,15 +142,16 @@ HRESULT SetVideoProcAmp(int handle, long property, long value, long flags) {
     if (FAILED(known)) return known;
     if (WantsAuto(flags) && !(range.flags & VideoProcAmp_Flags_Auto)) return E_INVALIDARG;
     if (!WantsAuto(flags) && (value < range.minimum || value > range.maximum)) return E_INVALIDARG;
-    if (const PlainControl* c = FindPlain(property)) return Write(handle, c->parameter, value) ? S_OK : E_INVALIDARG;
+    if (const PlainControl* c = FindPlain(property))
+        return Write(handle, c->parameter, value) ? S_OK : E_INVALIDARG;
     if (property == VideoProcAmp_Gain) {
         if (WantsAuto(flags)) return SetAutoExposure(handle, kAutoByGain, true) ? S_OK : E_FAIL;
-        return SetAutoExposure(handle, kAutoByGain, false) && Write(handle, kGlobalGain, value) ? S_OK : E_INVALIDARG;
+        return SetAutoExposure(handle, kAutoByGain, false) && Write(handle, "global-gain", value) ? S_OK : E_INVALIDARG;
     }
     // White balance.
-    if (WantsAuto(flags)) return Write(handle, kAutoWhiteBalance, 1) ? S_OK : E_FAIL;
-    return Write(handle, kAutoWhiteBalance, 0) && Write(handle, kGainRed, kUnityGain - value) &&
-                   Write(handle, kGainBlue, kUnityGain + value)
+    if (WantsAuto(flags)) return Write(handle, "bayer-gain-auto", 1) ? S_OK : E_FAIL;
+    return Write(handle, "bayer-gain-auto", 0) && Write(handle, "bayer-gain-red", UnityGain() - value) &&
+                   Write(handle, "bayer-gain-blue", UnityGain() + value)
                ? S_OK
                : E_INVALIDARG;
 }
@@ -169,7 +165,7 @@ HRESULT CameraControlRange(int handle, long property, ControlRange* range) {
     if (!Kolvex_GetCameraInfo(handle, &info) || !MicrosecondsPerLine(handle, &perLine)) return E_FAIL;
     range->minimum = static_cast<long>(std::ceil(std::log2(perLine * info.minExposureLines / 1e6)));
     range->maximum = static_cast<long>(std::floor(std::log2(perLine * info.maxExposureLines / 1e6)));
-    range->defaultValue = Log2Seconds(perLine * kDefaultExposureLines);
+    range->defaultValue = Log2Seconds(perLine * Row("exposure-lines").defaultValue);
     range->flags = CameraControl_Flags_Auto | CameraControl_Flags_Manual;
     return S_OK;
 }

@@ -1,6 +1,6 @@
 // The controls a DirectShow client sets (IAMVideoProcAmp, IAMCameraControl)
-// mapped onto the library's parameters, with the library's own ranges and
-// defaults:
+// mapped onto the library's parameters, with the ranges and defaults of the
+// parameter table every tool shares (tools/parameter_table):
 //
 //   Brightness, Contrast, Hue,     the image filter values of the same names
 //   Saturation, Sharpness, Gamma

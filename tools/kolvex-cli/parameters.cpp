@@ -10,10 +10,6 @@
 
 namespace {
 
-const std::vector<ParameterInfo> kTable = {
-#include "parameter_table.inc"
-};
-
 struct CaptureWindow {
     int horizontalTotal = 0, x = 0, width = 0, verticalTotal = 0, y = 0, height = 0;
     int* Field(const std::string& name) {
@@ -74,7 +70,7 @@ std::string Range(const ParameterInfo& p) {
 
 }  // namespace
 
-const std::vector<ParameterInfo>& Parameters() { return kTable; }
+const std::vector<ParameterInfo>& Parameters() { return ParameterTable(); }
 
 // The 16-bit modes report their significant bits.
 int BitsOfDepthCode(int code) {
@@ -87,7 +83,7 @@ int BitsOfDepthCode(int code) {
 }
 
 const ParameterInfo* FindParameter(const std::string& nameOrId) {
-    for (const ParameterInfo& p : kTable)
+    for (const ParameterInfo& p : Parameters())
         if (nameOrId == p.name || (p.id != 0 && nameOrId == std::to_string(p.id))) return &p;
     return nullptr;
 }
@@ -168,7 +164,7 @@ std::vector<const ParameterInfo*> StoredRowsOf(const ParameterInfo& p) {
 
 bool PrintParameters(int handle, const ParameterInfo* only) {
     bool ok = true;
-    for (const ParameterInfo& p : kTable) {
+    for (const ParameterInfo& p : Parameters()) {
         if (only && only != &p) continue;
         int value = 0;
         if (ReadParameter(handle, p, &value)) std::printf("%-18s %s\n", p.name, FormatParameterValue(p, value).c_str());
@@ -181,7 +177,7 @@ bool PrintParameterTable(int handle) {
     std::printf("%-18s %9s  %-18s %9s  %-8s %-4s %s\n", "parameter", "value", "range", "default", "unit", "kept",
                 "meaning");
     bool ok = true;
-    for (const ParameterInfo& p : kTable) {
+    for (const ParameterInfo& p : Parameters()) {
         int value = 0;
         std::string now = "?";
         if (ReadParameter(handle, p, &value)) now = FormatParameterValue(p, value);
@@ -194,7 +190,7 @@ bool PrintParameterTable(int handle) {
 
 bool ResetParameters(int handle) {
     bool ok = true;
-    for (const ParameterInfo& p : kTable)
+    for (const ParameterInfo& p : Parameters())
         if (p.kept && !*p.viewOf) ok = WriteParameter(handle, p, p.defaultValue) && ok;
     return ok;
 }

@@ -8,21 +8,8 @@
 #include <utility>
 #include <vector>
 
-struct ParameterInfo {
-    const char* name;
-    int id;  // of Kolvex_GetFilterValue / Kolvex_SetFilterValue; 0 for the others
-    const char* getter;
-    const char* setter;
-    const char* unit;
-    int min;
-    int max;
-    int defaultValue;
-    int step;
-    bool kept;           // stored per camera at release, loaded at the next start
-    const char* viewOf;  // the rows this one is another view of, or ""
-    const char* meaning;
-    const char* values;  // the only values allowed, comma-separated, or ""
-};
+#include "parameter_table.h"
+
 
 const std::vector<ParameterInfo>& Parameters();
 // The row of a name ("gamma") or a filter identifier ("11"); null when unknown.
