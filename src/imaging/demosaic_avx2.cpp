@@ -30,6 +30,8 @@ struct Avx2 {
     static V Load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const V*>(p)); }
     static V EvenBytes(V v) { return _mm256_and_si256(v, Set1(0xFF)); }
     static V OddBytes(V v) { return _mm256_srli_epi16(v, 8); }
+    static V HighBytes(V v) { return _mm256_and_si256(v, Set1(0xFF00)); }
+    static V Average(V a, V b) { return _mm256_avg_epu16(a, b); }
     static V Times3Even(V bytes) { return _mm256_maddubs_epi16(bytes, Set1(3)); }
     static V Times3Odd(V bytes) { return _mm256_maddubs_epi16(bytes, Set1(0x0300)); }
     // Lanes across the two halves: palignr works within each, so the half
@@ -70,11 +72,14 @@ struct Avx2 {
     }
 
     // Thirty-two 8-bit pixels from even and odd lanes of B, G and R,
-    // saturated to bytes. Each half packs to the planes (see
-    // kPlaneShuffles) of its 16 pixels: 0-15 and 16-31.
+    // saturated to bytes; for 4-byte pixels G is in the high byte of its
+    // lanes. Each half packs to the planes (see kPlaneShuffles) of its 16
+    // pixels: 0-15 and 16-31.
     template <int Bpp>
     static void StoreBytes(uint8_t* out, V bE, V bO, V gE, V gO, V rE, V rO) {
-        const V b = _mm256_packus_epi16(bE, bO), g = _mm256_packus_epi16(gE, gO), r = _mm256_packus_epi16(rE, rO);
+        const V b = _mm256_packus_epi16(bE, bO), r = _mm256_packus_epi16(rE, rO);
+        const V g = Bpp == 3 ? _mm256_packus_epi16(gE, gO)
+                             : _mm256_packus_epi16(_mm256_srli_epi16(gE, 8), _mm256_srli_epi16(gO, 8));
         if (Bpp == 3) {
             using kvx::demosaic_detail::kPlaneShuffles;
             V o[3];

@@ -40,6 +40,16 @@ struct Rows {
     const Sample* nearY;
     const Sample* farY;
 
+    // 8-bit greens at columns at..at+2L-1, each in the high byte of its
+    // lane (the low byte is left over): pavgw of two samples that each sit
+    // alone in a high byte keeps their sum's ninth bit, so the high byte is
+    // the floor of their mean, with no widening and no shift.
+    void Greens8(int at, V& even, V& odd) const {
+        const V y = Ops::HighBytes(Ops::Load(nearY + at - 1));
+        even = Ops::Average(y, Ops::HighBytes(Ops::Load(nearX + at - 2)));
+        odd = Ops::Average(y, Ops::HighBytes(Ops::Load(nearX + at)));
+    }
+
     // Columns at..at+2L-1; 16-bit samples also go into `seen`.
     Sums<Ops> Load(int at, V& seen) const {
         if constexpr (sizeof(Sample) == 1) {
@@ -59,11 +69,11 @@ struct Rows {
     }
 };
 
-// One block of 2L pixels at `out` from its sums and those of its m and p
-// columns.
+// One block of 2L pixels at `out` from its sums, those of its m and p
+// columns and its greens (for 8-bit 4-byte pixels as Greens8 gives them).
 template <class Ops, typename Sample, int Bpp>
 void Block(uint8_t* out, const Sums<Ops>& c, typename Ops::V vxm, typename Ops::V vxp, typename Ops::V vym,
-           typename Ops::V nxmo, typename Ops::V gainX, typename Ops::V gainY, bool xIsRed) {
+           typename Ops::V gEven, typename Ops::V gOdd, typename Ops::V gainX, typename Ops::V gainY, bool xIsRed) {
     using V = typename Ops::V;
     const V vx3 = Ops::Times3(c.vx);
     V xEven = Ops::MulHi(Ops::Add(vx3, vxm), gainX);
@@ -72,8 +82,6 @@ void Block(uint8_t* out, const Sums<Ops>& c, typename Ops::V vxm, typename Ops::
     const V both = Ops::Add(vym, c.vy);
     V yEven = Ops::MulHi(Ops::Add(Ops::Add(both, vym), vym), gainY);
     V yOdd = Ops::MulHi(Ops::Add(Ops::Add(both, c.vy), c.vy), gainY);
-    const V gEven = Ops::Half(Ops::Add(c.nye, nxmo));
-    const V gOdd = Ops::Half(Ops::Add(c.nye, c.nxo));
     if constexpr (sizeof(Sample) == 1) {
         if (xIsRed) {
             Ops::template StoreBytes<Bpp>(out, yEven, yOdd, gEven, gOdd, xEven, xOdd);
@@ -112,15 +120,38 @@ int RowBody(const kvx::demosaic_detail::RowJob& job) {
     const int x0 = job.x0, x1 = job.x1;
     if (x0 < 2 || x0 + kBlock > x1) return 0;
     V seen = Ops::Zero();
-    auto at = [&](int x) { return job.out + static_cast<intptr_t>(x) * Bpp; };
+    // A local copy: stores through `out` could otherwise be taken to change
+    // the job, and the pointer reloaded every block.
+    uint8_t* const out = job.out;
+    auto at = [out](int x) { return out + static_cast<intptr_t>(x) * Bpp; };
+    // The greens of the block at x with sums `c`; `nxmo` is the X rows'
+    // green one pair of columns back. 8-bit 4-byte pixels load theirs
+    // again, as their loop needs every register it has.
+    auto greens = [&](int x, const Sums<Ops>& c, V nxmo, V& even, V& odd) {
+        if constexpr (sizeof(Sample) == 1 && Bpp == 4) {
+            r.Greens8(x, even, odd);
+        } else {
+            even = Ops::Half(Ops::Add(c.nye, nxmo));
+            odd = Ops::Half(Ops::Add(c.nye, c.nxo));
+        }
+    };
     // A block on loads of its own: those two columns before and after it
     // hold the neighbours' sums in the block's own lanes.
     auto standalone = [&](int x) {
-        const Sums<Ops> before = r.Load(x - 2, seen), after = r.Load(x + 2, seen);
-        Block<Ops, Sample, Bpp>(at(x), r.Load(x, seen), before.vx, after.vx, before.vy, before.nxo, gainX, gainY,
-                                xIsRed);
+        const Sums<Ops> before = r.Load(x - 2, seen), here = r.Load(x, seen), after = r.Load(x + 2, seen);
+        V gEven, gOdd;
+        greens(x, here, before.nxo, gEven, gOdd);
+        Block<Ops, Sample, Bpp>(at(x), here, before.vx, after.vx, before.vy, gEven, gOdd, gainX, gainY, xIsRed);
     };
     int x = x0;
+    // 4-byte pixels 8 bytes off a 16-byte boundary (x0 = 2 on aligned
+    // rows) would split one load and one store in four across cache
+    // lines: the first block goes on its own loads and the loop starts two
+    // columns on, which keeps the column parity.
+    if (Bpp == 4 && (reinterpret_cast<uintptr_t>(at(x)) & 15) == 8 && x + 2 + kBlock <= x1) {
+        standalone(x);
+        x += 2;
+    }
     // The previous block's last lane: columns x0-2 and x0-1.
     Sums<Ops> previous = r.Load(x - 2, seen), current = r.Load(x, seen);
     previous.vx = Ops::FirstLaneToLast(previous.vx);
@@ -130,14 +161,15 @@ int RowBody(const kvx::demosaic_detail::RowJob& job) {
         const Sums<Ops> next = r.Load(x + kBlock, seen);
         // 8-bit greens to the left cost less loaded again one pair of
         // columns back than moved across blocks.
-        V nxmo;
+        V nxmo, gEven, gOdd;
         if constexpr (sizeof(Sample) == 1) {
             nxmo = Ops::OddBytes(Ops::Load(r.nearX + x - 2));
         } else {
             nxmo = Ops::ShiftIn(current.nxo, previous.nxo);
         }
+        greens(x, current, nxmo, gEven, gOdd);
         Block<Ops, Sample, Bpp>(at(x), current, Ops::ShiftIn(current.vx, previous.vx),
-                                Ops::ShiftNext(current.vx, next.vx), Ops::ShiftIn(current.vy, previous.vy), nxmo,
+                                Ops::ShiftNext(current.vx, next.vx), Ops::ShiftIn(current.vy, previous.vy), gEven, gOdd,
                                 gainX, gainY, xIsRed);
         previous = current;
         current = next;

@@ -33,6 +33,8 @@ struct Sse2Lanes {
     static V Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const V*>(p)); }
     static V EvenBytes(V v) { return _mm_and_si128(v, Set1(0xFF)); }
     static V OddBytes(V v) { return _mm_srli_epi16(v, 8); }
+    static V HighBytes(V v) { return _mm_and_si128(v, Set1(0xFF00)); }
+    static V Average(V a, V b) { return _mm_avg_epu16(a, b); }
     static V FirstLaneToLast(V v) { return _mm_slli_si128(v, 14); }
 
     static void Store16(uint8_t* out, V v) { _mm_storeu_si128(reinterpret_cast<V*>(out), v); }
@@ -43,17 +45,24 @@ struct Sse2Lanes {
     }
 
     // Sixteen 8-bit pixels from even and odd lanes of B, G and R, saturated
-    // to bytes.
+    // to bytes; for 4-byte pixels G is in the high byte of its lanes.
     template <int Bpp>
     static void StoreBytes(uint8_t* out, V bE, V bO, V gE, V gO, V rE, V rO) {
-        const V b = _mm_packus_epi16(bE, bO), g = _mm_packus_epi16(gE, gO), r = _mm_packus_epi16(rE, rO);
-        if (Bpp == 3) Path::StorePlanes3(out, b, g, r);
-        else StorePlanes4(out, b, g, r);
+        if (Bpp == 3) {
+            Path::StorePlanes3(out, _mm_packus_epi16(bE, bO), _mm_packus_epi16(gE, gO), _mm_packus_epi16(rE, rO));
+        } else {
+            StoreQuads8(out, bE, bO, gE, gO, rE, rO);
+        }
     }
-    // B G R beside the destination's own fourth byte.
-    static void StorePlanes4(uint8_t* out, V b, V g, V r) {
-        const V bgEven = _mm_unpacklo_epi8(b, g), bgOdd = _mm_unpackhi_epi8(b, g);
-        const V rEven = _mm_unpacklo_epi8(r, Zero()), rOdd = _mm_unpackhi_epi8(r, Zero());
+    // B G R beside the destination's own fourth byte. Each lane becomes a
+    // pixel's B G word and its R 0 word without packing to bytes first,
+    // which saves the byte interleave: B and R reach at most 4 x 255 and
+    // take the saturation from a minimum, green is in place already.
+    static void StoreQuads8(uint8_t* out, V bE, V bO, V gE, V gO, V rE, V rO) {
+        const V max = Set1(255);
+        const V bgEven = _mm_or_si128(_mm_min_epi16(bE, max), HighBytes(gE));
+        const V bgOdd = _mm_or_si128(_mm_min_epi16(bO, max), HighBytes(gO));
+        const V rEven = _mm_min_epi16(rE, max), rOdd = _mm_min_epi16(rO, max);
         const V even0 = _mm_unpacklo_epi16(bgEven, rEven), even1 = _mm_unpackhi_epi16(bgEven, rEven);  // 0 2 4 6 | 8 ..
         const V odd0 = _mm_unpacklo_epi16(bgOdd, rOdd), odd1 = _mm_unpackhi_epi16(bgOdd, rOdd);        // 1 3 5 7 | 9 ..
         const V keep = _mm_set1_epi32(static_cast<int>(0xFF000000u));
