@@ -1,7 +1,12 @@
 // Uncompressed TIFF through libtiff: one strip holding the whole picture,
-// rows in memory order without their filler, samples red first, written
-// from the bitmap's rows one at a time.
+// rows in memory order without their filler, samples red first. The strip
+// goes to libtiff as raw data, which it writes as it is given: 8-bit rows
+// without filler straight from the bitmap in one piece, others through a
+// batch of prepared rows at a time. Row by row (TIFFWriteScanline) libtiff
+// would copy every row into a buffer of its own first.
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -53,13 +58,16 @@ int WriteTiff(const char* path, const FrameBitmap* bitmap, int sampleBits) {
     TiffLayout layout;
     if (!LayoutFor(bitmap->bitsPerPixel(), sampleBits, layout)) return 0;
 
-    // Row by row into the one strip, without the rows' filler: 8-bit rows
-    // as they lie, others through one row of prepared samples.
-    const int pixelBytes = bitmap->bytesPerPixel();
+    // About this many bytes of prepared rows per write.
+    constexpr size_t kBatchBytes = size_t{1} << 20;
+    const int pixelBytes = bitmap->bytesPerPixel(), height = bitmap->height();
     const size_t rowBytes = static_cast<size_t>(bitmap->width()) * static_cast<size_t>(pixelBytes);
+    const size_t stride = static_cast<size_t>(bitmap->stride());
+    const bool asTheyLie = layout.convert == nullptr && stride == rowBytes;
+    const int batchRows = asTheyLie ? height : static_cast<int>(std::clamp<size_t>(kBatchBytes / rowBytes, 1, height));
     std::unique_ptr<uint8_t[]> prepared;
-    if (layout.convert != nullptr) {
-        prepared.reset(new (std::nothrow) uint8_t[rowBytes]);
+    if (!asTheyLie) {
+        prepared.reset(new (std::nothrow) uint8_t[rowBytes * static_cast<size_t>(batchRows)]);
         if (!prepared) return 0;
     }
 
@@ -81,15 +89,28 @@ int WriteTiff(const char* path, const FrameBitmap* bitmap, int sampleBits) {
         const uint16_t extra[1] = {EXTRASAMPLE_UNSPECIFIED};
         TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, extra);
     }
+    // libtiff writes samples in this machine's byte order as they are
+    // given; each raw write of strip 0 adds to its end.
+    auto* const bits = const_cast<uint8_t*>(bitmap->bits());
     bool ok = true;
-    for (int row = 0; ok && row < bitmap->height(); ++row) {
-        // libtiff writes a row in this machine's byte order as it is given.
-        auto* in = const_cast<uint8_t*>(bitmap->bits()) + static_cast<size_t>(row) * bitmap->stride();
-        if (prepared) {
-            layout.convert(prepared.get(), in, KernelRect{0, 0, bitmap->width(), 1}, 0, 0, pixelBytes, pixelBytes,
-                           static_cast<int>(rowBytes), bitmap->stride(), nullptr, 0);
+    for (int first = 0; ok && first < height; first += batchRows) {
+        const int count = std::min(batchRows, height - first);
+        uint8_t* batch = bits;
+        if (!asTheyLie) {
+            batch = prepared.get();
+            for (int i = 0; i < count; ++i) {
+                uint8_t* in = bits + static_cast<size_t>(first + i) * stride;
+                uint8_t* out = batch + static_cast<size_t>(i) * rowBytes;
+                if (layout.convert == nullptr) {
+                    std::memcpy(out, in, rowBytes);
+                } else {
+                    layout.convert(out, in, KernelRect{0, 0, bitmap->width(), 1}, 0, 0, pixelBytes, pixelBytes,
+                                   static_cast<int>(rowBytes), bitmap->stride(), nullptr, 0);
+                }
+            }
         }
-        ok = TIFFWriteScanline(t, prepared ? prepared.get() : in, static_cast<uint32_t>(row), 0) == 1;
+        const auto bytes = static_cast<tmsize_t>(rowBytes * static_cast<size_t>(count));
+        ok = TIFFWriteRawStrip(t, 0, batch, bytes) == bytes;
     }
     // Closing writes the directory but cannot report a failure; flushing
     // first can.

@@ -98,24 +98,28 @@ uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
 
 // The whole file, tags and their order, the strip's place and the directory
 // after it, as this writer has always laid it out: a reader may rely on any
-// of it.
+// of it. Rows with and without filler, and pictures larger than the rows
+// the writer hands to libtiff at once.
 TEST(TiffFile, FilesKeepTheirLayoutByteForByte) {
     ScratchDirectory dir;
     const struct {
-        int bits, sampleBits;
+        int width, height, bits, sampleBits;
         uint64_t hash;
-    } cases[] = {{8, 12, 12682000737569796751ull},  {16, 12, 9077022483846513232ull},
-                 {16, 10, 14166896327569865582ull}, {24, 12, 2250890957665360915ull},
-                 {32, 12, 13959977273792337167ull}, {48, 12, 11906123747860752119ull},
-                 {48, 10, 15651560126973441671ull}, {64, 12, 9865539037153463273ull},
-                 {64, 10, 6409337305326067361ull}};
+    } cases[] = {{37, 9, 8, 12, 12682000737569796751ull},     {37, 9, 16, 12, 9077022483846513232ull},
+                 {37, 9, 16, 10, 14166896327569865582ull},    {37, 9, 24, 12, 2250890957665360915ull},
+                 {37, 9, 32, 12, 13959977273792337167ull},    {37, 9, 48, 12, 11906123747860752119ull},
+                 {37, 9, 48, 10, 15651560126973441671ull},    {37, 9, 64, 12, 9865539037153463273ull},
+                 {37, 9, 64, 10, 6409337305326067361ull},     {40, 9, 8, 12, 13189787101218864217ull},
+                 {2048, 600, 8, 12, 13233748748377251106ull}, {2047, 600, 8, 12, 10899958494883319512ull},
+                 {2048, 200, 24, 12, 13011270812549069823ull}};
     for (const auto& c : cases) {
         FrameBitmap bitmap;
-        ASSERT_EQ(bitmap.Create(37, 9, c.bits), 1);
+        ASSERT_EQ(bitmap.Create(c.width, c.height, c.bits), 1);
         FillPattern(bitmap);
         const std::string path = dir.File("frame.tif");
         ASSERT_EQ(SaveFrameFile(path.c_str(), &bitmap, kStillTiff, c.sampleBits), 1);
-        EXPECT_EQ(Fnv1a(test::ReadFile(path)), c.hash) << c.bits << " bits, " << c.sampleBits << " significant";
+        EXPECT_EQ(Fnv1a(test::ReadFile(path)), c.hash)
+            << c.width << " x " << c.height << ", " << c.bits << " bits, " << c.sampleBits << " significant";
     }
 }
 
