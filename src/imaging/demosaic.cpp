@@ -63,6 +63,15 @@ struct Frame {
             words[2] = static_cast<uint16_t>(bgr[2]);
         }
     }
+    // Columns from 2 on of row y by the SIMD path, neighbour rows folded
+    // inward when `fold`; how many it did.
+    int SimdRow(RowPath simd, int y, bool fold) const {
+        if (simd == nullptr || width - 2 <= 2) return 0;
+        RowJob job{{},       OutRow(y),       2, width - 2, ColumnState(phase, 2), RowState(phase, y), gainRed,
+                   gainBlue, dstBytesPerPixel};
+        for (int k = 0; k < 4; ++k) job.rows[k] = Row(fold ? FoldIndex(y - 2 + k, height) : y - 2 + k);
+        return simd(job);
+    }
     // Columns [x0, x1) of row y with neighbours folded inward.
     void ScalarRow(int y, int x0, int x1, bool fold) const {
         const Sample* rows[4];
@@ -106,20 +115,7 @@ int Interior(const KernelLayout& layout, void* argument, int) {
     if (!MakeFrame(f, layout, argument)) return 1;
     const RowPath simd = SimdRowPath<Sample>();
     for (int y = std::max(2, f.firstRow); y < std::min(f.height - 2, f.endRow); ++y) {
-        int x = 2;
-        if (simd != nullptr && f.width - 2 > x) {
-            RowJob job{{f.Row(y - 2), f.Row(y - 1), f.Row(y), f.Row(y + 1)},
-                       f.OutRow(y),
-                       x,
-                       f.width - 2,
-                       ColumnState(f.phase, x),
-                       RowState(f.phase, y),
-                       f.gainRed,
-                       f.gainBlue,
-                       f.dstBytesPerPixel};
-            x += simd(job);
-        }
-        f.ScalarRow(y, x, f.width - 2, false);
+        f.ScalarRow(y, 2 + f.SimdRow(simd, y, false), f.width - 2, false);
     }
     return 1;
 }
@@ -128,9 +124,18 @@ template <typename Sample>
 int Border(const KernelLayout& layout, void* argument, int) {
     Frame<Sample> f;
     if (!MakeFrame(f, layout, argument)) return 1;
+    // The top and bottom rows fold only their neighbour rows away from the
+    // side columns: the SIMD path takes them on folded row pointers.
+    const RowPath simd = SimdRowPath<Sample>();
     for (int y = f.firstRow; y < f.endRow; ++y) {
         if (y < 2 || y >= f.height - 2) {
-            f.ScalarRow(y, 0, f.width, true);
+            const int done = f.SimdRow(simd, y, true);
+            if (done == 0) {
+                f.ScalarRow(y, 0, f.width, true);
+            } else {
+                f.ScalarRow(y, 0, 2, true);
+                f.ScalarRow(y, 2 + done, f.width, true);
+            }
         } else {
             const int leftEnd = std::min(2, f.width);
             f.ScalarRow(y, 0, leftEnd, true);
