@@ -15,6 +15,8 @@ namespace {
 struct Avx2 {
     using V = __m256i;
     static constexpr int kLanes = 16;
+    // Packs saturate every channel anyway.
+    static constexpr bool kClipsByGain = false;
 
     static V Zero() { return _mm256_setzero_si256(); }
     static V Set1(int v) { return _mm256_set1_epi16(static_cast<short>(v)); }
@@ -75,7 +77,7 @@ struct Avx2 {
     // saturated to bytes; for 4-byte pixels G is in the high byte of its
     // lanes. Each half packs to the planes (see kPlaneShuffles) of its 16
     // pixels: 0-15 and 16-31.
-    template <int Bpp>
+    template <int Bpp, int Clips>
     static void StoreBytes(uint8_t* out, V bE, V bO, V gE, V gO, V rE, V rO) {
         const V b = _mm256_packus_epi16(bE, bO), r = _mm256_packus_epi16(rE, rO);
         const V g = Bpp == 3 ? _mm256_packus_epi16(gE, gO)

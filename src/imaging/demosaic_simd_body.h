@@ -71,7 +71,9 @@ struct Rows {
 
 // One block of 2L pixels at `out` from its sums, those of its m and p
 // columns and its greens (for 8-bit 4-byte pixels as Greens8 gives them).
-template <class Ops, typename Sample, int Bpp>
+// `Clips` (see Row) tells an 8-bit store which of blue (1) and red (2) may
+// pass 255.
+template <class Ops, typename Sample, int Bpp, int Clips>
 void Block(uint8_t* out, const Sums<Ops>& c, typename Ops::V vxm, typename Ops::V vxp, typename Ops::V vym,
            typename Ops::V gEven, typename Ops::V gOdd, typename Ops::V gainX, typename Ops::V gainY, bool xIsRed) {
     using V = typename Ops::V;
@@ -84,9 +86,9 @@ void Block(uint8_t* out, const Sums<Ops>& c, typename Ops::V vxm, typename Ops::
     V yOdd = Ops::MulHi(Ops::Add(Ops::Add(both, c.vy), c.vy), gainY);
     if constexpr (sizeof(Sample) == 1) {
         if (xIsRed) {
-            Ops::template StoreBytes<Bpp>(out, yEven, yOdd, gEven, gOdd, xEven, xOdd);
+            Ops::template StoreBytes<Bpp, Clips>(out, yEven, yOdd, gEven, gOdd, xEven, xOdd);
         } else {
-            Ops::template StoreBytes<Bpp>(out, xEven, xOdd, gEven, gOdd, yEven, yOdd);
+            Ops::template StoreBytes<Bpp, Clips>(out, xEven, xOdd, gEven, gOdd, yEven, yOdd);
         }
     } else {
         const V clip = Ops::Set1(4095);
@@ -100,7 +102,7 @@ void Block(uint8_t* out, const Sums<Ops>& c, typename Ops::V vxm, typename Ops::
     }
 }
 
-template <class Ops, typename Sample, int Bpp>
+template <class Ops, typename Sample, int Bpp, int Clips>
 int RowBody(const kvx::demosaic_detail::RowJob& job) {
     using V = typename Ops::V;
     constexpr int kBlock = 2 * Ops::kLanes;
@@ -141,7 +143,7 @@ int RowBody(const kvx::demosaic_detail::RowJob& job) {
         const Sums<Ops> before = r.Load(x - 2, seen), here = r.Load(x, seen), after = r.Load(x + 2, seen);
         V gEven, gOdd;
         greens(x, here, before.nxo, gEven, gOdd);
-        Block<Ops, Sample, Bpp>(at(x), here, before.vx, after.vx, before.vy, gEven, gOdd, gainX, gainY, xIsRed);
+        Block<Ops, Sample, Bpp, Clips>(at(x), here, before.vx, after.vx, before.vy, gEven, gOdd, gainX, gainY, xIsRed);
     };
     int x = x0;
     // 4-byte pixels 8 bytes off a 16-byte boundary (x0 = 2 on aligned
@@ -168,9 +170,9 @@ int RowBody(const kvx::demosaic_detail::RowJob& job) {
             nxmo = Ops::ShiftIn(current.nxo, previous.nxo);
         }
         greens(x, current, nxmo, gEven, gOdd);
-        Block<Ops, Sample, Bpp>(at(x), current, Ops::ShiftIn(current.vx, previous.vx),
-                                Ops::ShiftNext(current.vx, next.vx), Ops::ShiftIn(current.vy, previous.vy), gEven, gOdd,
-                                gainX, gainY, xIsRed);
+        Block<Ops, Sample, Bpp, Clips>(at(x), current, Ops::ShiftIn(current.vx, previous.vx),
+                                       Ops::ShiftNext(current.vx, next.vx), Ops::ShiftIn(current.vy, previous.vy),
+                                       gEven, gOdd, gainX, gainY, xIsRed);
         previous = current;
         current = next;
     }
@@ -191,8 +193,19 @@ template <class Ops, typename Sample>
 int Row(const kvx::demosaic_detail::RowJob& job) {
     constexpr int kWords = static_cast<int>(sizeof(Sample));
     switch (job.dstBytesPerPixel) {
-        case 3 * kWords: return RowBody<Ops, Sample, 3 * kWords>(job);
-        case 4 * kWords: return RowBody<Ops, Sample, 4 * kWords>(job);
+        case 3 * kWords: return RowBody<Ops, Sample, 3 * kWords, 3>(job);
+        case 4 * kWords:
+            if constexpr (sizeof(Sample) == 1 && Ops::kClipsByGain) {
+                // A gain of at most 100 % cannot lift 16 x 255 / 16 past
+                // 255: that channel's clip is left out.
+                switch ((job.gainBlue > 128 ? 1 : 0) | (job.gainRed > 128 ? 2 : 0)) {
+                    case 0: return RowBody<Ops, Sample, 4, 0>(job);
+                    case 1: return RowBody<Ops, Sample, 4, 1>(job);
+                    case 2: return RowBody<Ops, Sample, 4, 2>(job);
+                    default: return RowBody<Ops, Sample, 4, 3>(job);
+                }
+            }
+            return RowBody<Ops, Sample, 4 * kWords, 3>(job);
         default: return 0;
     }
 }

@@ -16,6 +16,8 @@ template <class Path>
 struct Sse2Lanes {
     using V = __m128i;
     static constexpr int kLanes = 8;
+    // 8-bit stores into 4-byte pixels clip only the channels that need it.
+    static constexpr bool kClipsByGain = true;
 
     static V Zero() { return _mm_setzero_si128(); }
     static V Set1(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
@@ -45,26 +47,27 @@ struct Sse2Lanes {
     }
 
     // Sixteen 8-bit pixels from even and odd lanes of B, G and R, saturated
-    // to bytes; for 4-byte pixels G is in the high byte of its lanes.
-    template <int Bpp>
+    // to bytes; for 4-byte pixels G is in the high byte of its lanes, and
+    // only the channels `Clips` names (blue 1, red 2) may pass 255.
+    template <int Bpp, int Clips>
     static void StoreBytes(uint8_t* out, V bE, V bO, V gE, V gO, V rE, V rO) {
         if (Bpp == 3) {
             Path::StorePlanes3(out, _mm_packus_epi16(bE, bO), _mm_packus_epi16(gE, gO), _mm_packus_epi16(rE, rO));
         } else {
+            const V max = Set1(255);
+            if (Clips & 1) bE = _mm_min_epi16(bE, max), bO = _mm_min_epi16(bO, max);
+            if (Clips & 2) rE = _mm_min_epi16(rE, max), rO = _mm_min_epi16(rO, max);
             StoreQuads8(out, bE, bO, gE, gO, rE, rO);
         }
     }
-    // B G R beside the destination's own fourth byte. Each lane becomes a
-    // pixel's B G word and its R 0 word without packing to bytes first,
-    // which saves the byte interleave: B and R reach at most 4 x 255 and
-    // take the saturation from a minimum, green is in place already.
+    // B G R beside the destination's own fourth byte, B and R at most 255
+    // (a minimum saturates them as a pack would), green in place. Each lane
+    // becomes a pixel's B G word and its R 0 word without packing to bytes
+    // first, which saves the byte interleave.
     static void StoreQuads8(uint8_t* out, V bE, V bO, V gE, V gO, V rE, V rO) {
-        const V max = Set1(255);
-        const V bgEven = _mm_or_si128(_mm_min_epi16(bE, max), HighBytes(gE));
-        const V bgOdd = _mm_or_si128(_mm_min_epi16(bO, max), HighBytes(gO));
-        const V rEven = _mm_min_epi16(rE, max), rOdd = _mm_min_epi16(rO, max);
-        const V even0 = _mm_unpacklo_epi16(bgEven, rEven), even1 = _mm_unpackhi_epi16(bgEven, rEven);  // 0 2 4 6 | 8 ..
-        const V odd0 = _mm_unpacklo_epi16(bgOdd, rOdd), odd1 = _mm_unpackhi_epi16(bgOdd, rOdd);        // 1 3 5 7 | 9 ..
+        const V bgEven = _mm_or_si128(bE, HighBytes(gE)), bgOdd = _mm_or_si128(bO, HighBytes(gO));
+        const V even0 = _mm_unpacklo_epi16(bgEven, rE), even1 = _mm_unpackhi_epi16(bgEven, rE);  // 0 2 4 6 | 8 ..
+        const V odd0 = _mm_unpacklo_epi16(bgOdd, rO), odd1 = _mm_unpackhi_epi16(bgOdd, rO);      // 1 3 5 7 | 9 ..
         const V keep = _mm_set1_epi32(static_cast<int>(0xFF000000u));
         StoreMerged(out, _mm_unpacklo_epi32(even0, odd0), keep);
         StoreMerged(out + 16, _mm_unpackhi_epi32(even0, odd0), keep);
