@@ -20,6 +20,13 @@ namespace {
 
 using RowPath = int (*)(const RowJob&);
 
+// A column of the two at either side: its neighbour columns, folded
+// inward, are the same on every row.
+struct SideColumn {
+    int x, columnState;
+    int cols[4];
+};
+
 template <typename Sample>
 RowPath SimdRowPath() {
 #if KVX_SIMD_X86
@@ -71,6 +78,18 @@ struct Frame {
                    gainBlue, dstBytesPerPixel};
         for (int k = 0; k < 4; ++k) job.rows[k] = Row(fold ? FoldIndex(y - 2 + k, height) : y - 2 + k);
         return simd(job);
+    }
+    // The side columns of row y, whose neighbour rows need no folding.
+    void SideColumns(int y, const SideColumn* sides, int count) const {
+        const Sample* rows[4];
+        for (int k = 0; k < 4; ++k) rows[k] = Row(y - 2 + k);
+        uint8_t* out = OutRow(y);
+        const int rowState = RowState(phase, y);
+        for (int i = 0; i < count; ++i) {
+            uint32_t bgr[3];
+            demosaic_detail::Pixel(rows, sides[i].cols, sides[i].columnState, rowState, gainRed, gainBlue, clip, bgr);
+            Store(out + static_cast<intptr_t>(sides[i].x) * dstBytesPerPixel, bgr);
+        }
     }
     // Columns [x0, x1) of row y with neighbours folded inward.
     void ScalarRow(int y, int x0, int x1, bool fold) const {
@@ -127,6 +146,16 @@ int Border(const KernelLayout& layout, void* argument, int) {
     // The top and bottom rows fold only their neighbour rows away from the
     // side columns: the SIMD path takes them on folded row pointers.
     const RowPath simd = SimdRowPath<Sample>();
+    SideColumn sides[4];
+    int sideCount = 0;
+    const int leftEnd = std::min(2, f.width);
+    auto addSide = [&](int x) {
+        SideColumn& side = sides[sideCount++];
+        side = {x, ColumnState(f.phase, x), {}};
+        for (int k = 0; k < 4; ++k) side.cols[k] = FoldIndex(x - 2 + k, f.width);
+    };
+    for (int x = 0; x < leftEnd; ++x) addSide(x);
+    for (int x = std::max(leftEnd, f.width - 2); x < f.width; ++x) addSide(x);
     for (int y = f.firstRow; y < f.endRow; ++y) {
         if (y < 2 || y >= f.height - 2) {
             const int done = f.SimdRow(simd, y, true);
@@ -137,9 +166,7 @@ int Border(const KernelLayout& layout, void* argument, int) {
                 f.ScalarRow(y, 2 + done, f.width, true);
             }
         } else {
-            const int leftEnd = std::min(2, f.width);
-            f.ScalarRow(y, 0, leftEnd, true);
-            f.ScalarRow(y, std::max(leftEnd, f.width - 2), f.width, true);
+            f.SideColumns(y, sides, sideCount);
         }
     }
     return 1;
