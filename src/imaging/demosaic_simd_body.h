@@ -196,8 +196,9 @@ int Row(const kvx::demosaic_detail::RowJob& job) {
         case 3 * kWords: return RowBody<Ops, Sample, 3 * kWords, 3>(job);
         case 4 * kWords:
             if constexpr (sizeof(Sample) == 1 && Ops::kClipsByGain) {
-                // A gain of at most 100 % cannot lift 16 x 255 / 16 past
-                // 255: that channel's clip is left out.
+                // The weights of 8-bit samples sum to at most 16 x 255, which
+                // a gain of at most 100 % (128 steps) takes to at most 255:
+                // that channel's clip is left out.
                 switch ((job.gainBlue > 128 ? 1 : 0) | (job.gainRed > 128 ? 2 : 0)) {
                     case 0: return RowBody<Ops, Sample, 4, 0>(job);
                     case 1: return RowBody<Ops, Sample, 4, 1>(job);
