@@ -49,7 +49,7 @@ typename O::V ReciprocalOf(typename O::V c) {
 // The same results as TransformPixel on 16-bit lanes of B, G, R (0..255
 // each).
 template <class O>
-void TransformLanes(typename O::V B, typename O::V G, typename O::V R, const HueLaneConstants<O>& k,
+KVX_SIMD_INLINE void TransformLanes(typename O::V B, typename O::V G, typename O::V R, const HueLaneConstants<O>& k,
                     typename O::V* outB, typename O::V* outG, typename O::V* outR) {
     using V = typename O::V;
     const V zero = O::Zero();
