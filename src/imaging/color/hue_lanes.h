@@ -22,6 +22,12 @@ struct HueLaneConstants {
     typename O::V step;
     typename O::V sectorIndex;  // see SectorIndex: the rotation's sector + 1
     typename O::V saturation;   // (saturation + 256) * 64, for S[k] = pmulhrsw(2k, it)
+    // Fixed words, made once per row and passed through O::Kept: as plain
+    // constants the compiler rebuilds each one inside the loop (on x86-64
+    // a broadcast from a general register, three instructions) rather than
+    // keep it in a register or read it from the stack.
+    typename O::V one, v254, v255, v511, round8, highBytes;
+    typename O::V sectorStep, sector2, sector4, sector5, sector6;
 };
 
 // A sector s is carried as the shuffle index of the s-th word of a table,
@@ -32,8 +38,20 @@ constexpr short kSectorStep = 0x0202;
 
 template <class O>
 HueLaneConstants<O> MakeHueLaneConstants(const kvx::HueTransform& t) {
-    return {O::Set16(static_cast<short>(t.rotation.step)), O::Set16(SectorIndex(t.rotation.sector + 1)),
-            O::Set16(static_cast<short>((t.saturationValue + 256) * 64))};
+    return {O::Set16(static_cast<short>(t.rotation.step)),
+            O::Set16(SectorIndex(t.rotation.sector + 1)),
+            O::Set16(static_cast<short>((t.saturationValue + 256) * 64)),
+            O::Kept(O::Set16(1)),
+            O::Kept(O::Set16(254)),
+            O::Kept(O::Set16(255)),
+            O::Kept(O::Set16(511)),
+            O::Kept(O::Set16(128)),
+            O::Kept(O::Set16(static_cast<short>(0xFF00))),
+            O::Kept(O::Set16(kSectorStep)),
+            O::Kept(O::Set16(2 * kSectorStep)),
+            O::Kept(O::Set16(4 * kSectorStep)),
+            O::Kept(O::Set16(SectorIndex(5))),
+            O::Kept(O::Set16(6 * kSectorStep))};
 }
 
 // R[C] = 0xFF0000 / C for 32-bit lanes of chroma 1..255: the quotient
@@ -50,12 +68,12 @@ typename O::V ReciprocalOf(typename O::V c) {
 // each).
 template <class O>
 KVX_SIMD_INLINE void TransformLanes(typename O::V B, typename O::V G, typename O::V R, const HueLaneConstants<O>& k,
-                    typename O::V* outB, typename O::V* outG, typename O::V* outR) {
+                                    typename O::V* outB, typename O::V* outG, typename O::V* outR) {
     using V = typename O::V;
     const V zero = O::Zero();
-    const V v254 = O::Set16(254), v255 = O::Set16(255);
-    const V v511 = O::Set16(511), round8 = O::Set16(128);
-    const V sectorStep = O::Set16(kSectorStep);
+    const V v254 = k.v254, v255 = k.v255;
+    const V v511 = k.v511, round8 = k.round8;
+    const V sectorStep = k.sectorStep;
     const V rBelowG = O::Greater(G, R);
     V mx = O::Max(R, G);
     const V candidateMin = O::Min(R, G);
@@ -65,7 +83,7 @@ KVX_SIMD_INLINE void TransformLanes(typename O::V B, typename O::V G, typename O
     diff = O::Select(bAbove, O::Sub(R, G), diff);
     // The sector less one before the offset's sign: 0 (R largest), 2 (G)
     // or 4 (B).
-    V sec = O::Max(O::And(rBelowG, O::Set16(2 * kSectorStep)), O::And(bAbove, O::Set16(4 * kSectorStep)));
+    V sec = O::Max(O::And(rBelowG, k.sector2), O::And(bAbove, k.sector4));
     const V mn = O::Min(candidateMin, B);
     const V c = O::Sub(mx, mn);
     const V sum = O::Add(mx, mn);
@@ -79,7 +97,7 @@ KVX_SIMD_INLINE void TransformLanes(typename O::V B, typename O::V G, typename O
 
     // Gray lanes (C = 0, hence d = 0) divide by 1 instead, which gives the
     // same position 0 and raises no division by zero.
-    const V divisor = O::Max(c, O::Set16(1));
+    const V divisor = O::Max(c, k.one);
     const V r03 = ReciprocalOf<O>(O::UnpackLo16(divisor, zero));
     const V r47 = ReciprocalOf<O>(O::UnpackHi16(divisor, zero));
     // (R[C] * d + 0x8000) >> 16 with R[C] = high * 65536 + low: high * d
@@ -102,11 +120,10 @@ KVX_SIMD_INLINE void TransformLanes(typename O::V B, typename O::V G, typename O
     const V wrap = O::Greater(pos, v254);
     pos = O::Sub(pos, O::And(wrap, v255));
     sec = O::Add(sec, O::And(wrap, sectorStep));
-    sec = O::Sub(sec, O::And(O::Greater(sec, O::Set16(SectorIndex(5))), O::Set16(6 * kSectorStep)));
+    sec = O::Sub(sec, O::And(O::Greater(sec, k.sector5), k.sector6));
     // newChroma in the low byte, the ramp (newChroma * pos + 128) >> 8 in
     // the high byte: both 0..255.
-    const V chromaAndRamp =
-        O::Or(newChroma, O::And(O::Add(O::MulLow(newChroma, pos), round8), O::Set16(static_cast<short>(0xFF00))));
+    const V chromaAndRamp = O::Or(newChroma, O::And(O::Add(O::MulLow(newChroma, pos), round8), k.highBytes));
 
     // The sector table per channel as a pair of signed bytes for pmaddubsw:
     // whether the channel takes the full chroma (1 or 0), and the sign with
@@ -240,7 +257,7 @@ int HueRow16Lanes(uint8_t* d, const uint8_t* s, int width, int bpp, const kvx::H
     constexpr int kStep = 8 * O::kHalves, kVector = static_cast<int>(sizeof(V));
     if ((bpp != 6 && bpp != 8) || transform.shift != 4) return 0;
     const HueLaneConstants<O> k = MakeHueLaneConstants<O>(transform);
-    const V top = O::Set16(255);
+    const V top = k.v255;
     int i = 0;
     for (; i + kStep <= width; i += kStep) {
         const uint8_t* p = s + bpp * i;

@@ -14,6 +14,12 @@ struct Sse2Ops {
         return _mm_setr_epi16(w0, w1, w2, w3, w4, w5, w6, w7);
     }
 
+    // The value as the compiler cannot see it: kept in a register or spilled, never rebuilt.
+    static V Kept(V v) {
+        __asm__("" : "+x"(v));
+        return v;
+    }
+
     static V Add(V a, V b) { return _mm_add_epi16(a, b); }
     static V Sub(V a, V b) { return _mm_sub_epi16(a, b); }
     static V Max(V a, V b) { return _mm_max_epi16(a, b); }

@@ -18,17 +18,28 @@ struct Avx2Ops {
 
     static V Zero() { return _mm256_setzero_si256(); }
     static V Set16(short v) { return _mm256_set1_epi16(v); }
-    // The same eight words, or sixteen bytes, in both halves.
+    // The same eight words, or sixteen bytes, in both halves: spelt out whole, so that each is one 32-byte
+    // constant rather than a load and an insert repeated inside the loop.
     static V Words(short w0, short w1, short w2, short w3, short w4, short w5, short w6, short w7) {
-        return _mm256_broadcastsi128_si256(_mm_setr_epi16(w0, w1, w2, w3, w4, w5, w6, w7));
+        return _mm256_setr_epi16(w0, w1, w2, w3, w4, w5, w6, w7, w0, w1, w2, w3, w4, w5, w6, w7);
     }
     static V Bytes(int b0, int b1, int b2, int b3, int b4, int b5, int b6, int b7, int b8, int b9, int b10, int b11,
                    int b12, int b13, int b14, int b15) {
-        return _mm256_broadcastsi128_si256(_mm_setr_epi8(
+        return _mm256_setr_epi8(
             static_cast<char>(b0), static_cast<char>(b1), static_cast<char>(b2), static_cast<char>(b3),
             static_cast<char>(b4), static_cast<char>(b5), static_cast<char>(b6), static_cast<char>(b7),
             static_cast<char>(b8), static_cast<char>(b9), static_cast<char>(b10), static_cast<char>(b11),
-            static_cast<char>(b12), static_cast<char>(b13), static_cast<char>(b14), static_cast<char>(b15)));
+            static_cast<char>(b12), static_cast<char>(b13), static_cast<char>(b14), static_cast<char>(b15),
+            static_cast<char>(b0), static_cast<char>(b1), static_cast<char>(b2), static_cast<char>(b3),
+            static_cast<char>(b4), static_cast<char>(b5), static_cast<char>(b6), static_cast<char>(b7),
+            static_cast<char>(b8), static_cast<char>(b9), static_cast<char>(b10), static_cast<char>(b11),
+            static_cast<char>(b12), static_cast<char>(b13), static_cast<char>(b14), static_cast<char>(b15));
+    }
+
+    // The value as the compiler cannot see it: kept in a register or spilled, never rebuilt.
+    static V Kept(V v) {
+        __asm__("" : "+x"(v));
+        return v;
     }
 
     static V Add(V a, V b) { return _mm256_add_epi16(a, b); }
