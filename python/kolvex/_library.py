@@ -133,7 +133,7 @@ def _candidates():
 
 
 def _wrong_size_detail(paths):
-    other = 96 - WORD_BITS
+    other = 32 if WORD_BITS == 64 else 64
     where = ", ".join(paths)
     if sys.platform == "win32":
         take = ("take the DLL from KolvexSdk-<version>-win%d.zip and set KOLVEX_LIBRARY to it, "

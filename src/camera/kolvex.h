@@ -427,8 +427,8 @@ private:
     std::atomic<int64_t> workerFrames_{0};
     std::atomic<int64_t> workerBusyNs_{0};
     // The pool the frames of the last start were converted on, chosen with
-    // the worker's priority; null for the process's normal pool. Written
-    // under controlLock_ before the worker starts.
+    // the worker's priority; null (the process's normal pool) until the
+    // first start. Written under controlLock_ before the worker starts.
     platform::WorkerPool* conversionPool_ = nullptr;
     platform::Event workerEnded_{platform::Event::Reset::Manual};
     // Set by a stop, so that the worker's pause between polls ends at once

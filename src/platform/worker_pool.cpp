@@ -125,17 +125,21 @@ int ConfiguredThreadCount() {
     return cores > static_cast<unsigned>(kMaxThreads) ? kMaxThreads : static_cast<int>(cores);
 }
 
-WorkerPool& SharedWorkerPool(ThreadPriority priority) {
-    // In storage of their own, so that making them cannot fail for want of
-    // heap.
-    if (priority == ThreadPriority::Low) {
-        alignas(WorkerPool) static unsigned char storage[sizeof(WorkerPool)];
-        static WorkerPool* low = new (storage) WorkerPool(ConfiguredThreadCount(), ThreadPriority::Low);
-        return *low;
-    }
+namespace {
+
+// Made on first use, in storage of its own, so that making it cannot fail
+// for want of heap.
+template <ThreadPriority Priority>
+WorkerPool& PoolAt() {
     alignas(WorkerPool) static unsigned char storage[sizeof(WorkerPool)];
-    static WorkerPool* normal = new (storage) WorkerPool(ConfiguredThreadCount());
-    return *normal;
+    static WorkerPool* pool = new (storage) WorkerPool(ConfiguredThreadCount(), Priority);
+    return *pool;
+}
+
+}  // namespace
+
+WorkerPool& SharedWorkerPool(ThreadPriority priority) {
+    return priority == ThreadPriority::Low ? PoolAt<ThreadPriority::Low>() : PoolAt<ThreadPriority::Normal>();
 }
 
 }  // namespace kvx::platform
